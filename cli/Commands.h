@@ -1,0 +1,14 @@
+// Registration of the kestrin-cli subcommands. Each group of commands has
+// its own source file and Register function; main() calls them in the
+// order the help lists them. Commands that need Qt (drawing charts or
+// sheets) are registered only in builds with Qt.
+#pragma once
+
+#include "CommandTable.h"
+
+namespace kestrin::cli {
+
+// stats, resave, import (FileCommands.cpp; no Qt).
+void RegisterFileCommands(TCommandTable& table);
+
+}  // namespace kestrin::cli

@@ -1,0 +1,39 @@
+// The month record as JSON: the field names of the record as keys, texts in
+// UTF-8, cm x100 values as integers, reals as JSON numbers.
+//
+// {"BasicInfo":{"Getsudo","StartDay","EndDay","Kojo","Tanto","Biko",
+//   "ClassWidth","KariAveX","Kyoyo","Kyodo","Kotsuzai","Air","AirKyoyo",
+//   "Cement":{"Name","Mark"}},
+//  "SlumpList":[{"Day","SokuteiList":[{"Value","Judge"},{"Value","Judge"}]}...],
+//  "HistogramList":[{"Lower","Upper","Center","U","F"}...],
+//  "CalcedResult":{"SumF","SumUF","SumU2F","AveX","Hensa"}}
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "core/MainData.h"
+
+namespace kestrin::cli {
+
+using Json = nlohmann::ordered_json;
+
+// The whole record. Texts that are not valid CP932 show U+FFFD where the
+// bytes are broken.
+Json MainDataToJson(const TMainData& data);
+
+struct TJsonError {
+  std::string field;    // "BasicInfo.Kyoyo", "SlumpList[3].SokuteiList[0].Value"
+  std::string message;  // Japanese, names the field
+};
+
+// Builds a month from JSON of the form above. Only the header and the
+// measurement values are read (Judge is type-checked and ignored; the class
+// table and the results are recomputed by Calculate). Missing header fields
+// take the defaults of a new record, except Getsudo, which is required;
+// days not listed stay blank. Values must lie in the ranges the main window
+// accepts and texts must fit CP932 and the entry fields' byte limits.
+// On failure `data` is untouched and `error` says why.
+bool MainDataFromJson(const Json& json, TMainData& data, TJsonError& error);
+
+}  // namespace kestrin::cli

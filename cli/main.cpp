@@ -1,0 +1,20 @@
+// kestrin-cli: headless access to the month data files for scripting and
+// batch work.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "core/DataFile.h"
+
+int main(int argc, char** argv) {
+  // A save beyond the file-size limit must report a failure, not end us.
+  kestrin::IgnoreFileSizeSignal();
+
+  kestrin::cli::TCommandTable table;
+  kestrin::cli::RegisterFileCommands(table);
+
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  kestrin::cli::TCliIo io{std::cout, std::cerr};
+  return table.Run(args, io);
+}

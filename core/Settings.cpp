@@ -1,0 +1,153 @@
+#include "Settings.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace kestrin {
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The folder path as the settings file holds it: CP932 where the path can
+// be written so, the bytes as they are otherwise.
+AnsiString FolderToFile(const std::string& path) {
+  if (auto cp932 = Utf8ToCp932(path)) return *cp932;
+  return path;
+}
+
+std::string FolderFromFile(const AnsiString& stored) {
+  auto utf8 = Cp932ToUtf8(stored);
+  if (!utf8) return stored;
+  // A path that was not CP932-encodable was written as its own bytes; when
+  // only that reading names a folder, take it.
+  if (*utf8 != stored && !IsFolder(*utf8) && IsFolder(stored)) return stored;
+  return *utf8;
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return "/tmp";
+}
+
+}  // namespace
+
+TSettings::TSettings()
+    : InkanTitle1(Sjis("工場長")), InkanTitle2(Sjis("部長")), InkanTitle3(Sjis("係")) {}
+
+TSettings ReadSettings(const TIniFile& ini) {
+  TSettings s;
+  if (auto dir = ini.Find(kSectionFile, "LastDataDir")) s.LastDataDir = FolderFromFile(*dir);
+  s.CompanyName = ini.ReadString(kSectionInfo, "CompanyName", s.CompanyName);
+  s.TantoName = ini.ReadString(kSectionInfo, "TantoName", s.TantoName);
+  for (int i = 0; i < kKojoNameCount; ++i)
+    s.KojoNames[i] = ini.ReadString(kSectionInfo, "KojoName" + std::to_string(i), {});
+  s.InkanTitle1 = ini.ReadString(kSectionInfo, "InkanTitle1", s.InkanTitle1);
+  s.InkanTitle2 = ini.ReadString(kSectionInfo, "InkanTitle2", s.InkanTitle2);
+  s.InkanTitle3 = ini.ReadString(kSectionInfo, "InkanTitle3", s.InkanTitle3);
+  s.DispNullData = ini.ReadInteger(kSectionInfo, "DispNullData", s.DispNullData);
+  s.DrawHistNoRange = ini.ReadBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
+  s.DrawXChartNoRange = ini.ReadBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
+  return s;
+}
+
+void WriteSettings(TIniFile& ini, const TSettings& s) {
+  ini.WriteString(kSectionFile, "LastDataDir", FolderToFile(s.LastDataDir));
+  ini.WriteString(kSectionInfo, "CompanyName", s.CompanyName);
+  ini.WriteString(kSectionInfo, "TantoName", s.TantoName);
+  for (int i = 0; i < kKojoNameCount; ++i)
+    ini.WriteString(kSectionInfo, "KojoName" + std::to_string(i), s.KojoNames[i]);
+  ini.WriteString(kSectionInfo, "InkanTitle1", s.InkanTitle1);
+  ini.WriteString(kSectionInfo, "InkanTitle2", s.InkanTitle2);
+  ini.WriteString(kSectionInfo, "InkanTitle3", s.InkanTitle3);
+  ini.WriteInteger(kSectionInfo, "DispNullData", s.DispNullData);
+  ini.WriteBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
+  ini.WriteBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
+}
+
+TSettings LoadSettingsFile(const std::string& path) {
+  TIniFile ini;
+  ini.Load(path);
+  return ReadSettings(ini);
+}
+
+bool SaveSettingsFile(const std::string& path, const TSettings& settings) {
+  TIniFile ini;
+  ini.Load(path);  // keep what is there (window placement, other keys)
+  WriteSettings(ini, settings);
+  return ini.Save(path);
+}
+
+void RememberDataFolder(TSettings& settings, const std::string& dataFileName) {
+  if (dataFileName.empty() || !IsFile(dataFileName)) return;
+  std::string dir = FolderOf(dataFileName);
+  if (char* real = ::realpath(dir.c_str(), nullptr)) {
+    dir = real;
+    std::free(real);
+  }
+  settings.LastDataDir = dir;
+}
+
+std::string CurrentExecutablePath() {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return {};
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string SettingsFileName(const std::string& exePath) {
+  const std::size_t slash = exePath.find_last_of('/');
+  std::string name = slash == std::string::npos ? exePath : exePath.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  if (name.empty()) name = "kestrin";
+  return name + ".INI";
+}
+
+std::string ExeFolderSettingsPath(const std::string& exePath) {
+  const std::string dir = FolderOf(exePath);
+  return (dir == "/" ? std::string() : dir) + "/" + SettingsFileName(exePath);
+}
+
+std::string FallbackSettingsPath(const std::string& exePath) {
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+    base = xdg;
+  else
+    base = HomeFolder() + "/.config";
+  return base + "/kestrin/" + SettingsFileName(exePath);
+}
+
+std::string SettingsPathForWrite(const std::string& exePath) {
+  const std::string dir = FolderOf(exePath);
+  if (IsFolder(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0) return ExeFolderSettingsPath(exePath);
+  return FallbackSettingsPath(exePath);
+}
+
+std::string SettingsPathForRead(const std::string& exePath) {
+  const std::string beside = ExeFolderSettingsPath(exePath);
+  if (IsFile(beside)) return beside;
+  return FallbackSettingsPath(exePath);
+}
+
+}  // namespace kestrin

@@ -1,0 +1,78 @@
+// The program's settings: company and person names, plant names, seal
+// titles, printing options and the last data folder. They live in an INI
+// file in CP932 named after the executable (kestrin -> kestrin.INI) beside
+// it; where that folder cannot be written, in $XDG_CONFIG_HOME/kestrin/
+// (~/.config/kestrin/ by default). The main window's placement shares the
+// file in its own section, which reading and writing these values keeps.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "Cp932.h"
+#include "SettingsIni.h"
+
+namespace kestrin {
+
+inline constexpr int kKojoNameCount = 10;
+
+struct TSettings {
+  // File/LastDataDir: the folder of the last data file, as a file-system
+  // path (UTF-8 here); the file holds it in CP932 where it can.
+  std::string LastDataDir;
+  // Info section; texts in CP932.
+  AnsiString CompanyName;
+  AnsiString TantoName;
+  std::array<AnsiString, kKojoNameCount> KojoNames;  // KojoName0 ... KojoName9
+  AnsiString InkanTitle1;                            // "工場長"
+  AnsiString InkanTitle2;                            // "部長"
+  AnsiString InkanTitle3;                            // "係"
+  int32_t DispNullData = 1;  // 1: keep rows of days without values; 0: close up
+  bool DrawHistNoRange = false;
+  bool DrawXChartNoRange = false;
+
+  // The defaults, as with no settings file.
+  TSettings();
+};
+
+// Section names of the settings file.
+inline constexpr char kSectionFile[] = "File";
+inline constexpr char kSectionInfo[] = "Info";
+
+// Reads every value; missing keys give the defaults, a DispNullData that is
+// not a number gives 1, a boolean is true only when its text begins with "1".
+TSettings ReadSettings(const TIniFile& ini);
+// Writes every value (texts as they are, numbers in decimal, booleans as
+// "1"/"0"), leaving all other keys and sections alone.
+void WriteSettings(TIniFile& ini, const TSettings& settings);
+
+// The file versions: a missing or unreadable file gives the defaults.
+TSettings LoadSettingsFile(const std::string& path);
+// Read-modify-write of the file, so the window placement and any other
+// section survive. False when the file could not be written.
+bool SaveSettingsFile(const std::string& path, const TSettings& settings);
+
+// After a session: the folder of `dataFileName` becomes LastDataDir when it
+// names an existing file; otherwise LastDataDir stays as it was.
+void RememberDataFolder(TSettings& settings, const std::string& dataFileName);
+
+// ---------------------------------------------------------------- location
+
+// The path of the running executable ("" when it cannot be found).
+std::string CurrentExecutablePath();
+// The executable's name with its extension replaced by ".INI".
+std::string SettingsFileName(const std::string& exePath);
+// The settings file beside the executable.
+std::string ExeFolderSettingsPath(const std::string& exePath);
+// $XDG_CONFIG_HOME/kestrin/<name>.INI, or ~/.config/kestrin/<name>.INI when
+// the variable is unset or not an absolute path.
+std::string FallbackSettingsPath(const std::string& exePath);
+// Where to write: beside the executable when that folder can be written,
+// the fallback otherwise.
+std::string SettingsPathForWrite(const std::string& exePath);
+// Where to read: the file beside the executable when it exists, the
+// fallback otherwise.
+std::string SettingsPathForRead(const std::string& exePath);
+
+}  // namespace kestrin

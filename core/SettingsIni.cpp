@@ -1,0 +1,209 @@
+#include "SettingsIni.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "DataFile.h"
+
+namespace kestrin {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view t) {
+  while (!t.empty() && IsBlank(t.front())) t.remove_prefix(1);
+  while (!t.empty() && IsBlank(t.back())) t.remove_suffix(1);
+  return t;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The section name of a "[name]" line.
+std::optional<std::string_view> SectionOf(std::string_view line) {
+  line = Trim(line);
+  if (line.size() < 2 || line.front() != '[') return std::nullopt;
+  const std::size_t close = line.find(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return Trim(line.substr(1, close - 1));
+}
+
+// Key and raw value of a "key=value" line; comments have none.
+bool SplitKey(std::string_view line, std::string_view& key, std::string_view& value) {
+  const std::string_view t = Trim(line);
+  if (t.empty() || t.front() == ';' || t.front() == '[') return false;
+  const std::size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return false;
+  key = Trim(t.substr(0, eq));
+  value = Trim(t.substr(eq + 1));
+  return true;
+}
+
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+bool MakeFolders(const std::string& dir) {
+  if (dir.empty()) return true;
+  struct stat st;
+  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const std::size_t slash = dir.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(dir.substr(0, slash))) return false;
+  return ::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+}  // namespace
+
+void TIniFile::SetText(std::string_view text) {
+  lines_.clear();
+  // A byte-order mark left by an editor would hide the first section.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  eol_ = "\r\n";
+  const std::size_t firstLf = text.find('\n');
+  if (firstLf != std::string_view::npos && (firstLf == 0 || text[firstLf - 1] != '\r'))
+    eol_ = "\n";
+  finalEol_ = text.empty() || text.back() == '\n';
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t lf = text.find('\n', pos);
+    if (lf == std::string_view::npos) lf = text.size();
+    std::string_view line = text.substr(pos, lf - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines_.emplace_back(line);
+    pos = lf + 1;
+  }
+}
+
+std::string TIniFile::Text() const {
+  std::string out;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    out += lines_[i];
+    if (i + 1 < lines_.size() || finalEol_) out += eol_;
+  }
+  return out;
+}
+
+bool TIniFile::Load(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    SetText({});
+    return false;
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  SetText(text);
+  return true;
+}
+
+bool TIniFile::Save(const std::string& path) const {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
+  return WriteFileAtomically(path, Text());
+}
+
+std::optional<AnsiString> TIniFile::Find(std::string_view section, std::string_view key) const {
+  bool inSection = false;
+  for (const std::string& line : lines_) {
+    if (auto name = SectionOf(line)) {
+      inSection = EqualNoCase(*name, section);
+      continue;
+    }
+    std::string_view k, v;
+    if (inSection && SplitKey(line, k, v) && EqualNoCase(k, key)) return AnsiString(Unquote(v));
+  }
+  return std::nullopt;
+}
+
+AnsiString TIniFile::ReadString(std::string_view section, std::string_view key,
+                                const AnsiString& def) const {
+  auto v = Find(section, key);
+  return v ? *v : def;
+}
+
+int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
+  auto v = Find(section, key);
+  if (!v) return def;
+  std::string_view t = Trim(*v);
+  bool negative = false;
+  if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
+    negative = t.front() == '-';
+    t.remove_prefix(1);
+  }
+  if (t.empty()) return def;
+  int64_t n = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return def;
+    n = n * 10 + (c - '0');
+    if (n > int64_t{std::numeric_limits<int32_t>::max()} + 1) return def;
+  }
+  if (negative) n = -n;
+  if (n > std::numeric_limits<int32_t>::max()) return def;
+  return static_cast<int32_t>(n);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  auto v = Find(section, key);
+  if (!v) return def;
+  return !v->empty() && v->front() == '1';
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key,
+                           std::string_view value) {
+  std::string v(value);
+  for (char& c : v)
+    if (c == '\r' || c == '\n') c = ' ';
+  const bool needsQuotes =
+      !v.empty() && (IsBlank(v.front()) || IsBlank(v.back()) ||
+                     (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()));
+  if (needsQuotes) v = '"' + v + '"';
+
+  bool inSection = false;
+  std::ptrdiff_t lastInSection = -1;  // last non-blank line of the section
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (auto name = SectionOf(lines_[i])) {
+      if (inSection) break;
+      inSection = EqualNoCase(*name, section);
+      if (inSection) lastInSection = static_cast<std::ptrdiff_t>(i);
+      continue;
+    }
+    if (!inSection) continue;
+    std::string_view k, old;
+    if (SplitKey(lines_[i], k, old) && EqualNoCase(k, key)) {
+      lines_[i] = std::string(k) + "=" + v;
+      return;
+    }
+    if (!Trim(lines_[i]).empty()) lastInSection = static_cast<std::ptrdiff_t>(i);
+  }
+  const std::string line = std::string(key) + "=" + v;
+  if (lastInSection >= 0) {
+    lines_.insert(lines_.begin() + lastInSection + 1, line);
+    return;
+  }
+  lines_.push_back("[" + std::string(section) + "]");
+  lines_.push_back(line);
+  finalEol_ = true;  // an unterminated last line gets its end too
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+}  // namespace kestrin
