@@ -1,0 +1,71 @@
+// The window's cell coordinator: the groups of cells in focus order, the
+// one active cell of the window, the edited (unsaved changes) flag and the
+// status message of the active cell.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <vector>
+
+namespace kestrin {
+
+class TCell;
+class TCellArea;
+
+class TCellMgrMain : public QObject {
+  Q_OBJECT
+ public:
+  explicit TCellMgrMain(QObject* parent = nullptr);
+
+  // Groups in focus order; at the end of a group the focus passes to the
+  // next group that has a cell to enter (after the last, to the first).
+  void AddGroup(TCellArea* area);
+  const std::vector<TCellArea*>& Groups() const { return groups_; }
+
+  // The unsaved-changes flag: set by every committed change of an input
+  // cell, cleared only by the window (creation, load, save).
+  bool Edited() const { return edited_; }
+  void SetEdited(bool edited);
+
+  TCellArea* ActiveArea() const { return active_; }
+  TCell* ActiveCell() const;
+  // Makes a cell the window's active cell, committing the one before.
+  bool Activate(TCellArea* area, int index);
+  bool Activate(TCell* cell);
+  // Enter/Tab (forward) and Shift+Tab (back) from the active cell of `from`.
+  void MoveFocus(TCellArea* from, bool forward);
+  // Commits the open editor without moving (before a command runs).
+  bool CommitActive();
+  // Refills the open editor from the record (after a load or clear).
+  void ReloadActive();
+  void RepaintAll();
+
+  // The status line: the active cell's message, or for a few seconds a
+  // message about refused input.
+  QString StatusMessage() const { return status_; }
+  void ShowTransientMessage(const QString& message);
+
+  // Esc pressed outside an open editor (the window closes).
+  void RequestEscape() { emit EscapePressed(); }
+
+  // Called by the groups.
+  void NotifyActivated(TCellArea* area);
+  void NotifyDeactivated(TCellArea* area);
+
+ signals:
+  void StatusMessageChanged(const QString& message);
+  void EditedChanged(bool edited);
+  void EscapePressed();
+  void ActiveCellChanged();
+
+ private:
+  void UpdateStatus();
+  std::vector<TCellArea*> groups_;
+  TCellArea* active_ = nullptr;
+  bool edited_ = false;
+  QString status_;
+  QTimer transient_;
+};
+
+}  // namespace kestrin

@@ -1,0 +1,347 @@
+#include "EditCells.h"
+
+#include <QPainter>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+#include "Cp932Text.h"
+#include "core/Numbers.h"
+
+namespace kestrin {
+
+void ApplyImeMode(QWidget* editor, TImeMode mode, bool numeric) {
+  if (mode == TImeMode::Off) {
+    editor->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Qt::InputMethodHints hints = Qt::ImhLatinOnly | Qt::ImhNoPredictiveText;
+    if (numeric) hints |= Qt::ImhFormattedNumbersOnly;
+    editor->setInputMethodHints(hints);
+  } else {
+    editor->setAttribute(Qt::WA_InputMethodEnabled, true);
+    editor->setInputMethodHints(Qt::ImhNoAutoUppercase);
+  }
+  editor->setProperty("kestrinImeMode", mode == TImeMode::Off ? "off" : "hiragana");
+}
+
+// ------------------------------------------------------------ line editor
+
+TCellLineEdit::TCellLineEdit(QWidget* parent) : QLineEdit(parent) {
+  setFrame(false);
+  setMaxLength(32767);
+}
+
+void TCellLineEdit::Load(const QString& text) {
+  setText(text);
+  LoadedText = this->text();
+  selectAll();
+}
+
+namespace {
+
+TCellLineEdit* MakeLineEdit(const TCell& cell, QWidget* parent) {
+  auto* e = new TCellLineEdit(parent);
+  e->setFont(cell.Font);
+  switch (cell.Align) {
+    case TCellAlign::Left: e->setAlignment(Qt::AlignLeft | Qt::AlignVCenter); break;
+    case TCellAlign::Center: e->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter); break;
+    case TCellAlign::Right: e->setAlignment(Qt::AlignRight | Qt::AlignVCenter); break;
+  }
+  e->setTextMargins(cell.Margin - 1, 0, cell.Margin - 1, 0);
+  return e;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------- text
+
+TTextCell::TTextCell(QString name) : TCell(std::move(name)) { TabStop = true; }
+
+QString TTextCell::DisplayText() const { return OnGetValue ? OnGetValue() : Caption; }
+
+QWidget* TTextCell::CreateEditor(QWidget* parent) {
+  auto* e = MakeLineEdit(*this, parent);
+  e->setValidator(new TCp932Validator(MaxBytes, e));
+  ApplyImeMode(e, Ime);
+  return e;
+}
+
+void TTextCell::LoadEditor(QWidget* editor) const {
+  static_cast<TCellLineEdit*>(editor)->Load(DisplayText());
+}
+
+bool TTextCell::EditorModified(const QWidget* editor) const {
+  return static_cast<const TCellLineEdit*>(editor)->Modified();
+}
+
+bool TTextCell::Commit(QWidget* editor) {
+  auto* e = static_cast<TCellLineEdit*>(editor);
+  if (!e->Modified() || !OnSetValue) return false;
+  const QString before = OnGetValue ? OnGetValue() : QString();
+  OnSetValue(e->text());
+  const QString after = OnGetValue ? OnGetValue() : QString();
+  return before != after;
+}
+
+// ---------------------------------------------------------------- numbers
+
+QString NormalizeNumericInput(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u >= 0xFF10 && u <= 0xFF19) out += QChar(u - 0xFF10 + '0');
+    else if (u == 0xFF0E) out += QLatin1Char('.');
+    else if (u == 0xFF0D || u == 0x2212 || u == 0x30FC) out += QLatin1Char('-');
+    else out += c;
+  }
+  return out;
+}
+
+bool IsNumericTextAllowed(const QString& text, const TNumSpec& spec) {
+  if (text.size() > spec.MaxChars) return false;
+  QString pattern = spec.AllowNegative() ? QStringLiteral("^-?[0-9]*") : QStringLiteral("^[0-9]*");
+  if (spec.Decimals > 0) pattern += QStringLiteral("(\\.[0-9]{0,%1})?").arg(spec.Decimals);
+  pattern += QLatin1Char('$');
+  return QRegularExpression(pattern).match(text).hasMatch();
+}
+
+TNumValue ParseNumericEntry(const QString& text, const TNumSpec& spec) {
+  const QString t = NormalizeNumericInput(text.trimmed());
+  bool ok = false;
+  double v = t.toDouble(&ok);
+  TNumValue r;
+  if (!ok || !std::isfinite(v)) {
+    r.Blank = true;
+    v = 0.0;
+  }
+  if (spec.HasRange) v = std::clamp(v, spec.Min, spec.Max);
+  if (v == 0.0) v = 0.0;  // no negative zero
+  r.Value = v;
+  return r;
+}
+
+QString FormatFixed(double value, int decimals) {
+  long double scale = 1.0L;
+  for (int i = 0; i < decimals; ++i) scale *= 10.0L;
+  long double x = static_cast<long double>(value) * scale;
+  // A hair toward the away-from-zero side, so that 18.55 held in binary as
+  // 18.5499999... still rounds like the decimal it stands for.
+  x += (x >= 0 ? 1e-7L : -1e-7L);
+  const long long n = std::llround(std::trunc(x + (x >= 0 ? 0.5L : -0.5L)));
+  const long long a = n < 0 ? -n : n;
+  long long p = 1;
+  for (int i = 0; i < decimals; ++i) p *= 10;
+  QString s = QString::number(a / p);
+  if (decimals > 0) s += QLatin1Char('.') + QString::number(a % p).rightJustified(decimals, '0');
+  if (n < 0) s.prepend(QLatin1Char('-'));
+  return s;
+}
+
+TNumValidator::TNumValidator(const TNumSpec& spec, QObject* parent)
+    : QValidator(parent), spec_(spec) {}
+
+QValidator::State TNumValidator::validate(QString& input, int& pos) const {
+  const QString n = NormalizeNumericInput(input);
+  if (n != input) input = n;
+  if (!IsNumericTextAllowed(input, spec_)) return Invalid;
+  if (input.isEmpty() || input == QLatin1String("-") || input == QLatin1String(".") ||
+      input == QLatin1String("-."))
+    return Intermediate;
+  return Acceptable;
+}
+
+TNumCell::TNumCell(QString name) : TCell(std::move(name)) {
+  TabStop = true;
+  Align = TCellAlign::Right;
+}
+
+QString TNumCell::DisplayText() const {
+  if (!OnGetValue) return Caption;
+  const TNumValue v = OnGetValue();
+  return v.Blank ? QString() : FormatFixed(v.Value, Spec.Decimals);
+}
+
+QWidget* TNumCell::CreateEditor(QWidget* parent) {
+  auto* e = MakeLineEdit(*this, parent);
+  e->setValidator(new TNumValidator(Spec, e));
+  ApplyImeMode(e, TImeMode::Off, true);
+  return e;
+}
+
+void TNumCell::LoadEditor(QWidget* editor) const {
+  static_cast<TCellLineEdit*>(editor)->Load(DisplayText());
+}
+
+bool TNumCell::EditorModified(const QWidget* editor) const {
+  return static_cast<const TCellLineEdit*>(editor)->Modified();
+}
+
+bool TNumCell::Commit(QWidget* editor) {
+  auto* e = static_cast<TCellLineEdit*>(editor);
+  if (!e->Modified() || !OnSetValue) return false;
+  const TNumValue before = OnGetValue ? OnGetValue() : TNumValue{};
+  OnSetValue(ParseNumericEntry(e->text(), Spec));
+  const TNumValue after = OnGetValue ? OnGetValue() : TNumValue{};
+  return !(before == after);
+}
+
+// ------------------------------------------------------- year/month pair
+
+int32_t TDatePair::Clamp(int32_t date) const {
+  if (MinDate != 0 && date < MinDate) return MinDate;
+  if (MaxDate != 0 && date > MaxDate) return MaxDate;
+  return date;
+}
+
+namespace {
+
+int32_t Compose(int32_t year, int32_t month, int32_t day) {
+  month = std::clamp(month, 1, 12);
+  day = std::clamp(day, 1, DaysInMonth(year, month));
+  return PackDate(year, month, day);
+}
+
+}  // namespace
+
+int32_t TDatePair::WithYear(int32_t year) const {
+  int32_t d = Date();
+  if (d == 0) d = MinDate;
+  if (MinDate) year = std::max(year, DateYear(MinDate));
+  if (MaxDate) year = std::min(year, DateYear(MaxDate));
+  return Clamp(Compose(year, DateMonth(d), DateDay(d)));
+}
+
+int32_t TDatePair::WithMonth(int32_t month) const {
+  int32_t d = Date();
+  if (d == 0) d = MinDate;
+  return Clamp(Compose(DateYear(d), month, DateDay(d)));
+}
+
+TDateCell::TDateCell(QString name, std::shared_ptr<TDatePair> pair, TPart part)
+    : TCell(std::move(name)), Pair(std::move(pair)), Part(part) {
+  TabStop = true;
+  Align = TCellAlign::Right;
+}
+
+QString TDateCell::DisplayText() const {
+  const int32_t d = Pair ? Pair->Date() : 0;
+  if (d == 0) return {};
+  if (Part == TPart::Year) return QString::number(DateYear(d)).rightJustified(4, '0');
+  return QString::number(DateMonth(d)).rightJustified(2, '0');
+}
+
+QWidget* TDateCell::CreateEditor(QWidget* parent) {
+  auto* e = MakeLineEdit(*this, parent);
+  TNumSpec digits;
+  digits.MaxChars = Part == TPart::Year ? 4 : 2;
+  digits.HasRange = true;  // no sign
+  e->setValidator(new TNumValidator(digits, e));
+  ApplyImeMode(e, TImeMode::Off, true);
+  return e;
+}
+
+void TDateCell::LoadEditor(QWidget* editor) const {
+  static_cast<TCellLineEdit*>(editor)->Load(DisplayText());
+}
+
+bool TDateCell::EditorModified(const QWidget* editor) const {
+  return static_cast<const TCellLineEdit*>(editor)->Modified();
+}
+
+bool TDateCell::Commit(QWidget* editor) {
+  auto* e = static_cast<TCellLineEdit*>(editor);
+  if (!e->Modified() || !Pair || !Pair->OnSetDate) return false;
+  bool ok = false;
+  const int v = NormalizeNumericInput(e->text()).toInt(&ok);
+  if (!ok) return false;  // an empty entry keeps the month of record
+  const int32_t before = Pair->Date();
+  const int32_t next = Part == TPart::Year ? Pair->WithYear(v) : Pair->WithMonth(v);
+  if (next == before) return false;
+  Pair->OnSetDate(next);
+  return Pair->Date() != before;
+}
+
+// ------------------------------------------------------------ combo boxes
+
+TCellComboBox::TCellComboBox(QWidget* parent) : QComboBox(parent) {
+  setFrame(false);
+  setInsertPolicy(QComboBox::NoInsert);
+  setMaxVisibleItems(17);
+}
+
+QString TCellComboBox::CurrentValue() const {
+  if (isEditable()) return currentText();
+  return currentIndex() >= 0 ? itemText(currentIndex()) : LoadedText;
+}
+
+TComboCell::TComboCell(QString name) : TCell(std::move(name)) { TabStop = true; }
+
+QString TComboCell::DisplayText() const { return OnGetValue ? OnGetValue() : Caption; }
+
+QWidget* TComboCell::CreateEditor(QWidget* parent) {
+  auto* c = new TCellComboBox(parent);
+  c->setFont(Font);
+  c->setEditable(!ListOnly);
+  if (!ListOnly) {
+    c->setCompleter(nullptr);
+    c->lineEdit()->setValidator(new TCp932Validator(MaxBytes, c->lineEdit()));
+    ApplyImeMode(c->lineEdit(), Ime);
+    ApplyImeMode(c, Ime);
+  } else {
+    ApplyImeMode(c, TImeMode::Off);
+  }
+  return c;
+}
+
+void TComboCell::LoadEditor(QWidget* editor) const {
+  auto* c = static_cast<TCellComboBox*>(editor);
+  const QString value = DisplayText();
+  const QSignalBlocker block(c);
+  c->clear();
+  c->addItems(Items);
+  const int index = c->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  c->setCurrentIndex(index);
+  if (c->isEditable()) {
+    c->setEditText(value);
+    c->lineEdit()->selectAll();
+  } else if (index < 0) {
+    c->setPlaceholderText(value);  // a stored name that is not in the list
+  }
+  c->LoadedText = value;
+}
+
+bool TComboCell::EditorModified(const QWidget* editor) const {
+  auto* c = static_cast<const TCellComboBox*>(editor);
+  return c->CurrentValue() != c->LoadedText;
+}
+
+bool TComboCell::EditorMatches(const QWidget* editor) const {
+  return static_cast<const TCellComboBox*>(editor)->isEditable() == !ListOnly;
+}
+
+bool TComboCell::Commit(QWidget* editor) {
+  auto* c = static_cast<TCellComboBox*>(editor);
+  if (!EditorModified(c) || !OnSetValue) return false;
+  const QString before = OnGetValue ? OnGetValue() : QString();
+  OnSetValue(c->CurrentValue());
+  const QString after = OnGetValue ? OnGetValue() : QString();
+  return before != after;
+}
+
+void TComboCell::Paint(QPainter& p, const QRect& r, const TCellPaintState& state) const {
+  TCell::Paint(p, r, state);
+  // A small drop-down mark at the right end tells that a list can be opened.
+  const TCellColors c = Colors(state);
+  const int cx = r.right() - 8, cy = r.center().y() + 1;
+  QColor mark = c.Text;
+  mark.setAlpha(140);
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setPen(Qt::NoPen);
+  p.setBrush(mark);
+  const QPoint tri[3] = {QPoint(cx - 4, cy - 2), QPoint(cx + 4, cy - 2), QPoint(cx, cy + 2)};
+  p.drawPolygon(tri, 3);
+  p.restore();
+}
+
+}  // namespace kestrin

@@ -1,0 +1,181 @@
+// The editor cells: CP932 text, numbers, the linked year/month pair and
+// combo boxes. Each is bound to one field through a pair of handlers, one
+// that hands the field's value to the cell and one that takes a committed
+// value back.
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStringList>
+#include <QValidator>
+#include <functional>
+#include <memory>
+
+#include "Cell.h"
+
+namespace kestrin {
+
+// How the input method behaves in an editor. Qt has no "hiragana" hint;
+// Hiragana keeps the input method enabled with no Latin-only restriction so
+// that a Japanese input method starts in its kana mode, Off disables it.
+enum class TImeMode { Off, Hiragana };
+void ApplyImeMode(QWidget* editor, TImeMode mode, bool numeric = false);
+
+// The frameless line editor placed over the active cell.
+class TCellLineEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit TCellLineEdit(QWidget* parent = nullptr);
+  // The text the editor was filled with; a different text is a change.
+  QString LoadedText;
+  void Load(const QString& text);
+  bool Modified() const { return text() != LoadedText; }
+};
+
+// ------------------------------------------------------------------ text
+
+class TTextCell : public TCell {
+ public:
+  explicit TTextCell(QString name = {});
+  int MaxBytes = 0;  // CP932 bytes, 0 = no limit
+  TImeMode Ime = TImeMode::Hiragana;
+  std::function<QString()> OnGetValue;
+  std::function<void(const QString&)> OnSetValue;
+
+  QString DisplayText() const override;
+  bool HasEditor() const override { return true; }
+  QWidget* CreateEditor(QWidget* parent) override;
+  void LoadEditor(QWidget* editor) const override;
+  bool Commit(QWidget* editor) override;
+  bool EditorModified(const QWidget* editor) const override;
+};
+
+// --------------------------------------------------------------- numbers
+
+struct TNumSpec {
+  int Decimals = 0;    // digits allowed after the point
+  int MaxChars = 4;    // characters including the point and a sign
+  bool HasRange = false;
+  double Min = 0.0;
+  double Max = 0.0;
+  // A sign can be typed only where no range is set.
+  bool AllowNegative() const { return !HasRange; }
+};
+
+struct TNumValue {
+  double Value = 0.0;
+  bool Blank = false;  // an empty entry / a field shown empty
+  bool operator==(const TNumValue&) const = default;
+};
+
+// Full-width digits, point and minus typed through an input method become
+// their ASCII forms.
+QString NormalizeNumericInput(const QString& text);
+// Whether `text` (already normalised) may stand in the editor: digits, at
+// most one point followed by at most `Decimals` digits, a leading minus only
+// where allowed, at most `MaxChars` characters.
+bool IsNumericTextAllowed(const QString& text, const TNumSpec& spec);
+// The committed value of an entry: empty (or only a sign or point) is blank
+// with value 0; anything else is the number, moved to the nearer bound when
+// it lies outside the range.
+TNumValue ParseNumericEntry(const QString& text, const TNumSpec& spec);
+// `value` with exactly `decimals` digits after the point, the last digit
+// rounded half away from zero ("0.0" style formats).
+QString FormatFixed(double value, int decimals);
+
+class TNumValidator : public QValidator {
+  Q_OBJECT
+ public:
+  TNumValidator(const TNumSpec& spec, QObject* parent = nullptr);
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  TNumSpec spec_;
+};
+
+class TNumCell : public TCell {
+ public:
+  explicit TNumCell(QString name = {});
+  TNumSpec Spec;
+  std::function<TNumValue()> OnGetValue;
+  std::function<void(const TNumValue&)> OnSetValue;
+
+  QString DisplayText() const override;
+  bool HasEditor() const override { return true; }
+  QWidget* CreateEditor(QWidget* parent) override;
+  void LoadEditor(QWidget* editor) const override;
+  bool Commit(QWidget* editor) override;
+  bool EditorModified(const QWidget* editor) const override;
+};
+
+// ------------------------------------------------------- year/month pair
+
+// One packed date (year, month, day) edited through two cells: the year as
+// four digits and the month as two. Entries are kept within MinDate and
+// MaxDate; the day part is kept, shortened to the new month when needed.
+class TDatePair {
+ public:
+  int32_t MinDate = 0;
+  int32_t MaxDate = 0;
+  std::function<int32_t()> OnGetDate;
+  std::function<void(int32_t)> OnSetDate;
+  void SetLimits(int32_t minDate, int32_t maxDate) {
+    MinDate = minDate;
+    MaxDate = maxDate;
+  }
+  int32_t Date() const { return OnGetDate ? OnGetDate() : 0; }
+  // The date after typing `year` or `month` into the pair (clamped).
+  int32_t WithYear(int32_t year) const;
+  int32_t WithMonth(int32_t month) const;
+  int32_t Clamp(int32_t date) const;
+};
+
+class TDateCell : public TCell {
+ public:
+  enum class TPart { Year, Month };
+  TDateCell(QString name, std::shared_ptr<TDatePair> pair, TPart part);
+  std::shared_ptr<TDatePair> Pair;
+  TPart Part;
+
+  QString DisplayText() const override;
+  bool HasEditor() const override { return true; }
+  QWidget* CreateEditor(QWidget* parent) override;
+  void LoadEditor(QWidget* editor) const override;
+  bool Commit(QWidget* editor) override;
+  bool EditorModified(const QWidget* editor) const override;
+};
+
+// ------------------------------------------------------------ combo boxes
+
+class TCellComboBox : public QComboBox {
+  Q_OBJECT
+ public:
+  explicit TCellComboBox(QWidget* parent = nullptr);
+  QString LoadedText;
+  QString CurrentValue() const;
+};
+
+// A combo box cell, list-only (choose from Items) or editable (type a free
+// text of at most MaxBytes CP932 bytes); the mode can be switched at any
+// time and the editor follows it.
+class TComboCell : public TCell {
+ public:
+  explicit TComboCell(QString name = {});
+  QStringList Items;
+  bool ListOnly = false;
+  int MaxBytes = 0;
+  TImeMode Ime = TImeMode::Hiragana;
+  std::function<QString()> OnGetValue;
+  std::function<void(const QString&)> OnSetValue;
+
+  QString DisplayText() const override;
+  bool HasEditor() const override { return true; }
+  QWidget* CreateEditor(QWidget* parent) override;
+  void LoadEditor(QWidget* editor) const override;
+  bool Commit(QWidget* editor) override;
+  bool EditorModified(const QWidget* editor) const override;
+  bool EditorMatches(const QWidget* editor) const override;
+  void Paint(QPainter& p, const QRect& r, const TCellPaintState& state) const override;
+};
+
+}  // namespace kestrin
