@@ -233,7 +233,7 @@ bool MainDataFromJson(const Json& json, TMainData& out, TJsonError& error) {
         v.Int(bj, B, "Kyoyo", 0, kMaxKyoyo, b.Kyoyo)))
     return false;
   double width = static_cast<double>(b.ClassWidth);
-  if (!v.Number(bj, B, "ClassWidth", 0.005, 100.0, width)) return false;
+  if (!v.Number(bj, B, "ClassWidth", 0.0, 100.0, width)) return false;
   b.ClassWidth = width;
   if (!ClassTableReadable(b))
     return v.Fail(B + ".ClassWidth",

@@ -1,1 +1,246 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "core/Settings.h"
+#include "tests/core/TempDir.h"
+
+using namespace kestrin;
+using testutil::TempDir;
+
+namespace {
+
+TSettings FromText(const std::string& text) {
+  TIniFile ini;
+  ini.SetText(text);
+  return ReadSettings(ini);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      ::setenv(name_, old_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool had_ = false;
+};
+
+}  // namespace
+
+TEST(Settings, DefaultsWithoutAFile) {
+  TempDir dir;
+  const TSettings s = LoadSettingsFile(dir / "none.INI");
+  EXPECT_EQ(s.LastDataDir, "");
+  EXPECT_EQ(s.CompanyName, "");
+  EXPECT_EQ(s.TantoName, "");
+  for (const auto& k : s.KojoNames) EXPECT_EQ(k, "");
+  EXPECT_EQ(s.InkanTitle1, "\x8d\x48\x8f\xea\x92\xb7");  // 工場長 in CP932
+  EXPECT_EQ(s.InkanTitle2, Sjis("部長"));
+  EXPECT_EQ(s.InkanTitle3, Sjis("係"));
+  EXPECT_EQ(s.DispNullData, 1);
+  EXPECT_FALSE(s.DrawHistNoRange);
+  EXPECT_FALSE(s.DrawXChartNoRange);
+  EXPECT_TRUE(dir.Entries().empty()) << "reading must not create the file";
+}
+
+TEST(Settings, NumbersAndBooleansThatDoNotParse) {
+  struct Case {
+    const char* text;
+    int32_t disp;
+    bool hist;
+  };
+  const Case cases[] = {
+      {"[Info]\r\nDispNullData=0\r\nDrawHistNoRange=1\r\n", 0, true},
+      {"[Info]\r\nDispNullData=abc\r\nDrawHistNoRange=yes\r\n", 1, false},
+      {"[Info]\r\nDispNullData=\r\nDrawHistNoRange=\r\n", 1, false},
+      {"[Info]\r\nDispNullData= 7 \r\nDrawHistNoRange=10\r\n", 7, true},
+      {"[Info]\r\nDispNullData=2x\r\nDrawHistNoRange=true\r\n", 1, false},
+      {"[Info]\r\nDispNullData=-1\r\nDrawHistNoRange=0\r\n", -1, false},
+      {"[Info]\r\nDispNullData=99999999999\r\nDrawHistNoRange= 1\r\n", 1, true},
+      {"[info]\nDISPNULLDATA=0\ndrawhistnorange=1\n", 0, true},  // names ignore case
+      {"[Other]\nDispNullData=0\nDrawHistNoRange=1\n", 1, false},  // wrong section
+  };
+  for (const auto& c : cases) {
+    const TSettings s = FromText(c.text);
+    EXPECT_EQ(s.DispNullData, c.disp) << c.text;
+    EXPECT_EQ(s.DrawHistNoRange, c.hist) << c.text;
+  }
+}
+
+TEST(Settings, TextsAreCp932BytesAndMissingKeysKeepTheirDefaults) {
+  const std::string text = "[Info]\r\nCompanyName=" + Sjis("生コン株式会社") + "\r\nKojoName3=" +
+                           Sjis("第三工場") + "\r\nInkanTitle2=\r\nInkanTitle3=\"" + Sjis("  係 ") + "\"\r\n";
+  const TSettings s = FromText(text);
+  EXPECT_EQ(s.CompanyName, Sjis("生コン株式会社"));
+  EXPECT_EQ(s.KojoNames[3], Sjis("第三工場"));
+  EXPECT_EQ(s.KojoNames[2], "");
+  EXPECT_EQ(s.InkanTitle1, Sjis("工場長"));  // missing key: default
+  EXPECT_EQ(s.InkanTitle2, "");             // present but empty: empty
+  EXPECT_EQ(s.InkanTitle3, Sjis("  係 "));   // quotes keep the blanks
+}
+
+TEST(Settings, ReadModifyWriteKeepsOtherSectionsAndComments) {
+  TempDir dir;
+  const std::string path = dir / "kestrin.INI";
+  const std::string original =
+      "; written by hand\r\n"
+      "[TFrmMain]\r\n"
+      "Flags=0\r\n"
+      "ShowCmd=3\r\n"
+      "NormalPos=10,20,810,620\r\n"
+      "PixelsPerInch=96\r\n"
+      "Color=-16777201\r\n"
+      "\r\n"
+      "[Info]\r\n"
+      "CompanyName=old\r\n"
+      "Unknown=" + Sjis("そのまま") + "\r\n"
+      "\r\n"
+      "[Extra]\r\n"
+      "Key=Value\r\n";
+  testutil::WriteFile(path, original);
+
+  TSettings s = LoadSettingsFile(path);
+  EXPECT_EQ(s.CompanyName, "old");
+  s.CompanyName = Sjis("北関東生コン");
+  s.KojoNames[9] = Sjis("第十工場");
+  s.DispNullData = 0;
+  s.DrawXChartNoRange = true;
+  ASSERT_TRUE(SaveSettingsFile(path, s));
+
+  const std::string written = testutil::ReadFile(path);
+  // The untouched part is there byte for byte, in its place.
+  EXPECT_EQ(written.substr(0, written.find("[Info]")), original.substr(0, original.find("[Info]")));
+  EXPECT_NE(written.find("Unknown=" + Sjis("そのまま") + "\r\n"), std::string::npos);
+  EXPECT_NE(written.find("\r\n[Extra]\r\nKey=Value\r\n"), std::string::npos);
+  EXPECT_NE(written.find("CompanyName=" + Sjis("北関東生コン") + "\r\n"), std::string::npos);
+  EXPECT_NE(written.find("DispNullData=0\r\n"), std::string::npos);
+  EXPECT_NE(written.find("DrawXChartNoRange=1\r\n"), std::string::npos);
+  EXPECT_NE(written.find("DrawHistNoRange=0\r\n"), std::string::npos);
+  EXPECT_NE(written.find("[File]\r\nLastDataDir=\r\n"), std::string::npos);
+  // New Info keys join their section, before the blank line and [Extra].
+  EXPECT_LT(written.find("KojoName9="), written.find("[Extra]"));
+
+  const TSettings back = LoadSettingsFile(path);
+  EXPECT_EQ(back.CompanyName, s.CompanyName);
+  EXPECT_EQ(back.KojoNames, s.KojoNames);
+  EXPECT_EQ(back.InkanTitle1, s.InkanTitle1);
+  EXPECT_EQ(back.DispNullData, 0);
+  EXPECT_TRUE(back.DrawXChartNoRange);
+  EXPECT_FALSE(back.DrawHistNoRange);
+
+  // Writing the same values again changes nothing.
+  ASSERT_TRUE(SaveSettingsFile(path, back));
+  EXPECT_EQ(testutil::ReadFile(path), written);
+}
+
+TEST(Settings, ValuesThatWouldBreakTheLineSyntax) {
+  TIniFile ini;
+  ini.SetText("[Info]\nA=1\n");  // LF file stays LF
+  ini.WriteString("Info", "CompanyName", "two\r\nlines");
+  ini.WriteString("Info", "TantoName", "  padded ");
+  ini.WriteString("Info", "Quoted", "\"q\"");
+  EXPECT_EQ(ini.Text(), "[Info]\nA=1\nCompanyName=two  lines\nTantoName=\"  padded \"\nQuoted=\"\"q\"\"\n");
+  EXPECT_EQ(ini.ReadString("Info", "CompanyName", "?"), "two  lines");
+  EXPECT_EQ(ini.ReadString("Info", "TantoName", "?"), "  padded ");
+  EXPECT_EQ(ini.ReadString("Info", "Quoted", "?"), "\"q\"");
+
+  TIniFile noEnd;
+  noEnd.SetText("\xEF\xBB\xBF[Info]\r\nA=1");  // byte-order mark, no final line end
+  EXPECT_EQ(noEnd.ReadString("info", "a", "?"), "1");
+  noEnd.WriteString("New", "B", "2");
+  EXPECT_EQ(noEnd.Text(), "[Info]\r\nA=1\r\n[New]\r\nB=2\r\n");
+}
+
+TEST(Settings, LastDataDirFollowsAnExistingDataFileOnly) {
+  TempDir dir;
+  const std::string sub = dir / "データ";
+  ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+  testutil::WriteFile(sub + "/200502.slt", "x");
+
+  TSettings s;
+  s.LastDataDir = "/earlier";
+  RememberDataFolder(s, "");
+  RememberDataFolder(s, sub + "/missing.slt");
+  EXPECT_EQ(s.LastDataDir, "/earlier");
+  RememberDataFolder(s, sub + "/200502.slt");
+  char* real = ::realpath(sub.c_str(), nullptr);
+  EXPECT_EQ(s.LastDataDir, real);
+  std::free(real);
+
+  // The file holds the folder in CP932; it reads back as the same path.
+  ASSERT_TRUE(SaveSettingsFile(dir / "k.INI", s));
+  EXPECT_NE(testutil::ReadFile(dir / "k.INI").find(Sjis("データ")), std::string::npos);
+  EXPECT_EQ(LoadSettingsFile(dir / "k.INI").LastDataDir, s.LastDataDir);
+
+  // A folder name CP932 cannot hold is kept as its own bytes.
+  const std::string emoji = dir / "📁";
+  ASSERT_EQ(::mkdir(emoji.c_str(), 0755), 0);
+  s.LastDataDir = emoji;
+  ASSERT_TRUE(SaveSettingsFile(dir / "k.INI", s));
+  EXPECT_EQ(LoadSettingsFile(dir / "k.INI").LastDataDir, emoji);
+}
+
+TEST(SettingsLocation, NamedAfterTheExecutableBesideIt) {
+  EXPECT_EQ(SettingsFileName("/opt/kestrin/bin/kestrin"), "kestrin.INI");
+  EXPECT_EQ(SettingsFileName("/x/Kestrin.exe"), "Kestrin.INI");
+  EXPECT_EQ(SettingsFileName("kestrin-cli"), "kestrin-cli.INI");
+  EXPECT_EQ(ExeFolderSettingsPath("/opt/kestrin/bin/kestrin"), "/opt/kestrin/bin/kestrin.INI");
+  EXPECT_EQ(ExeFolderSettingsPath("/kestrin"), "/kestrin.INI");
+  EXPECT_NE(CurrentExecutablePath().find("file_tests"), std::string::npos);
+}
+
+TEST(SettingsLocation, FallsBackToTheConfigFolderWhenTheExeFolderIsNotWritable) {
+  TempDir dir;
+  const std::string exeDir = dir / "bin";
+  ASSERT_EQ(::mkdir(exeDir.c_str(), 0755), 0);
+  const std::string exe = exeDir + "/kestrin";
+  ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
+
+  EXPECT_EQ(SettingsPathForWrite(exe), exeDir + "/kestrin.INI");
+  // Nothing beside the executable yet: reading looks in the fallback.
+  EXPECT_EQ(SettingsPathForRead(exe), dir / "config/kestrin/kestrin.INI");
+  testutil::WriteFile(exeDir + "/kestrin.INI", "");
+  EXPECT_EQ(SettingsPathForRead(exe), exeDir + "/kestrin.INI");
+
+  // A folder that cannot be written (here: one that does not exist, or whose
+  // "parent" is a file) sends writing to the fallback, which is created.
+  const std::string lost = dir / "no/such/folder/kestrin";
+  testutil::WriteFile(dir / "plain", "");
+  for (const std::string& e : {lost, dir / "plain/kestrin"}) {
+    const std::string path = SettingsPathForWrite(e);
+    EXPECT_EQ(path, dir / "config/kestrin/kestrin.INI");
+  }
+  TSettings s;
+  s.TantoName = Sjis("佐藤");
+  ASSERT_TRUE(SaveSettingsFile(SettingsPathForWrite(lost), s));
+  EXPECT_EQ(LoadSettingsFile(SettingsPathForRead(lost)).TantoName, Sjis("佐藤"));
+
+  // A relative XDG_CONFIG_HOME is ignored in favour of ~/.config.
+  ScopedEnv relative("XDG_CONFIG_HOME", "relative/dir");
+  ScopedEnv home("HOME", (dir / "home").c_str());
+  EXPECT_EQ(FallbackSettingsPath(exe), dir / "home/.config/kestrin/kestrin.INI");
+}
+
+TEST(SettingsLocation, ReadOnlyExeFolderFallsBack) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  TempDir dir;
+  const std::string exeDir = dir / "bin";
+  ASSERT_EQ(::mkdir(exeDir.c_str(), 0555), 0);
+  ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
+  EXPECT_EQ(SettingsPathForWrite(exeDir + "/kestrin"), dir / "config/kestrin/kestrin.INI");
+}

@@ -1,0 +1,296 @@
+// kestrin-cli end to end: the real binary is run with its output captured.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include "RecordJson.h"
+#include "core/DataFile.h"
+#include "tests/core/SltBuilder.h"
+#include "tests/core/TempDir.h"
+
+using namespace kestrin;
+using testutil::TempDir;
+
+namespace {
+
+const std::string kCli = std::string(KESTRIN_BIN_DIR) + "/kestrin-cli";
+const std::string kExamples = std::string(KESTRIN_SOURCE_DIR) + "/examples";
+const std::string kLoadFailed = "ファイルのロードに失敗しました．\n";
+const std::string kSaveFailed = "ファイルのセーブに失敗しました．\n";
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs argv (searched in PATH when it has no slash) with stdout and stderr
+// captured in files of `dir`.
+Result RunProgram(const TempDir& dir, const std::vector<std::string>& argv) {
+  const std::string outPath = dir / ".stdout", errPath = dir / ".stderr";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+  }
+  Result r;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.out = testutil::ReadFile(outPath);
+  r.err = testutil::ReadFile(errPath);
+  ::unlink(outPath.c_str());
+  ::unlink(errPath.c_str());
+  return r;
+}
+
+Result Cli(const TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), kCli);
+  return RunProgram(dir, args);
+}
+
+// What the program itself makes of a file: reset, load, recompute.
+TMainData LoadedAndCalculated(const std::string& path, bool* ok = nullptr) {
+  TMainData d;
+  d.ClearLists();
+  d.Clear();
+  const bool loaded = LoadFromFile(path, d);
+  if (ok) *ok = loaded;
+  d.Calculate();
+  return d;
+}
+
+cli::Json ParseJson(const std::string& text) { return cli::Json::parse(text); }
+
+}  // namespace
+
+TEST(CliUsage, HelpAndUsageErrors) {
+  TempDir dir;
+  Result r = Cli(dir, {"--help"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("使い方: kestrin-cli"), std::string::npos);
+  for (const char* c : {"stats FILE.slt", "resave IN.slt OUT.slt", "import IN.json OUT.slt"})
+    EXPECT_NE(r.out.find(c), std::string::npos) << c;
+  EXPECT_EQ(r.err, "");
+
+  r = Cli(dir, {"stats", "--help"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("使い方: kestrin-cli stats FILE.slt"), std::string::npos);
+
+  r = Cli(dir, {});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("コマンドが指定されていません．"), std::string::npos);
+
+  r = Cli(dir, {"chart", "x.slt"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("不明なコマンドです：chart"), std::string::npos);
+
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"stats"}, {"stats", "a", "b"}, {"resave", "a"}, {"import", "a", "b", "c"}}) {
+    r = Cli(dir, args);
+    EXPECT_EQ(r.code, 2) << args[0];
+    EXPECT_NE(r.err.find("引数の数が正しくありません．"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(CliStats, ExampleMonthAsJson) {
+  TempDir dir;
+  const Result r = Cli(dir, {"stats", kExamples + "/sample-month.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const cli::Json j = ParseJson(r.out);
+  EXPECT_EQ(j["BasicInfo"]["Kojo"], "東京第一工場");
+  EXPECT_EQ(j["BasicInfo"]["Cement"]["Name"], "普通");
+  EXPECT_EQ(j["BasicInfo"]["Kyoyo"], 250);
+  EXPECT_EQ(j["SlumpList"].size(), 30u);
+  EXPECT_EQ(j["HistogramList"].size(), 13u);  // 250 div 50 x 2 + 3
+  EXPECT_EQ(j, cli::MainDataToJson(LoadedAndCalculated(kExamples + "/sample-month.slt")));
+}
+
+// A file made byte by byte from the layout alone: the worked example of the
+// class table (18.0, 18.5, 17.5, 19.0, 18.0, 16.0, blank, 20.5 with target
+// 18.0 +- 2.0 cm and width 0.5) in March 2026, with judgements, class rows
+// and totals left as zeros by the "other tool". stats must show the program's
+// own computation.
+TEST(CliStats, HandMadeFileGivesTheProgramsFigures) {
+  TempDir dir;
+  slt::Bytes e;
+  e.Raw("SLUMPTES").I32(211).Raw("SLT ");
+  e.I32(slt::Packed(2026, 3, 1));
+  e.Str(Sjis("手作り工場")).Str(Sjis("検査員")).Str("");
+  e.Ext(0.5).I32(1800).I32(200);
+  e.Cur(240000).Cur(200000).Cur(45000).Cur(15000);
+  e.Str(Sjis("早強")).Str("H");
+  const int32_t values[8] = {1800, 1850, 1750, 1900, 1800, 1600, 0, 2050};
+  e.I32(31);
+  for (int32_t day = 1; day <= 31; ++day) {
+    e.I32(day).I32(2);
+    for (int k = 0; k < 2; ++k) {
+      const int i = (day - 1) * 2 + k;
+      e.I32(i < 8 ? values[i] : 0).Bool(false);
+    }
+  }
+  e.I32(11);
+  for (int r = 0; r < 11; ++r) e.I32(0).I32(0).I32(0).I32(0).I32(0);
+  e.I32(0).I32(0).I32(0).I32(0).Ext(0).I32(0).I32(0);
+  ASSERT_EQ(e.Size(), 915u + 10 + 6 + 4 + 1);  // the default size plus the text bytes
+  testutil::WriteFile(dir / "hand.slt", e.Str());
+
+  const Result r = Cli(dir, {"stats", dir / "hand.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const cli::Json j = ParseJson(r.out);
+  const cli::Json& c = j["CalcedResult"];
+  EXPECT_EQ(c["SumF"], 7);
+  EXPECT_EQ(c["SumUF"], 3);
+  EXPECT_EQ(c["SumU2F"], 47);
+  EXPECT_EQ(c["AveX"], 1821);
+  EXPECT_NEAR(c["Hensa"].get<double>(), std::sqrt((47.0 - 9.0 / 7.0) / 6.0) * 0.5, 1e-12);
+  EXPECT_EQ(j["HistogramList"][0]["Lower"], 1525);
+  EXPECT_EQ(j["HistogramList"][10]["Upper"], 2075);
+  EXPECT_EQ(j["HistogramList"][1]["F"], 1);
+  EXPECT_EQ(j["SlumpList"][2]["SokuteiList"][1]["Value"], 1600);  // on the lower limit: passes
+  EXPECT_EQ(j["SlumpList"][2]["SokuteiList"][1]["Judge"], true);
+  EXPECT_EQ(j["SlumpList"][3]["SokuteiList"][1]["Value"], 2050);  // beyond 20.0: fails
+  EXPECT_EQ(j["SlumpList"][3]["SokuteiList"][1]["Judge"], false);
+  EXPECT_EQ(j["SlumpList"][3]["SokuteiList"][0]["Judge"], false);  // blank
+  EXPECT_EQ(j["BasicInfo"]["Kojo"], "手作り工場");
+  EXPECT_EQ(j["BasicInfo"]["Kyodo"], 24.0);
+  EXPECT_EQ(j["BasicInfo"]["Cement"]["Mark"], "H");
+  EXPECT_EQ(j["BasicInfo"]["StartDay"], 1);
+  EXPECT_EQ(j["BasicInfo"]["EndDay"], 31);
+
+  // And the same as entering the values in the program itself.
+  TMainData own;
+  own.BasicInfo.Getsudo = PackDate(2026, 3, 1);
+  own.MakeSlumpList();
+  own.MakeHistogramList();
+  for (int i = 0; i < 8; ++i) own.SlumpList.Items(i / 2).SokuteiList.Items(i % 2).Value = values[i];
+  own.Calculate();
+  EXPECT_EQ(j["CalcedResult"], cli::MainDataToJson(own)["CalcedResult"]);
+  EXPECT_EQ(j["HistogramList"], cli::MainDataToJson(own)["HistogramList"]);
+  EXPECT_EQ(j["SlumpList"], cli::MainDataToJson(own)["SlumpList"]);
+}
+
+TEST(CliStats, LoadFailures) {
+  TempDir dir;
+  const std::string good = testutil::ReadFile(kExamples + "/sample-month.slt");
+  testutil::WriteFile(dir / "cut.slt", good.substr(0, good.size() - 1));
+  testutil::WriteFile(dir / "text.slt", "not a data file at all, just some text\n");
+  for (const std::string& path : {dir / "missing.slt", dir / "cut.slt", dir / "text.slt", dir.Path()}) {
+    const Result r = Cli(dir, {"stats", path});
+    EXPECT_EQ(r.code, 1) << path;
+    EXPECT_EQ(r.err, kLoadFailed) << path;
+    EXPECT_EQ(r.out, "") << path;
+  }
+}
+
+TEST(CliResave, OldLayoutBecomesTheCurrentOne) {
+  TempDir dir;
+  slt::Bytes e;
+  e.Raw("SLUMPTES").Raw("0100").Raw("SLT ");
+  e.I32(slt::Packed(2005, 2, 1)).I32(1800).I32(200).I32(3);
+  e.I32(1).I32(1800).I32(1850).I32(1).I32(1);
+  e.I32(2).I32(1500).I32(0).I32(0).I32(0);
+  e.I32(40).I32(1900).I32(1900).I32(1).I32(1);
+  e.Zeros(1000 - 60).Ext(0.5).Zeros(30);
+  testutil::WriteFile(dir / "old.slt", e.Str());
+
+  const Result r = Cli(dir, {"resave", dir / "old.slt", dir / "new.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out + r.err, "");
+  const std::string written = testutil::ReadFile(dir / "new.slt");
+  EXPECT_EQ(written.size(), 861u);
+  EXPECT_EQ(written.substr(0, 16), std::string("SLUMPTES\xD3\x00\x00\x00SLT ", 16));
+  EXPECT_EQ(written, MainDataBytes(LoadedAndCalculated(dir / "old.slt")));
+  bool ok = false;
+  const TMainData back = LoadedAndCalculated(dir / "new.slt", &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(back.SlumpList.Items(0).SokuteiList.Items(1).Value, 1850);
+  EXPECT_EQ(back.CalcedResult.SumF, 3);
+}
+
+TEST(CliResave, FailuresKeepTheOldFile) {
+  TempDir dir;
+  const std::string in = kExamples + "/sample-month.slt";
+  Result r = Cli(dir, {"resave", dir / "missing.slt", dir / "out.slt"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, kLoadFailed);
+  EXPECT_FALSE(testutil::Exists(dir / "out.slt"));
+
+  r = Cli(dir, {"resave", in, dir / "no/such/folder/out.slt"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, kSaveFailed);
+
+  // A file-size limit below the new file's size: the write fails half-way;
+  // the old file must stay byte for byte and no temporary file may remain.
+  if (::system("command -v prlimit >/dev/null 2>&1") != 0) GTEST_SKIP() << "prlimit missing";
+  const std::string old = std::string(900, 'o');
+  testutil::WriteFile(dir / "out.slt", old);
+  r = RunProgram(dir, {"prlimit", "--fsize=500", kCli, "resave", in, dir / "out.slt"});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_EQ(r.err, kSaveFailed);
+  EXPECT_EQ(testutil::ReadFile(dir / "out.slt"), old);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.slt"});
+}
+
+TEST(CliImport, ExampleJsonGivesTheCommittedExampleFile) {
+  TempDir dir;
+  Result r = Cli(dir, {"import", kExamples + "/sample-month.json", dir / "m.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out + r.err, "");
+  const std::string made = testutil::ReadFile(dir / "m.slt");
+  EXPECT_EQ(made, testutil::ReadFile(kExamples + "/sample-month.slt"))
+      << "examples/sample-month.slt is out of date: re-run the import";
+
+  // stats -> import gives the same file again.
+  r = Cli(dir, {"stats", dir / "m.slt"});
+  ASSERT_EQ(r.code, 0);
+  testutil::WriteFile(dir / "stats.json", r.out);
+  r = Cli(dir, {"import", dir / "stats.json", dir / "again.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(testutil::ReadFile(dir / "again.slt"), made);
+}
+
+TEST(CliImport, RejectedInputWritesNothing) {
+  TempDir dir;
+  testutil::WriteFile(dir / "keep.slt", "previous");
+  struct Case {
+    std::string json;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"{\"BasicInfo\": {\"Getsudo\": 132711937,", "JSON の形式が正しくありません"},
+      {"{\"BasicInfo\": {\"Getsudo\": 132711937, \"Kyoyo\": \"2.0\"}}",
+       "項目 BasicInfo.Kyoyo の型が正しくありません（整数が必要です）．"},
+      {"{\"BasicInfo\": {\"Getsudo\": 132711937, \"Biko\": \"雨 ☔\"}}",
+       "項目 BasicInfo.Biko に Shift-JIS（CP932）で表せない文字があります：「☔」．"},
+      {"{\"BasicInfo\": {\"Getsudo\": 132711937}, \"SlumpList\": [{\"Day\": 1, \"SokuteiList\": "
+       "[{\"Value\": 1800}, {\"Value\": 10000}]}]}",
+       "項目 SlumpList[0].SokuteiList[1].Value の値が範囲外です（0～9990）．"},
+  };
+  for (const auto& c : cases) {
+    testutil::WriteFile(dir / "in.json", c.json);
+    for (const std::string& out : {dir / "keep.slt", dir / "new.slt"}) {
+      const Result r = Cli(dir, {"import", dir / "in.json", out});
+      EXPECT_EQ(r.code, 1) << c.json;
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+      EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(testutil::ReadFile(dir / "keep.slt"), "previous");
+    EXPECT_FALSE(testutil::Exists(dir / "new.slt"));
+  }
+  const Result r = Cli(dir, {"import", dir / "none.json", dir / "new.slt"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("JSON ファイルを開けません"), std::string::npos);
+}
