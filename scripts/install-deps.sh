@@ -12,6 +12,9 @@ PKGS=(
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   xvfb xauth poppler-utils
   clang libclang-rt-14-dev
+  # Spreadsheet export: Calc itself (the GUI package: the -nogui core aborts
+  # when a window is shown) and the UNO SDK for kestrin-calc-export.
+  libreoffice-calc libreoffice-dev libreoffice-dev-common
 )
 
 missing=()
