@@ -11,4 +11,7 @@ namespace kestrin::cli {
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandTable& table);
 
+// export (ExportCommands.cpp; --calc only where the Calc client is built).
+void RegisterExportCommands(TCommandTable& table);
+
 }  // namespace kestrin::cli

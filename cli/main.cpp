@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
 
   kestrin::cli::TCommandTable table;
   kestrin::cli::RegisterFileCommands(table);
+  kestrin::cli::RegisterExportCommands(table);
 
   const std::vector<std::string> args(argv + 1, argv + argc);
   kestrin::cli::TCliIo io{std::cout, std::cerr};

@@ -1,0 +1,91 @@
+// export: the spreadsheet block of a month, as tab-separated text or into
+// LibreOffice Calc.
+#include <ostream>
+
+#include "Commands.h"
+#include "core/DataFile.h"
+#include "core/SpreadsheetBlock.h"
+#ifdef KESTRIN_CLI_WITH_CALC
+#include "platform/calc/CalcClient.h"
+#endif
+
+namespace kestrin::cli {
+
+namespace {
+
+constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
+
+#ifdef KESTRIN_CLI_WITH_CALC
+// The terminal's busy window: the message once, on standard error.
+class TConsoleBusy : public calc::TExportBusyWindow {
+ public:
+  explicit TConsoleBusy(std::ostream& err) : err_(err) {}
+  void ShowBusyMessage() override { err_ << calc::kBusyMessage << "\n" << std::flush; }
+  void SetProgressText(const std::string&) override {}
+  void HideBusyMessage() override {}
+
+ private:
+  std::ostream& err_;
+};
+#endif
+
+int Export(const std::vector<std::string>& args, TCliIo& io) {
+  std::string path;
+  bool toCalc = false;
+  for (const std::string& a : args) {
+    if (a == "--calc") {
+      toCalc = true;
+    } else if (path.empty()) {
+      path = a;
+    } else {
+      io.err << "引数が正しくありません：" << a << "\n";
+      return kExitUsage;
+    }
+  }
+  if (path.empty()) {
+    io.err << "データファイルが指定されていません．\n";
+    return kExitUsage;
+  }
+
+  // Loaded as the main window loads: reset, read, recompute.
+  TMainData data;
+  data.ClearLists();
+  data.Clear();
+  if (!LoadFromFile(path, data)) {
+    io.err << kLoadFailed << "\n";
+    return kExitFailure;
+  }
+  data.Calculate();
+
+  if (!toCalc) {
+    io.out << FormatBlockTsv(MakeSpreadsheetBlock(data));
+    return kExitOk;
+  }
+#ifdef KESTRIN_CLI_WITH_CALC
+  TConsoleBusy busy(io.err);
+  const calc::TCalcExportResult r = calc::ExportToCalc(data, &busy);
+  if (r.Status == calc::TCalcExportStatus::Exported) {
+    io.out << r.DocumentTitle << "\n";
+    return kExitOk;
+  }
+  io.err << r.MessageUtf8 << "\n";
+  if (!r.DetailUtf8.empty()) io.err << "(" << r.DetailUtf8 << ")\n";
+  return kExitFailure;
+#else
+  io.err << "この kestrin-cli は Calc への出力なしでビルドされています．\n";
+  return kExitFailure;
+#endif
+}
+
+}  // namespace
+
+void RegisterExportCommands(TCommandTable& table) {
+  table.Add({"export", "FILE.slt [--calc]",
+             "データファイルを読み込んで再計算し，表計算ソフトへ出力する値の表（A1 から P 列まで）を"
+             "タブ区切りテキスト（UTF-8，シートの 1 行を 1 行）で標準出力に書きます．"
+             "テキスト中のタブと改行は空白で示します．--calc を付けると LibreOffice Calc の新しい"
+             "文書に出力し，その文書名を書きます．",
+             1, 2, Export});
+}
+
+}  // namespace kestrin::cli
