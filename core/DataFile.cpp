@@ -584,11 +584,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   }
 
   bool replacing = false;
-  mode_t mode = 0666 & ~CurrentUmask();
+  mode_t mode = 0;
   if (::stat(target.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return false;  // a folder or device is never replaced
     replacing = true;
     mode = st.st_mode & 07777;
+  } else {
+    mode = 0666 & ~CurrentUmask();
   }
 
   const std::size_t slash = target.rfind('/');

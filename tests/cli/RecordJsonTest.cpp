@@ -158,8 +158,9 @@ TEST(RecordJson, RefusalsNameTheField) {
     cli::TJsonError error;
     EXPECT_FALSE(cli::MainDataFromJson(j, d, error)) << j.dump();
     EXPECT_EQ(error.field, c.field) << j.dump();
-    if (!c.field.empty())
+    if (!c.field.empty()) {
       EXPECT_NE(error.message.find(c.field), std::string::npos) << error.message;
+    }
     EXPECT_EQ(d.BasicInfo.Biko, "untouched");
   }
 }

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the data-file fuzzer into corpus/.
+
+Valid files of both layouts and files broken in each way the reader must
+refuse. Run from anywhere; the files are committed, so this is only needed
+when seeds are added.
+"""
+import math
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = os.path.join(HERE, "corpus")
+
+
+def i32(v):
+    return struct.pack("<i", v)
+
+
+def cur(v):
+    return struct.pack("<q", round(v * 10000))
+
+
+def ext(v):
+    if v == 0:
+        return bytes(10)
+    if math.isnan(v):
+        return struct.pack("<QH", 0xC000000000000000, 0x7FFF)
+    if math.isinf(v):
+        return struct.pack("<QH", 0x8000000000000000, 0x7FFF | (0x8000 if v < 0 else 0))
+    f, e = math.frexp(abs(v))
+    mant = int(f * (1 << 53)) << 11
+    se = (e - 1 + 16383) | (0x8000 if v < 0 else 0)
+    return struct.pack("<QH", mant, se)
+
+
+def text(b):
+    return i32(len(b) + 1) + b + b"\0"
+
+
+def days_in(y, m):
+    if m == 2:
+        return 29 if (y % 4 == 0 and y % 100 != 0) or y % 400 == 0 else 28
+    return 30 if m in (4, 6, 9, 11) else 31
+
+
+def current(y=2026, m=3, kyoyo=200, width=0.5, values=(), kojo=b"", day_count=None,
+            rows=None, per_day=2, header=b"SLUMPTES" + i32(211) + b"SLT "):
+    n = days_in(y, m)
+    w = round(width * 100) if not math.isnan(width) else 0
+    r = max(int(kyoyo / w) * 2 + 3, 0) if w > 0 else 0  # div truncates; no rows below 0
+    body = i32(y * 65536 + m * 256 + 1) + text(kojo) + text("担当".encode("cp932")) + text(b"")
+    body += ext(width) + i32(1800) + i32(kyoyo) + cur(24) + cur(20) + cur(4.5) + cur(1.5)
+    body += text("普通".encode("cp932")) + text(b"N")
+    body += i32(n if day_count is None else day_count)
+    for d in range(1, n + 1):
+        body += i32(d) + i32(per_day)
+        for k in range(per_day):
+            idx = (d - 1) * 2 + k
+            body += i32(values[idx] if idx < len(values) else 0) + b"\1"
+    body += i32(r if rows is None else rows)
+    for _ in range(r if rows is None else max(rows, 0)):
+        body += i32(0) * 5
+    body += i32(0) * 4 + ext(0) + i32(1) + i32(n)
+    return header + body
+
+
+def old(entries, count=None, width=0.5, version=b"0100", size=1056):
+    block = i32(2005 * 65536 + 2 * 256 + 1) + i32(1800) + i32(200)
+    block += i32(len(entries) if count is None else count)
+    for e in entries:
+        block += b"".join(i32(x) for x in e)
+    block += bytes(1000 - 20 * len(entries)) + ext(width) + bytes(30)
+    return (b"SLUMPTES" + version + b"SLT " + block)[: 16 + size]
+
+
+WORKED = (1800, 1850, 1750, 1900, 1800, 1600, 0, 2050)
+
+SEEDS = {
+    "valid-default-march": current(),
+    "valid-february": current(2025, 2),
+    "valid-worked-example": current(values=WORKED, kojo="東京第一工場".encode("cp932")),
+    "valid-width-0.3": current(width=0.3),
+    "valid-negative-tolerance": current(kyoyo=-100),
+    "valid-foreign-magic": current(header=b"NOTSLUMP" + i32(7) + b"XYZ "),
+    "valid-v100": old([(1, 1800, 1850, 1, 1), (2, 1500, 0, 0, 0), (40, 1900, 1900, 1, 1)]),
+    "valid-v100-full": old([(d % 31 + 1, 1700 + d, 1800 + d, 1, 0) for d in range(50)]),
+    "valid-binary-100": old([(1, 1800, 1800, 1, 1)], version=i32(100)),
+    "broken-empty": b"",
+    "broken-header-only": b"SLUMPTES" + i32(211) + b"SLT ",
+    "broken-truncated": current(values=WORKED)[:-1],
+    "broken-day-count": current(day_count=30),
+    "broken-three-per-day": current(per_day=3),
+    "broken-row-count": current(rows=12),
+    "broken-width-zero": current(width=0.0),
+    "broken-width-nan": current(width=float("nan")),
+    "broken-too-many-rows": current(kyoyo=2000000000, width=0.01, rows=0),
+    "broken-long-string": b"SLUMPTES" + i32(211) + b"SLT " + i32(0x20503) + i32(1025) + b"a" * 1100,
+    "broken-v100-count": old([(1, 1800, 1800, 1, 1)], count=51),
+    "broken-v100-short": old([(1, 1800, 1800, 1, 1)], size=1000),
+    "broken-v100-as-211": old([(1, 1800, 1800, 1, 1)], version=i32(211)),
+}
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    for name, data in SEEDS.items():
+        with open(os.path.join(OUT, name + ".slt"), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    main()
