@@ -71,6 +71,23 @@ std::string DefaultHelperPath() {
 
 namespace {
 
+// Set while an export runs; the user interface thread is the only caller.
+bool exportRunning = false;
+
+class TRunningFlag {
+ public:
+  TRunningFlag() { exportRunning = true; }
+  ~TRunningFlag() { exportRunning = false; }
+  TRunningFlag(const TRunningFlag&) = delete;
+  TRunningFlag& operator=(const TRunningFlag&) = delete;
+};
+
+TCalcExportResult AlreadyRunning() {
+  TCalcExportResult r;
+  r.Status = TCalcExportStatus::AlreadyRunning;
+  return r;
+}
+
 TCalcExportResult RunExport(const TSpreadsheetBlock& block, TExportBusyWindow* busy,
                             const TCalcExportOptions& options) {
   THelperRun run;
@@ -130,12 +147,16 @@ TCalcExportResult RunExport(const TSpreadsheetBlock& block, TExportBusyWindow* b
 
 TCalcExportResult ExportToCalc(const TMainData& data, TExportBusyWindow* busy,
                                const TCalcExportOptions& options) {
+  if (exportRunning) return AlreadyRunning();
+  TRunningFlag running;
   TBusyGuard guard(busy);
   return RunExport(MakeSpreadsheetBlock(data), busy, options);
 }
 
 TCalcExportResult ExportBlockToCalc(const TSpreadsheetBlock& block, TExportBusyWindow* busy,
                                     const TCalcExportOptions& options) {
+  if (exportRunning) return AlreadyRunning();
+  TRunningFlag running;
   TBusyGuard guard(busy);
   return RunExport(block, busy, options);
 }

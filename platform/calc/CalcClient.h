@@ -37,7 +37,8 @@ class TExportBusyWindow {
   // Closes the busy window; called on every way out once it was opened.
   virtual void HideBusyMessage() = 0;
   // Called about every 50 ms while the helper works, so the window can
-  // process its paint events and stay responsive.
+  // process its events and stay responsive. An export started from here
+  // returns AlreadyRunning at once.
   virtual void KeepAlive() {}
 };
 
@@ -56,6 +57,8 @@ enum class TCalcExportStatus {
   Exported,       // the new document is in Calc and visible
   NoSpreadsheet,  // no usable office: show kNoSpreadsheetMessage
   Failed,         // the office was reached but the export failed
+  AlreadyRunning, // another export of this process is still running (a
+                  // second F7 while KeepAlive processed events): nothing done
 };
 
 struct TCalcExportResult {

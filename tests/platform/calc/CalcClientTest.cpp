@@ -205,6 +205,33 @@ TEST_F(CalcClient, WithoutABusyWindow) {
             TCalcExportStatus::Exported);
 }
 
+TEST_F(CalcClient, ASecondExportWhileOneRunsDoesNothing) {
+  // The window processes events in KeepAlive; a second F7 arriving there
+  // must not start a second export or touch the busy window.
+  struct TReentrant : TRecordingBusy {
+    std::string helper;
+    TMainData month;
+    std::vector<TCalcExportStatus> nested;
+    void KeepAlive() override {
+      TRecordingBusy inner;
+      TCalcExportOptions o;
+      o.HelperPath = helper;
+      nested.push_back(ExportToCalc(month, &inner, o).Status);
+      if (!inner.log.empty()) nested.push_back(TCalcExportStatus::Failed);
+    }
+  } busy;
+  busy.helper = Script("slow", "sleep 0.3\necho CONNECTED\necho DONE\n");
+  busy.month = month_;
+  TCalcExportOptions options;
+  options.HelperPath = busy.helper;
+  EXPECT_EQ(ExportToCalc(month_, &busy, options).Status, TCalcExportStatus::Exported);
+  ASSERT_FALSE(busy.nested.empty());
+  for (TCalcExportStatus s : busy.nested) EXPECT_EQ(s, TCalcExportStatus::AlreadyRunning);
+  EXPECT_EQ(busy.log, kBusyLog);
+  // Once it has ended, the next export runs normally.
+  EXPECT_EQ(ExportToCalc(month_, nullptr, options).Status, TCalcExportStatus::Exported);
+}
+
 TEST(CalcClientPaths, DefaultHelperSitsBesideTheExecutable) {
   const std::string path = DefaultHelperPath();
   char buf[4096];
