@@ -145,9 +145,24 @@ std::string SettingsPathForWrite(const std::string& exePath) {
 }
 
 std::string SettingsPathForRead(const std::string& exePath) {
+  const std::string target = SettingsPathForWrite(exePath);
+  if (IsFile(target)) return target;
   const std::string beside = ExeFolderSettingsPath(exePath);
-  if (IsFile(beside)) return beside;
-  return FallbackSettingsPath(exePath);
+  if (IsFile(beside)) return beside;  // e.g. a file shipped in a read-only folder
+  const std::string fallback = FallbackSettingsPath(exePath);
+  if (IsFile(fallback)) return fallback;
+  return target;
+}
+
+TSettings LoadSettingsForExecutable(const std::string& exePath) {
+  return LoadSettingsFile(SettingsPathForRead(exePath));
+}
+
+bool SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings) {
+  TIniFile ini;
+  ini.Load(SettingsPathForRead(exePath));
+  WriteSettings(ini, settings);
+  return ini.Save(SettingsPathForWrite(exePath));
 }
 
 }  // namespace kestrin

@@ -71,8 +71,18 @@ std::string FallbackSettingsPath(const std::string& exePath);
 // Where to write: beside the executable when that folder can be written,
 // the fallback otherwise.
 std::string SettingsPathForWrite(const std::string& exePath);
-// Where to read: the file beside the executable when it exists, the
-// fallback otherwise.
+// Where to read: the file that writing goes to when it exists; otherwise
+// the file beside the executable (which may sit in a read-only folder),
+// otherwise an earlier fallback file. With a writable folder this is the
+// file beside the executable whenever there is one.
 std::string SettingsPathForRead(const std::string& exePath);
+
+// The settings of the program at `exePath`, read from SettingsPathForRead.
+TSettings LoadSettingsForExecutable(const std::string& exePath);
+// Read-modify-write from SettingsPathForRead to SettingsPathForWrite, so
+// other sections (the window placement) move along when the place changes.
+// Code that writes its own keys too does the same with a TIniFile:
+// Load(SettingsPathForRead), WriteSettings, its keys, Save(SettingsPathForWrite).
+bool SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings);
 
 }  // namespace kestrin

@@ -212,10 +212,17 @@ TEST(SettingsLocation, FallsBackToTheConfigFolderWhenTheExeFolderIsNotWritable) 
   ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
 
   EXPECT_EQ(SettingsPathForWrite(exe), exeDir + "/kestrin.INI");
-  // Nothing beside the executable yet: reading looks in the fallback.
-  EXPECT_EQ(SettingsPathForRead(exe), dir / "config/kestrin/kestrin.INI");
-  testutil::WriteFile(exeDir + "/kestrin.INI", "");
   EXPECT_EQ(SettingsPathForRead(exe), exeDir + "/kestrin.INI");
+  // A fallback file left from an earlier run seeds the first read; the
+  // save moves its other sections beside the executable.
+  ::mkdir((dir / "config").c_str(), 0755);
+  ::mkdir((dir / "config/kestrin").c_str(), 0755);
+  testutil::WriteFile(dir / "config/kestrin/kestrin.INI", "[TFrmMain]\r\nShowCmd=3\r\n");
+  EXPECT_EQ(SettingsPathForRead(exe), dir / "config/kestrin/kestrin.INI");
+  ASSERT_TRUE(SaveSettingsForExecutable(exe, TSettings()));
+  EXPECT_EQ(SettingsPathForRead(exe), exeDir + "/kestrin.INI");
+  EXPECT_EQ(testutil::ReadFile(exeDir + "/kestrin.INI").substr(0, 23), "[TFrmMain]\r\nShowCmd=3\r\n");
+  ::unlink((dir / "config/kestrin/kestrin.INI").c_str());
 
   // A folder that cannot be written (here: one that does not exist, or whose
   // "parent" is a file) sends writing to the fallback, which is created.
@@ -227,8 +234,9 @@ TEST(SettingsLocation, FallsBackToTheConfigFolderWhenTheExeFolderIsNotWritable) 
   }
   TSettings s;
   s.TantoName = Sjis("佐藤");
-  ASSERT_TRUE(SaveSettingsFile(SettingsPathForWrite(lost), s));
-  EXPECT_EQ(LoadSettingsFile(SettingsPathForRead(lost)).TantoName, Sjis("佐藤"));
+  ASSERT_TRUE(SaveSettingsForExecutable(lost, s));
+  EXPECT_EQ(LoadSettingsForExecutable(lost).TantoName, Sjis("佐藤"));
+  EXPECT_TRUE(testutil::Exists(dir / "config/kestrin/kestrin.INI"));
 
   // A relative XDG_CONFIG_HOME is ignored in favour of ~/.config.
   ScopedEnv relative("XDG_CONFIG_HOME", "relative/dir");
@@ -240,7 +248,21 @@ TEST(SettingsLocation, ReadOnlyExeFolderFallsBack) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   TempDir dir;
   const std::string exeDir = dir / "bin";
-  ASSERT_EQ(::mkdir(exeDir.c_str(), 0555), 0);
+  const std::string exe = exeDir + "/kestrin";
+  ASSERT_EQ(::mkdir(exeDir.c_str(), 0755), 0);
+  // A settings file shipped beside the executable in a folder made read-only.
+  testutil::WriteFile(exeDir + "/kestrin.INI", "[Info]\r\nCompanyName=shipped\r\n");
+  ::chmod(exeDir.c_str(), 0555);
   ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
-  EXPECT_EQ(SettingsPathForWrite(exeDir + "/kestrin"), dir / "config/kestrin/kestrin.INI");
+  EXPECT_EQ(SettingsPathForWrite(exe), dir / "config/kestrin/kestrin.INI");
+  EXPECT_EQ(SettingsPathForRead(exe), exeDir + "/kestrin.INI");
+
+  TSettings s = LoadSettingsForExecutable(exe);
+  EXPECT_EQ(s.CompanyName, "shipped");
+  s.CompanyName = "changed";
+  ASSERT_TRUE(SaveSettingsForExecutable(exe, s));
+  // From now on the user's own copy is read, not the shipped one.
+  EXPECT_EQ(SettingsPathForRead(exe), dir / "config/kestrin/kestrin.INI");
+  EXPECT_EQ(LoadSettingsForExecutable(exe).CompanyName, "changed");
+  ::chmod(exeDir.c_str(), 0755);
 }
