@@ -5,6 +5,16 @@
 // Nothing here links UNO or needs LibreOffice: when the helper or the office
 // is missing, slow or crashes, the export ends with a message and the
 // program carries on.
+//
+// The main window's export command (F7, "EXCEL出力(&E)"):
+//
+//   const TCalcExportResult r = ExportToCalc(MainData, &busyWindow);
+//   if (r.Status == TCalcExportStatus::NoSpreadsheet ||
+//       r.Status == TCalcExportStatus::Failed)
+//     ShowError(r.MessageUtf8);
+//
+// where busyWindow implements TExportBusyWindow with the window's
+// ShowBusyMessage / HideBusyMessage.
 #pragma once
 
 #include <string>
