@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "Cell.h"
+#include "CellMgrMain.h"
 
 class QKeyEvent;
 
@@ -92,7 +93,7 @@ class TCellArea : public QWidget {
   void WatchEditor(QWidget* editor);
   bool EditorTakesArrow(int key, Qt::KeyboardModifiers mods) const;
 
-  TCellMgrMain* main_ = nullptr;
+  QPointer<TCellMgrMain> main_;
   int active_ = -1;
   QPointer<QWidget> editor_;
   int pressed_ = -1;

@@ -74,10 +74,11 @@ TShiftPager::TShiftPager(QWidget* parent) : TCellArea(parent) {
       auto b = std::make_unique<TButtonCell>();
       b->KeyLabel = (page ? QStringLiteral("S-F%1") : QStringLiteral("F%1")).arg(k);
       b->Enabled = false;
-      // Only the first page takes the focus: the second shows only while
-      // Shift is held, and Shift with Tab moves backwards.
+      // Only the first page takes the focus, whichever page shows: the
+      // second shows only while Shift is held, and Shift with Tab moves
+      // backwards into the row.
       b->TabStop = page == 0;
-      b->OnCanFocus = [this, page](const TCell& c) { return page_ == page && !c.Caption.isEmpty(); };
+      b->OnCanFocus = [](const TCell& c) { return !c.Caption.isEmpty(); };
       buttons_[static_cast<std::size_t>(page * kSlots + (k - kFirstKey))] = std::move(b);
     }
   qApp->installEventFilter(this);

@@ -1,0 +1,227 @@
+#include "FrmMain.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "AppFonts.h"
+#include "core/Numbers.h"
+#include "widgets/CellManager.h"
+#include "widgets/CellMgrMain.h"
+#include "widgets/CellTable.h"
+#include "widgets/ChartTabs.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/EditCells.h"
+#include "widgets/ShiftPager.h"
+#include "widgets/StatusLine.h"
+#include "widgets/TitleBar.h"
+
+namespace kestrin {
+
+QString FormatAveX(int32_t aveX) {
+  const int64_t a = aveX < 0 ? -int64_t{aveX} : int64_t{aveX};
+  QString s = QString::number(a / 100) + QLatin1Char('.') +
+              QString::number(a % 100).rightJustified(2, QLatin1Char('0'));
+  if (aveX < 0) s.prepend(QLatin1Char('-'));
+  return s.rightJustified(5, QLatin1Char(' '));
+}
+
+QString FormatHensa(long double hensa) {
+  return FormatFixed(static_cast<double>(hensa), 3).rightJustified(6, QLatin1Char(' '));
+}
+
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("TFrmMain"));
+  setFont(BaseFont());
+  // Creation: the month record (reset to the current month) and the cement
+  // table, one of each for the life of the window.
+  mainData_ = std::make_unique<TMainData>();
+  cementList_ = std::make_unique<TCementList>();
+  MakeCementList(*cementList_);
+
+  CreateRegions();
+  CreateMenus();
+  CreateHeaderCells();
+  CreateDayTable();
+  CreateCharts();
+  CreateFunctionKeys();
+
+  // Focus order of the groups: header, day table, function keys, charts.
+  CellMgrMain->AddGroup(CellMgrTop);
+  CellMgrMain->AddGroup(CellMgrTable);
+  CellMgrMain->AddGroup(CmShiftPager);
+  CellMgrMain->AddGroup(CmPageCtrl);
+
+  InitialiseState();
+
+  // Design size of the client area; the window may grow but not shrink
+  // below it.
+  const int menuHeight = menuBar()->sizeHint().height();
+  setMinimumSize(kClientWidth, kClientHeight + menuHeight);
+  resize(kClientWidth, kClientHeight + menuHeight);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    move(avail.center() - QPoint(width() / 2, height() / 2));
+  }
+}
+
+TFrmMain::~TFrmMain() {
+  // The cells' handlers refer to the record: drop the groups' editors
+  // before the record goes.
+  for (TCellArea* g : CellMgrMain->Groups()) g->DropActive();
+}
+
+void TFrmMain::InitialiseState() {
+  // The year/month pair runs from 1900-01-01 to 2100-12-31.
+  datePair_->SetLimits(PackDate(1900, 1, 1), PackDate(2100, 12, 31));
+  CellMgrMain->SetEdited(false);
+  // The cement list holds the table's names, "その他" last; the plant list
+  // is empty until the settings are read.
+  QStringList names;
+  for (int32_t i = 0; i < cementList_->Count(); ++i) names << FromAnsi(cementList_->Items(i).Name);
+  CellCement->Items = names;
+  CellKojo->Items.clear();
+  UpdateDayRows();
+}
+
+bool TFrmMain::Edited() const { return CellMgrMain->Edited(); }
+void TFrmMain::SetEdited(bool edited) { CellMgrMain->SetEdited(edited); }
+
+void TFrmMain::SetHistogramDrawer(TChartDrawer drawer) {
+  histogramDrawer_ = std::move(drawer);
+  PaintBoxChartHistgram->update();
+}
+
+void TFrmMain::SetXChartDrawer(TChartDrawer drawer) {
+  xChartDrawer_ = std::move(drawer);
+  PaintBoxChartX->update();
+}
+
+void TFrmMain::SetFunctionKeyAction(int fkey, bool shift, std::function<void()> action) {
+  CmShiftPager->SetAction(shift ? 1 : 0, fkey, std::move(action));
+}
+
+// ------------------------------------------------------------- operations
+
+void TFrmMain::RecalcAndRepaint() {
+  mainData_->Calculate();
+  PaintBoxChartHistgram->update();
+  PaintBoxChartX->update();
+  SyncCementMode();
+  UpdateDayRows();
+}
+
+void TFrmMain::UpdateDayRows() {
+  const int32_t getsudo = mainData_->BasicInfo.Getsudo;
+  // Never more rows than the record has days.
+  const int rows = getsudo == 0 ? 0 : std::min(DaysInMonth(getsudo), mainData_->SlumpList.Count());
+  CellMgrTable->SetRowCount(rows);
+  CellMgrMain->RepaintAll();
+}
+
+void TFrmMain::UpdateCaption() { setWindowTitle(QStringLiteral("Kestrin ") + dataFileName_); }
+
+void TFrmMain::FocusFirstCell() {
+  CellMgrTable->SetTopRow(0);
+  CellMgrMain->Activate(CellYear);
+  // The year cell may already have been the active cell: show the record's
+  // value, not what was typed before.
+  CellMgrMain->ReloadActive();
+}
+
+void TFrmMain::CommitActiveCell() { CellMgrMain->CommitActive(); }
+
+void TFrmMain::RebuildKojoList() {
+  QStringList names;
+  for (const AnsiString& n : settings_.KojoNames) names << FromAnsi(n);
+  CellKojo->Items = names;
+  if (CellMgrMain->ActiveCell() == CellKojo) CellMgrMain->ReloadActive();
+}
+
+void TFrmMain::SyncCementMode() {
+  // A standard name offers the list only; any other name can be typed.
+  CellCement->ListOnly = IsStandardCementName(*cementList_, mainData_->BasicInfo.Cement.Name);
+}
+
+TSokutei* TFrmMain::Measurement(int row, int which) {
+  if (row < 0 || row >= mainData_->SlumpList.Count()) return nullptr;
+  TSokuteiList& l = mainData_->SlumpList.Items(row).SokuteiList;
+  return which < l.Count() ? &l.Items(which) : nullptr;
+}
+
+const TSokutei* TFrmMain::Measurement(int row, int which) const {
+  return const_cast<TFrmMain*>(this)->Measurement(row, which);
+}
+
+void TFrmMain::DayTextColor(const TCell& cell, TCellColors& colors) const {
+  const int32_t date = WithDay(mainData_->BasicInfo.Getsudo, cell.Row + 1);
+  switch (DayOfWeekNo(date)) {
+    case 1: colors.Text = QColor(0xFF, 0x00, 0x00); break;  // Sunday
+    case 7: colors.Text = QColor(0x00, 0x00, 0xFF); break;  // Saturday
+    default: colors.Text = Qt::black; break;
+  }
+}
+
+TCell* TFrmMain::DayCell(int row, TDayColumn column) const { return CellMgrTable->Cell(row, column); }
+
+// --------------------------------------------------------------- lifecycle
+
+void TFrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_) {
+    shown_ = true;
+    FirstShow();
+  }
+}
+
+void TFrmMain::FirstShow() {
+  UpdateCaption();
+  CellMgrMain->Activate(CellYear);
+  ReadSettings();
+  UpdateDayRows();
+  RecalcAndRepaint();
+  // The page control's background is its own colour darkened by 32.
+  CmPageCtrl->Background = TChartTabs::Darkened(CmPageCtrl->palette().color(QPalette::Button));
+  for (int i = 0; i < CmPageCtrl->TabCount(); ++i) CmPageCtrl->Tab(i)->Color = CmPageCtrl->TabColor;
+  CmPageCtrl->update();
+  // The year cell was opened before the settings: show the record again.
+  CellMgrMain->ReloadActive();
+}
+
+void TFrmMain::ReadSettings() {
+  if (SettingsReader) {
+    settings_ = SettingsReader();
+  } else {
+    settings_ = LoadSettingsFile(SettingsPathForRead(CurrentExecutablePath()));
+  }
+  mainData_->BasicInfo.Tanto = settings_.TantoName;
+  RebuildKojoList();
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+  // What is typed in the open editor counts as entered.
+  CellMgrMain->CommitActive();
+  QMainWindow::closeEvent(event);
+}
+
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    LayoutClient();
+  } else if (watched == PnlLine && event->type() == QEvent::Paint) {
+    // A lowered green line of 3 px.
+    QPainter p(PnlLine);
+    const int w = PnlLine->width();
+    p.fillRect(0, 0, w, 3, QColor(0x00, 0x80, 0x00));
+    p.setPen(QColor(0x00, 0x40, 0x00));
+    p.drawLine(0, 0, w - 1, 0);
+    p.setPen(QColor(0x80, 0xC0, 0x80));
+    p.drawLine(0, 2, w - 1, 2);
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace kestrin

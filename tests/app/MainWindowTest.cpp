@@ -1,0 +1,282 @@
+// The day table of the main window: measurements typed through key events,
+// judgements, month changes, weekday colours, focus order, and the
+// recomputation that follows each kind of commit.
+#include "MainWindowFixture.h"
+
+#include <QScrollBar>
+
+#include "widgets/ChartTabs.h"
+#include "widgets/ShiftPager.h"
+#include "widgets/StatusLine.h"
+#include "widgets/CellManager.h"
+#include "widgets/TitleBar.h"
+
+using namespace kestrin;
+
+using DayTable = MainWindowFixture;
+
+TEST_F(DayTable, MeasurementsStoreHundredthsAndShowJudgements) {
+  SetMonth(2005, 1);
+  Window().SetEdited(false);
+  Enter(Day(1, colAM), "18.5");
+  EXPECT_EQ(Value(1, 0).Value, 1850);
+  EXPECT_EQ(Day(1, colAM)->DisplayText(), "18.5");
+  EXPECT_EQ(Day(1, colJudgeAM)->DisplayText(), "(合)");
+  EXPECT_TRUE(Window().Edited());
+  // Enter moved on to the PM cell of the same day.
+  EXPECT_EQ(Active(), Day(1, colPM));
+
+  Enter(Day(2, colAM), "17.9");
+  EXPECT_EQ(Value(2, 0).Value, 1790);
+  // Target 18.0 +- 2.0: both limits pass, 20.1 fails (red, no mark).
+  Enter(Day(3, colAM), "20.0");
+  Enter(Day(3, colPM), "16.0");
+  Enter(Day(4, colAM), "20.1");
+  EXPECT_EQ(Day(3, colJudgeAM)->DisplayText(), "(合)");
+  EXPECT_EQ(Day(3, colJudgePM)->DisplayText(), "(合)");
+  EXPECT_EQ(TextColor(Day(3, colAM)), QColor(Qt::black));
+  EXPECT_EQ(TextColor(Day(3, colPM)), QColor(Qt::black));
+  EXPECT_EQ(Day(4, colJudgeAM)->DisplayText(), "");
+  EXPECT_EQ(TextColor(Day(4, colAM)), QColor(0xFF, 0, 0));
+
+  // Clearing the cell or entering 0 stores a blank: empty cell, no mark.
+  Enter(Day(1, colAM), "");
+  EXPECT_EQ(Value(1, 0).Value, 0);
+  EXPECT_EQ(Day(1, colAM)->DisplayText(), "");
+  EXPECT_EQ(Day(1, colJudgeAM)->DisplayText(), "");
+  Enter(Day(3, colAM), "0");
+  EXPECT_EQ(Value(3, 0).Value, 0);
+  EXPECT_EQ(Day(3, colAM)->DisplayText(), "");
+  EXPECT_EQ(Day(3, colJudgeAM)->DisplayText(), "");
+  // At most 4 characters and 1 decimal can be typed; above 99.9 the
+  // value is stored as 99.9.
+  Enter(Day(5, colAM), "123.45");
+  EXPECT_EQ(Value(5, 0).Value, 9990);
+  EXPECT_EQ(Day(5, colAM)->DisplayText(), "99.9");
+}
+
+TEST_F(DayTable, BlankMeasurementsNeverShowAMarkEvenWhenZeroWouldPass) {
+  SetMonth(2005, 1);
+  // Target 1.0 +- 2.0 puts 0 inside the range; a blank still shows nothing.
+  Enter(Window().CellSlump, "1.0");
+  EXPECT_EQ(Day(1, colJudgeAM)->DisplayText(), "");
+  EXPECT_EQ(Day(1, colAM)->DisplayText(), "");
+}
+
+TEST_F(DayTable, MeanAndSigmaFollowEveryCommit) {
+  SetMonth(2005, 1);
+  // Fewer than two values: both stay zero.
+  EXPECT_EQ(Window().CellAveX->DisplayText(), " 0.00");
+  EXPECT_EQ(Window().CellHensa->DisplayText(), " 0.000");
+  Enter(Day(1, colAM), "18.0");
+  Enter(Day(1, colPM), "19.0");
+  Enter(Day(2, colAM), "17.0");
+  EXPECT_EQ(Window().CellAveX->DisplayText().trimmed(),
+            QString::number(Data().CalcedResult.AveX / 100.0, 'f', 2));
+  EXPECT_NE(Data().CalcedResult.AveX, 0);
+  EXPECT_EQ(Window().CellHensa->DisplayText(), FormatHensa(Data().CalcedResult.Hensa));
+  EXPECT_GT(Data().CalcedResult.Hensa, 0.0L);
+  EXPECT_EQ(FormatAveX(1825), "18.25");
+  EXPECT_EQ(FormatAveX(825), " 8.25");
+  EXPECT_EQ(FormatHensa(1.234L), " 1.234");
+}
+
+TEST_F(DayTable, MonthChangesFitTheRowsAndKeepTheValues) {
+  SetMonth(2005, 1);
+  ASSERT_EQ(Rows(), 31);
+  for (int day : {1, 28, 29, 31}) Enter(Day(day, colAM), QString::number(15 + day % 5) + ".5");
+  const int32_t day28 = Value(28, 0).Value;
+  Enter(Window().CellMonth, "2");
+  EXPECT_EQ(Info().Getsudo >> 8, (2005 << 8) | 2);
+  EXPECT_EQ(Rows(), 28);
+  EXPECT_EQ(Data().SlumpList.Count(), 28);
+  EXPECT_EQ(Value(1, 0).Value, 1650);
+  EXPECT_EQ(Value(28, 0).Value, day28);
+  Enter(Window().CellMonth, "3");
+  EXPECT_EQ(Rows(), 31);
+  EXPECT_EQ(Value(28, 0).Value, day28);
+  for (int day = 29; day <= 31; ++day) {
+    EXPECT_EQ(Value(day, 0).Value, 0) << day;
+    EXPECT_EQ(Day(day, colAM)->DisplayText(), "") << day;
+  }
+  // Leap years.
+  SetMonth(2004, 2);
+  EXPECT_EQ(Rows(), 29);
+  SetMonth(2000, 2);
+  EXPECT_EQ(Rows(), 29);
+  SetMonth(1900, 2);
+  EXPECT_EQ(Rows(), 28);
+  // The pair stays within 1900-01 ... 2100-12.
+  Enter(Window().CellYear, "1899");
+  EXPECT_EQ(Window().CellYear->DisplayText(), "1900");
+  Enter(Window().CellYear, "2101");
+  Enter(Window().CellMonth, "13");
+  EXPECT_EQ(Window().CellYear->DisplayText(), "2100");
+  EXPECT_EQ(Window().CellMonth->DisplayText(), "12");
+}
+
+TEST_F(DayTable, WeekdaysAndTheirColours) {
+  SetMonth(2005, 2);
+  EXPECT_EQ(Day(1, colWeek)->DisplayText(), "火");
+  EXPECT_EQ(TextColor(Day(1, colWeek)), QColor(Qt::black));
+  EXPECT_EQ(TextColor(Day(1, colDay)), QColor(Qt::black));
+  EXPECT_EQ(Day(5, colWeek)->DisplayText(), "土");
+  EXPECT_EQ(TextColor(Day(5, colWeek)), QColor(0, 0, 0xFF));
+  EXPECT_EQ(TextColor(Day(5, colDay)), QColor(0, 0, 0xFF));
+  EXPECT_EQ(Day(6, colWeek)->DisplayText(), "日");
+  EXPECT_EQ(TextColor(Day(6, colWeek)), QColor(0xFF, 0, 0));
+  EXPECT_EQ(TextColor(Day(6, colDay)), QColor(0xFF, 0, 0));
+  EXPECT_EQ(Day(6, colDay)->DisplayText(), "6");
+  EXPECT_EQ(BackColor(Day(6, colDay)), QColor(0xE0, 0xFC, 0xEB));
+}
+
+TEST_F(DayTable, FocusRunsThroughTheHeaderThenTheDaysAndLeavesAfterTheLastPM) {
+  SetMonth(2005, 2);
+  Enter(Window().CellCement, "自家製");  // a free name: the symbol can be entered
+  TFrmMain& f = Window();
+  const std::vector<TCell*> header{f.CellYear,  f.CellMonth, f.CellKojo, f.CellTanto, f.CellBiko,
+                                   f.CellKyodo, f.CellSlump, f.CellKyoyo, f.CellKotsuzai, f.CellAir,
+                                   f.CellAirKyoyo, f.CellCement, f.CellCementMark};
+  Go(f.CellYear);
+  for (std::size_t i = 1; i < header.size(); ++i) {
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Active(), header[i]) << i;
+  }
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(Active(), Day(1, colAM));
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Active(), Day(1, colPM));
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Active(), Day(2, colAM));
+  Key(Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(Active(), Day(1, colPM));
+  // The last PM goes on to the function keys, never back to day 1.
+  Go(Day(28, colPM));
+  EXPECT_EQ(f.CellMgrTable->TopRow(), 28 - 13);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Active(), f.CmShiftPager->Button(0, 5));
+  EXPECT_NE(Active(), Day(1, colAM));
+  // Then the chart tabs (the X chart tab shown), then the header again.
+  for (int i = 0; i < 7; ++i) Key(Qt::Key_Tab);  // F6 F7 F8 F9 F11 F12, charts
+  EXPECT_EQ(Active()->Name, "CmTabSheetChartX");
+  EXPECT_EQ(f.StatusBar->Text(), "Ｘ管理図を表示しています．");
+  Key(Qt::Key_Left);
+  EXPECT_EQ(f.CmPageCtrl->CurrentTab(), 0);
+  EXPECT_EQ(f.StatusBar->Text(), "ヒストグラムを表示しています．");
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(Active(), f.CellYear);
+  // Backwards from day 1 AM into the header's last cell.
+  Go(Day(1, colAM));
+  Key(Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(Active(), f.CellCementMark);
+  // Day, weekday and judgement cells are never entered.
+  EXPECT_FALSE(Day(3, colDay)->Focusable());
+  EXPECT_FALSE(Day(3, colWeek)->Focusable());
+  EXPECT_FALSE(Day(3, colJudgePM)->Focusable());
+}
+
+TEST_F(DayTable, ToleranceRebuildsTheClassRows) {
+  SetMonth(2005, 1);
+  EXPECT_EQ(Data().HistogramList.Count(), 11);
+  int painted = 0;
+  Window().SetHistogramDrawer([&](QPainter&, const QRect&, const TMainData& d) {
+    ++painted;
+    EXPECT_EQ(&d, &Data());
+  });
+  Window().CmPageCtrl->SetCurrentTab(0);
+  Window().PaintBoxChartHistgram->repaint();
+  const int before = painted;
+  Enter(Window().CellKyoyo, "2.5");
+  EXPECT_EQ(Info().Kyoyo, 250);
+  EXPECT_EQ(Data().HistogramList.Count(), 13);
+  Window().PaintBoxChartHistgram->repaint();
+  EXPECT_GT(painted, before);
+  // Above 5.0 is stored as 5.0.
+  Enter(Window().CellKyoyo, "9.9");
+  EXPECT_EQ(Info().Kyoyo, 500);
+  EXPECT_EQ(Window().CellKyoyo->DisplayText(), "5.0");
+  EXPECT_EQ(Data().HistogramList.Count(), 23);
+}
+
+TEST_F(DayTable, StoredOnlyFieldsSetTheEditedFlagWithoutRecomputing) {
+  SetMonth(2005, 1);
+  Enter(Day(1, colAM), "19.5");
+  ASSERT_TRUE(Value(1, 0).Judge);
+  // Move the target behind the window's back: a recomputation would now
+  // fail the value.
+  Info().KariAveX = 1500;
+  TFrmMain& f = Window();
+  for (TCell* cell : std::vector<TCell*>{f.CellKyodo, f.CellKotsuzai, f.CellAir, f.CellAirKyoyo}) {
+    f.SetEdited(false);
+    Enter(cell, "3");
+    EXPECT_TRUE(f.Edited()) << cell->Name.toStdString();
+    EXPECT_TRUE(Value(1, 0).Judge) << cell->Name.toStdString();
+  }
+  f.SetEdited(false);
+  Enter(f.CellBiko, "備考");
+  Enter(f.CellTanto, "佐藤");
+  EXPECT_TRUE(f.Edited());
+  EXPECT_TRUE(Value(1, 0).Judge);
+  EXPECT_EQ(Info().Kyodo, 3.0);
+  EXPECT_EQ(Info().Air, 3.0);
+  // The target slump recomputes.
+  Enter(f.CellSlump, "15.5");
+  EXPECT_FALSE(Value(1, 0).Judge);
+  // Committing an unchanged value is no change.
+  f.SetEdited(false);
+  Enter(f.CellSlump, "15.5");
+  EXPECT_FALSE(f.Edited());
+  Go(f.CellKyodo);
+  EXPECT_FALSE(f.Edited());
+  Key(Qt::Key_Tab);
+  EXPECT_FALSE(f.Edited());
+}
+
+TEST_F(DayTable, ChartsGetTheirBoxRectangleAndTheXChartShowsFirst) {
+  TFrmMain& f = Window();
+  EXPECT_EQ(f.CmPageCtrl->CurrentTab(), 1);
+  EXPECT_TRUE(f.PaintBoxChartX->isVisible());
+  EXPECT_FALSE(f.PaintBoxChartHistgram->isVisible());
+  QRect seen;
+  f.SetXChartDrawer([&](QPainter&, const QRect& r, const TMainData&) { seen = r; });
+  f.PaintBoxChartX->repaint();
+  EXPECT_EQ(seen, QRect(0, 0, f.PaintBoxChartX->width(), f.PaintBoxChartX->height()));
+  EXPECT_GT(seen.width(), 400);
+  EXPECT_GT(seen.height(), 300);
+}
+
+TEST_F(DayTable, WindowFrameAndFirstShow) {
+  TFrmMain& f = Window();
+  EXPECT_EQ(f.windowTitle(), "Kestrin ");
+  EXPECT_EQ(f.centralWidget()->size(), QSize(823, 580));
+  EXPECT_EQ(f.CellMgrTop->height(), 105);
+  EXPECT_EQ(f.CellMgrTable->VisibleRows(), 13);
+  EXPECT_EQ(f.CmScrollBar->pageStep(), 13);
+  EXPECT_EQ(f.CmShiftPager->height(), 42);
+  EXPECT_EQ(f.StatusBar->height(), 23);
+  EXPECT_EQ(f.PageTitle->height(), 36);
+  EXPECT_EQ(f.CmPageCtrl->size(), QSize(458, 369));
+  EXPECT_EQ(Active(), f.CellYear);
+  EXPECT_EQ(f.StatusBar->Text(), "管理月度を入力してください．");
+  EXPECT_FALSE(f.Edited());
+  EXPECT_EQ(Rows(), DaysInMonth(Info().Getsudo));
+  f.SetDataFileName("/data/200502.slt");
+  f.UpdateCaption();
+  EXPECT_EQ(f.windowTitle(), "Kestrin /data/200502.slt");
+}
+
+TEST_F(DayTable, FocusFirstCellScrollsBackAndShowsTheRecord) {
+  SetMonth(2005, 1);
+  Go(Day(31, colPM));
+  TypeText(Editor(), "17");
+  // A command that resets the record (as Clear does) then refocuses.
+  Window().CommitActiveCell();
+  EXPECT_EQ(Value(31, 1).Value, 1700);
+  Data().ClearLists();
+  Data().Clear();
+  Window().RecalcAndRepaint();
+  Window().FocusFirstCell();
+  EXPECT_EQ(Active(), Window().CellYear);
+  EXPECT_EQ(Window().CellMgrTable->TopRow(), 0);
+  EXPECT_EQ(static_cast<QLineEdit*>(Editor())->text(), Window().CellYear->DisplayText());
+}

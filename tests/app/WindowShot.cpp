@@ -1,0 +1,56 @@
+// Renders the main window to PNG files for looking at it: the empty month
+// and the example month, with each of the two chart tabs.
+//   window_shot OUTDIR [FILE.slt]
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+
+#include "app/AppFonts.h"
+#include "app/FrmMain.h"
+#include "core/DataFile.h"
+#include "widgets/ChartTabs.h"
+
+using namespace kestrin;
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  RegisterJapaneseFontNames();
+  QApplication::setFont(BaseFont());
+  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  const std::string file =
+      argc > 2 ? argv[2] : std::string(KESTRIN_SOURCE_DIR) + "/examples/sample-month.slt";
+  QDir().mkpath(out);
+
+  auto shoot = [&](TFrmMain& w, const QString& name) {
+    QApplication::processEvents();
+    w.grab().save(out + QLatin1Char('/') + name);
+  };
+  {
+    TFrmMain w;
+    w.SettingsReader = [] { return TSettings(); };
+    w.show();
+    shoot(w, QStringLiteral("window-empty-xchart.png"));
+    w.CmPageCtrl->SetCurrentTab(0);
+    shoot(w, QStringLiteral("window-empty-histogram.png"));
+  }
+  {
+    TFrmMain w;
+    w.SettingsReader = [] { return TSettings(); };
+    w.show();
+    w.MainData().ClearLists();
+    w.MainData().Clear();
+    if (!LoadFromFile(file, w.MainData())) {
+      fprintf(stderr, "cannot load %s\n", file.c_str());
+      return 1;
+    }
+    w.SetDataFileName(QString::fromStdString(file));
+    w.RecalcAndRepaint();
+    w.UpdateCaption();
+    w.FocusFirstCell();
+    shoot(w, QStringLiteral("window-sample-xchart.png"));
+    w.CmPageCtrl->SetCurrentTab(0);
+    shoot(w, QStringLiteral("window-sample-histogram.png"));
+  }
+  return 0;
+}
