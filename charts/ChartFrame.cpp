@@ -13,7 +13,7 @@ namespace {
 // A label or grid loop never runs more often than this: a range far wider
 // than its step (a collapsed axis, a step of 1 over millions) would
 // otherwise stall the drawing.
-constexpr int kMaxSteps = 100000;
+constexpr int kMaxSteps = 10000;
 
 QString Cut(const QString& s) {
   return s.size() > THorChartEnv::kMaxLabelChars ? s.left(THorChartEnv::kMaxLabelChars) : s;

@@ -64,7 +64,9 @@ QFont BaseFont(const TLogFont& lf) {
   f.setUnderline(lf.Underline);
   f.setStrikeOut(lf.StrikeOut);
   f.setKerning(false);
-  f.setHintingPreference(QFont::PreferNoHinting);
+  // Full hinting gives whole-pixel advances, as the old canvas measured
+  // text: the width of a text is the sum of the widths of its pieces.
+  f.setHintingPreference(QFont::PreferFullHinting);
   switch (lf.PitchAndFamily & 0xF0) {
     case FF_ROMAN: f.setStyleHint(QFont::Serif); break;
     case FF_SWISS: f.setStyleHint(QFont::SansSerif); break;

@@ -86,8 +86,7 @@ QString FaceNameOfKind(int faceKind);
 void RegisterFontSubstitutions();
 
 // The Qt font for a logical font, sized in pixels (so the same on every
-// device), without kerning and without hinting so that text widths scale
-// linearly with the size at every resolution.
+// device), without kerning and with whole-pixel advances.
 QFont MakeQFont(const TLogFont& lf);
 
 // em / (ascent + descent) of the face of `font` (size ignored).

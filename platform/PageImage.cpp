@@ -390,14 +390,16 @@ void TRecordingCanvas::DoEllipse(const TRect& r) {
   m_page->Append(pageop::Ellipse{r});
 }
 
-TSize TRecordingCanvas::DoTextExtent(const QString& text) {
+TSize TRecordingCanvas::Measure(const QString& text) {
   const TTextMetrics m = MeasureText(CurrentQFont(), text, &m_reference);
   return TSize{static_cast<int>(std::lround(m.Width * TextScaleX)),
                static_cast<int>(std::lround(m.CellHeight() * TextScaleY))};
 }
 
+TSize TRecordingCanvas::DoTextExtent(const QString& text) { return Measure(text); }
+
 int TRecordingCanvas::DoTextOut(int x, int y, const QString& text) {
-  const int advance = DoTextExtent(text).cx;
+  const int advance = Measure(text).cx;
   if (text.isEmpty()) return 0;
   SyncFont();
   SyncBrush();

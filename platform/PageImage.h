@@ -101,6 +101,7 @@ class TRecordingCanvas : public TCanvas {
   TSize DoTextExtent(const QString& text) override;
 
  private:
+  TSize Measure(const QString& text);
   void SyncPen();
   void SyncBrush();
   void SyncFont();

@@ -147,13 +147,34 @@ void TQtCanvas::DoFrameRect(const TRect& r) {
 
 void TQtCanvas::DoPolygon(const std::vector<TPoint>& points) {
   if (m_painter == nullptr || points.size() < 2) return;
-  const bool pen = ApplyPen();
-  ApplyBrush();
-  const double o = pen ? StrokeOffset() : 0.0;
-  QPolygonF poly;
-  poly.reserve(static_cast<int>(points.size()));
-  for (const TPoint& p : points) poly << QPointF(p.X + o, p.Y + o);
-  m_painter->drawPolygon(poly, Qt::OddEvenFill);
+  const bool pen = Pen.Style != TPenStyle::Clear;
+  if (!Brush.IsClear()) {
+    // The inside: pixels whose centre lies in the polygon through the
+    // vertex pixels' centres.
+    m_painter->setPen(Qt::NoPen);
+    ApplyBrush();
+    QPolygonF poly;
+    poly.reserve(static_cast<int>(points.size()));
+    for (const TPoint& p : points) poly << QPointF(p.X + 0.5, p.Y + 0.5);
+    m_painter->drawPolygon(poly, Qt::OddEvenFill);
+  }
+  if (!pen) return;
+  if (Pen.Width > 1) {
+    ApplyPen();
+    m_painter->setBrush(Qt::NoBrush);
+    const double o = StrokeOffset();
+    QPolygonF poly;
+    for (const TPoint& p : points) poly << QPointF(p.X + o, p.Y + o);
+    m_painter->drawPolygon(poly);
+    return;
+  }
+  // The outline: each edge as a one-pixel line, so every vertex is painted
+  // as the start of its edge and the figure is closed.
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const TPoint& a = points[i];
+    const TPoint& b = points[(i + 1) % points.size()];
+    DoLine(a.X, a.Y, b.X, b.Y);
+  }
 }
 
 void TQtCanvas::DoEllipse(const TRect& r) {
