@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include "PixelProbe.h"
 #include "platform/QtCanvas.h"
@@ -327,4 +328,34 @@ TEST(CanvasDevices, PrinterPdfKeepsThePixelGeometry) {
   const TRect text = InkBox(page.copy(0, 550, 400, 150), 128);
   EXPECT_GE(text.Top + 550, 600);
   EXPECT_LE(text.Top + 550, 600 + 75 / 3);
+}
+
+namespace {
+
+// A widget that paints through the canvas in its paint event, as the
+// chart paint boxes do.
+class CanvasWidget : public QWidget {
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    TQtCanvas c(&painter);
+    c.Brush.SetColor(clWhite);
+    c.FillRect(TRect{0, 0, width(), height()});
+    c.MoveTo(12, 10);
+    c.LineTo(2, 10);
+    c.Brush.SetColor(clBlue);
+    c.FrameRect(TRect{20, 20, 30, 25});
+  }
+};
+
+}  // namespace
+
+TEST(CanvasDevices, WidgetPaintEvent) {
+  CanvasWidget w;
+  w.resize(40, 40);
+  const QImage img = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(img.width(), 40);
+  EXPECT_EQ(RowPattern(img, 10, 0, 14), "...##########..");
+  EXPECT_EQ(RowPattern(img, 20, 18, 31, clBlue), "..##########..");
+  EXPECT_EQ(ColPattern(img, 29, 18, 26, clBlue), "..#####..");
 }
