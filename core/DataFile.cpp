@@ -559,13 +559,17 @@ void SyncFolder(const std::string& dir) {
 }  // namespace
 
 void IgnoreFileSizeSignal() {
+  // Once ignored here it stays so; a handler installed by the program is
+  // left alone.
+  static bool ignored = false;
+  if (ignored) return;
   struct sigaction current;
   if (::sigaction(SIGXFSZ, nullptr, &current) != 0) return;
   if (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_DFL) {
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
-    ::sigaction(SIGXFSZ, &ignore, nullptr);
+    ignored = ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
   }
 }
 
@@ -576,16 +580,18 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   // Write through a symbolic link to the file it names, so the link stays.
   std::string target = path;
   struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  bool found = ::lstat(path.c_str(), &st) == 0;
+  if (found && S_ISLNK(st.st_mode)) {
     if (char* real = ::realpath(path.c_str(), nullptr)) {
       target = real;
       std::free(real);
     }
+    found = ::stat(target.c_str(), &st) == 0;
   }
 
   bool replacing = false;
   mode_t mode = 0;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (found) {
     if (!S_ISREG(st.st_mode)) return false;  // a folder or device is never replaced
     replacing = true;
     mode = st.st_mode & 07777;
