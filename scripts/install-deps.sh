@@ -15,6 +15,9 @@ PKGS=(
   # Spreadsheet export: Calc itself (the GUI package: the -nogui core aborts
   # when a window is shown) and the UNO SDK for kestrin-calc-export.
   libreoffice-calc libreoffice-dev libreoffice-dev-common
+  # Packaging: icon rendering at build time, validators of the desktop entry
+  # and the AppStream metadata, the .deb's shared-library dependencies.
+  librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Checks of what Kestrin installs (called by CTest, see CMakeLists.txt here):
+#   desktop FILE                     desktop-file-validate, Japanese name and comment
+#   metainfo FILE                    appstreamcli validate --no-net
+#   man MANDIR KESTRIN_CLI           manual pages format without warnings and
+#                                    document every command of kestrin-cli --help
+#   install BUILD APPID PROGS SIZES  cmake --install into a scratch prefix and
+#                                    check the tree (PROGS, SIZES comma-separated)
+# Exit status: 0 passed, 1 failed, 77 skipped (a validator is not installed).
+set -uo pipefail
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
+need() { command -v "$1" >/dev/null 2>&1 || skip "$1 not installed (Debian: $2)"; }
+
+# Width and height of a PNG from its IHDR chunk.
+png_size() {
+  local b
+  b=($(od -An -tu1 -j16 -N8 "$1"))
+  [ "${#b[@]}" -eq 8 ] || return 1
+  echo "$(( (b[0] << 24) | (b[1] << 16) | (b[2] << 8) | b[3] ))x$(( (b[4] << 24) | (b[5] << 16) | (b[6] << 8) | b[7] ))"
+}
+
+validate_desktop() {
+  local out rc
+  out=$(desktop-file-validate "$1" 2>&1); rc=$?
+  [ -n "$out" ] && echo "$out"
+  [ "$rc" -eq 0 ] && [ -z "$out" ] || fail "desktop-file-validate: $1"
+}
+
+cmd=${1:-}; shift || true
+case "$cmd" in
+desktop)
+  need desktop-file-validate desktop-file-utils
+  f=$1
+  validate_desktop "$f"
+  grep -q '^Name\[ja\]=.' "$f" || fail "$f: no Japanese Name"
+  grep -q '^Comment\[ja\]=.' "$f" || fail "$f: no Japanese Comment"
+  echo "desktop-file-validate $f: no messages"
+  ;;
+
+metainfo)
+  need appstreamcli appstream
+  appstreamcli validate --no-net --pedantic "$1" || fail "appstreamcli validate: $1"
+  ;;
+
+man)
+  need man man-db
+  mandir=$1 cli=$2
+  pages=$(find "$mandir" -name '*.1' | sort)
+  [ -n "$pages" ] || fail "no manual pages in $mandir"
+  for page in $pages; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$page: $warnings"
+    echo "man --warnings $page: no warnings"
+  done
+  # The commands the tool lists are the lines "  name  ARGS  summary" after
+  # the heading; each must have its entry in every kestrin-cli page.
+  commands=$("$cli" --help | sed -n 's/^  \([a-z][a-z0-9-]*\) .*/\1/p')
+  [ -n "$commands" ] || fail "kestrin-cli --help lists no commands"
+  for page in $(find "$mandir" -name 'kestrin-cli.1'); do
+    for c in $commands; do
+      grep -Eq "^\.BI? \"?$c( |\"|$)" "$page" || fail "$page does not document the command $c"
+    done
+    echo "$page documents: $(echo $commands)"
+  done
+  ;;
+
+install)
+  build=$1 appid=$2 programs=${3//,/ } sizes=${4:-}
+  sizes=${sizes//,/ }
+  prefix=$(mktemp -d)
+  trap 'rm -rf "$prefix"' EXIT
+  cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install $build failed"
+
+  # Only programs and shared data: no headers or libraries of the build.
+  for top in "$prefix"/*; do
+    case "$(basename "$top")" in bin|share) ;; *) fail "unexpected $(basename "$top")/ in the install" ;; esac
+  done
+  for p in $programs; do
+    [ -x "$prefix/bin/$p" ] || fail "bin/$p not installed"
+  done
+  "$prefix/bin/kestrin-cli" --help >/dev/null || fail "the installed kestrin-cli does not run"
+  cmp -s "$prefix/bin/history.htm" "$build/history.htm" || fail "bin/history.htm missing or not the built page"
+
+  man="$prefix/share/man"
+  for page in man1/kestrin-cli.1 ja/man1/kestrin-cli.1; do
+    [ -f "$man/$page.gz" ] || [ -f "$man/$page" ] || fail "manual page $page not installed"
+  done
+
+  icon="$prefix/share/icons/hicolor/scalable/apps/kestrin.svg"
+  [ -f "$icon" ] || fail "scalable icon not installed"
+  for s in $sizes; do
+    png="$prefix/share/icons/hicolor/${s}x${s}/apps/kestrin.png"
+    [ -f "$png" ] || fail "icon ${s}x${s} not installed"
+    got=$(png_size "$png") || fail "$png is not a PNG"
+    [ "$got" = "${s}x${s}" ] || fail "$png is $got, not ${s}x${s}"
+  done
+
+  if [[ " $programs " == *" kestrin "* ]]; then
+    desktop="$prefix/share/applications/$appid.desktop"
+    [ -f "$desktop" ] || fail "desktop entry $appid.desktop not installed"
+    [ -f "$prefix/share/metainfo/$appid.metainfo.xml" ] || fail "metainfo not installed"
+    exec_prog=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+    [ -x "$prefix/bin/$exec_prog" ] || fail "Exec=$exec_prog is not an installed program"
+    icon_name=$(sed -n 's/^Icon=//p' "$desktop")
+    [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] || fail "Icon=$icon_name has no icon"
+    for page in man1/kestrin.1 ja/man1/kestrin.1; do
+      [ -f "$man/$page.gz" ] || [ -f "$man/$page" ] || fail "manual page $page not installed"
+    done
+    if command -v desktop-file-validate >/dev/null 2>&1; then
+      validate_desktop "$desktop"
+    fi
+    if command -v appstreamcli >/dev/null 2>&1; then
+      appstreamcli validate-tree --no-net "$prefix" || fail "appstreamcli validate-tree"
+    fi
+  fi
+  echo "installed tree:"
+  (cd "$prefix" && find . -type f -o -type l | sort)
+  ;;
+
+*)
+  echo "usage: $0 desktop|metainfo|man|install ..." >&2
+  exit 2
+  ;;
+esac
+exit 0
