@@ -2,24 +2,6 @@
 
 namespace kestrin {
 
-void RegisterJapaneseFontNames() {
-  struct TPair {
-    const char* Face;
-    const char* Ipa;
-  };
-  static const TPair pairs[] = {
-      {"ＭＳ 明朝", "IPAMincho"},
-      {"ＭＳ Ｐ明朝", "IPAPMincho"},
-      {"ＭＳ ゴシック", "IPAGothic"},
-      {"ＭＳ Ｐゴシック", "IPAPGothic"},
-  };
-  for (const TPair& p : pairs) {
-    const QString face = QString::fromUtf8(p.Face);
-    if (!QFont::substitutes(face).contains(QString::fromUtf8(p.Ipa)))
-      QFont::insertSubstitution(face, QString::fromUtf8(p.Ipa));
-  }
-}
-
 QFont FaceFont(const char* faceUtf8, int pixels, bool bold) {
   QFont f(QString::fromUtf8(faceUtf8));
   f.setPixelSize(pixels);

@@ -1,15 +1,12 @@
 // The fonts of the main window, by the face names the program uses. The
 // Japanese Windows face names resolve to the IPA fonts through the
-// substitutions registered at start-up.
+// substitutions registered at start-up (RegisterFontSubstitutions in
+// platform/Fonts.h).
 #pragma once
 
 #include <QFont>
 
 namespace kestrin {
-
-// Registers ＭＳ 明朝 -> IPAMincho, ＭＳ Ｐ明朝 -> IPAPMincho, ＭＳ ゴシック ->
-// IPAGothic and ＭＳ Ｐゴシック -> IPAPGothic. Idempotent.
-void RegisterJapaneseFontNames();
 
 // A font of the given face with its em height in pixels.
 QFont FaceFont(const char* faceUtf8, int pixels, bool bold = false);

@@ -3,12 +3,13 @@
 #include <QApplication>
 
 #include "app/AppFonts.h"
+#include "platform/Fonts.h"
 #include "app/FrmMain.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kestrin"));
-  kestrin::RegisterJapaneseFontNames();
+  kestrin::RegisterFontSubstitutions();
   QApplication::setFont(kestrin::BaseFont());
   kestrin::TFrmMain window;
   window.show();

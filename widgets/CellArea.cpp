@@ -109,12 +109,15 @@ bool TCellArea::SetActiveIndex(int index) {
     else setFocus(Qt::OtherFocusReason);
     return true;
   }
-  CloseEditor();  // commits; may recompute the record and change the rows
+  // Commit first (the handler may recompute the record, change the rows or
+  // lock the target); when the target can no longer be entered, the
+  // current cell stays active with its editor.
+  CommitEditor(true);
   if (index >= CellCount() || !CellAt(index)->Focusable()) {
-    active_ = -1;
     update();
     return false;
   }
+  CloseEditor();
   const int old = active_;
   active_ = index;
   EnsureVisible(index);

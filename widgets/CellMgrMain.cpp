@@ -28,8 +28,9 @@ TCell* TCellMgrMain::ActiveCell() const { return active_ ? active_->ActiveCell()
 bool TCellMgrMain::Activate(TCellArea* area, int index) {
   if (!area) return false;
   if (active_ && active_ != area) {
-    // Commit first: the handler may change what can be entered next.
-    active_->CommitEditor(false);
+    // Commit first: the handler may change what can be entered next. The
+    // editor stays usable in case the new cell cannot be entered.
+    active_->CommitEditor(true);
     if (index < 0 || index >= area->CellCount() || !area->CellAt(index)->Focusable()) return false;
     TCellArea* old = active_;
     active_ = nullptr;
@@ -48,7 +49,7 @@ bool TCellMgrMain::Activate(TCell* cell) {
 
 void TCellMgrMain::MoveFocus(TCellArea* from, bool forward) {
   if (!from) return;
-  from->CommitEditor(false);
+  from->CommitEditor(true);
   const int next = from->NextFocus(from->ActiveIndex(), forward);
   if (next >= 0) {
     Activate(from, next);

@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/StatusLine.h"
+#include "widgets/CellManager.h"
 
 using namespace kestrin;
 
@@ -74,6 +75,25 @@ TEST_F(Header, StandardCementNameFixesAndLocksTheSymbol) {
   EXPECT_EQ(Active(), f.DayCell(0, colAM));
   // A click on the locked symbol does not enter it.
   EXPECT_FALSE(f.CellMgrMain->Activate(f.CellCementMark));
+}
+
+TEST_F(Header, ClickingTheSymbolAfterTypingAStandardNameKeepsTheNameCell) {
+  TFrmMain& f = Window();
+  Go(f.CellCement);
+  TypeText(Editor(), "普通");
+  // The symbol cell is enterable until the name is committed; the click
+  // commits the name, which locks the symbol, so the name cell stays.
+  QTest::mouseClick(f.CellMgrTop, Qt::LeftButton, {}, f.CellCementMark->Rect.center());
+  EXPECT_EQ(Info().Cement.Name, Sjis("普通"));
+  EXPECT_EQ(Info().Cement.Mark, "N");
+  EXPECT_EQ(Active(), f.CellCement);
+  auto* combo = qobject_cast<QComboBox*>(Editor());
+  ASSERT_NE(combo, nullptr);
+  EXPECT_FALSE(combo->isEditable());
+  // The list-only editor still commits a new choice.
+  combo->setCurrentIndex(0);
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(FromAnsi(Info().Cement.Name), f.CellCement->Items[0]);
 }
 
 TEST_F(Header, OtherCementEmptiesTheSymbolAndAllowsFreeNames) {

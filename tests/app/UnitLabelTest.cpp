@@ -6,6 +6,7 @@
 
 #include "GtestQt.h"
 #include "app/AppFonts.h"
+#include "platform/Fonts.h"
 #include "app/UnitLabel.h"
 
 using namespace kestrin;
@@ -24,7 +25,7 @@ TEST(UnitLabel, OnlyNPerSquareMillimetreIsSplit) {
 }
 
 TEST(UnitLabel, LayoutFollowsGapFontAndAlignmentRules) {
-  RegisterJapaneseFontNames();
+  RegisterFontSubstitutions();
   const QRect cell(128, 52, 56, 26);
   const TRaisedCaption n = SplitRaisedCaption(QStringLiteral("N/mm2"));
   const TRaisedCaptionLayout small = LayoutRaisedCaption(cell, n, UnitFont(), TCellAlign::Center, 2);
@@ -42,7 +43,7 @@ TEST(UnitLabel, LayoutFollowsGapFontAndAlignmentRules) {
 }
 
 TEST(UnitLabel, TheExponentSitsHigherThanTheBase) {
-  RegisterJapaneseFontNames();
+  RegisterFontSubstitutions();
   QImage img(56, 26, QImage::Format_RGB32);
   img.fill(Qt::white);
   {

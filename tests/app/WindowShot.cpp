@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include "app/AppFonts.h"
+#include "platform/Fonts.h"
 #include "app/FrmMain.h"
 #include "core/DataFile.h"
 #include "widgets/ChartTabs.h"
@@ -15,7 +16,7 @@ using namespace kestrin;
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  RegisterJapaneseFontNames();
+  RegisterFontSubstitutions();
   QApplication::setFont(BaseFont());
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   const std::string file =

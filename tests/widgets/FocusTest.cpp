@@ -210,6 +210,18 @@ TEST_F(FocusWindow, CommitsOnLeavingAndEscapeRestores) {
   EXPECT_EQ(cells[3][0], 17.0);
 }
 
+TEST_F(FocusWindow, AClickOnACellThatCannotBeEnteredKeepsTheEditorWorking) {
+  dEnterable = false;
+  ASSERT_TRUE(main.Activate(a));
+  TypeText(Editor(), QStringLiteral("ab"));
+  QTest::mouseClick(header, Qt::LeftButton, {}, d->Rect.center());
+  EXPECT_EQ(Active(), "a");
+  Key(Qt::Key_End);
+  TypeText(Editor(), QStringLiteral("cd"));
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(values["a"], "abcd");
+}
+
 TEST_F(FocusWindow, RowsRemovedUnderTheActiveCellDropIt) {
   ASSERT_TRUE(main.Activate(table, table->Index(30, 1)));
   table->SetRowCount(28);

@@ -1,0 +1,88 @@
+// The main window's commit path: from committing a typed measurement to the
+// end of the full repaint of the window (design size, offscreen platform).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "app/AppFonts.h"
+#include "app/FrmMain.h"
+#include "core/Numbers.h"
+#include "platform/Fonts.h"
+#include "widgets/CellArea.h"
+#include "widgets/CellMgrMain.h"
+
+using namespace kestrin;
+
+namespace {
+
+// A shown window with a month of values (2005-01, 62 measurements).
+TFrmMain& Window() {
+  static TFrmMain* w = [] {
+    auto* f = new TFrmMain;
+    f->SettingsReader = [] { return TSettings(); };
+    f->show();
+    QApplication::processEvents();
+    TMainData& d = f->MainData();
+    d.BasicInfo.Getsudo = PackDate(2005, 1, 1);
+    d.AdjustSlumpList();
+    for (int day = 0; day < d.SlumpList.Count(); ++day)
+      for (int i = 0; i < 2; ++i) d.SlumpList.Items(day).SokuteiList.Items(i).Value = 1600 + (day * 37 + i * 53) % 450;
+    f->RecalcAndRepaint();
+    QApplication::processEvents();
+    return f;
+  }();
+  return *w;
+}
+
+QLineEdit* OpenMeasurement(TFrmMain& w, int day) {
+  w.CellMgrMain->Activate(w.DayCell(day, colAM));
+  return qobject_cast<QLineEdit*>(w.CellMgrMain->ActiveArea()->Editor());
+}
+
+// Commit in place (as before a command) and repaint everything.
+void BM_CommitAndRepaint(benchmark::State& state) {
+  TFrmMain& w = Window();
+  QLineEdit* e = OpenMeasurement(w, 14);
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    e->setText(++n % 2 ? QStringLiteral("18.5") : QStringLiteral("19.0"));
+    state.ResumeTiming();
+    w.CellMgrMain->CommitActive();
+    w.repaint();
+  }
+}
+BENCHMARK(BM_CommitAndRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The typing path: Enter commits, moves to the next cell and the window
+// repaints.
+void BM_EnterAndRepaint(benchmark::State& state) {
+  TFrmMain& w = Window();
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    QApplication::processEvents();  // closed editors are deleted here
+    QLineEdit* e = OpenMeasurement(w, n % 28);
+    e->setText(++n % 2 ? QStringLiteral("17.5") : QStringLiteral("18.0"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    state.ResumeTiming();
+    QApplication::sendEvent(e, &enter);
+    w.repaint();
+  }
+}
+BENCHMARK(BM_EnterAndRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  RegisterFontSubstitutions();
+  QApplication::setFont(BaseFont());
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
