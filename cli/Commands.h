@@ -14,4 +14,7 @@ void RegisterFileCommands(TCommandTable& table);
 // export (ExportCommands.cpp; --calc only where the Calc client is built).
 void RegisterExportCommands(TCommandTable& table);
 
+// sheets (SheetCommands.cpp; Qt builds only, KESTRIN_CLI_WITH_SHEETS).
+void RegisterSheetCommands(TCommandTable& table);
+
 }  // namespace kestrin::cli

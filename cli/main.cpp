@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
   kestrin::cli::TCommandTable table;
   kestrin::cli::RegisterFileCommands(table);
   kestrin::cli::RegisterExportCommands(table);
+#ifdef KESTRIN_CLI_WITH_SHEETS
+  kestrin::cli::RegisterSheetCommands(table);
+#endif
 
   const std::vector<std::string> args(argv + 1, argv + argc);
   kestrin::cli::TCliIo io{std::cout, std::cerr};

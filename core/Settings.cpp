@@ -138,9 +138,19 @@ std::string FallbackSettingsPath(const std::string& exePath) {
   return base + "/kestrin/" + SettingsFileName(exePath);
 }
 
+bool IsSystemProgramFolder(const std::string& dir) {
+  // Installed programs live in folders owned by the package manager; even
+  // when they are writable (running as root), a settings file there would
+  // belong to no package and outlive an uninstall.
+  for (const std::string p : {"/usr", "/bin", "/sbin", "/lib", "/lib64", "/opt"})
+    if (dir == p || dir.rfind(p + "/", 0) == 0) return true;
+  return false;
+}
+
 std::string SettingsPathForWrite(const std::string& exePath) {
   const std::string dir = FolderOf(exePath);
-  if (IsFolder(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0) return ExeFolderSettingsPath(exePath);
+  if (IsFolder(dir) && !IsSystemProgramFolder(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0)
+    return ExeFolderSettingsPath(exePath);
   return FallbackSettingsPath(exePath);
 }
 

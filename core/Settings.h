@@ -71,6 +71,10 @@ std::string FallbackSettingsPath(const std::string& exePath);
 // Where to write: beside the executable when that folder can be written,
 // the fallback otherwise.
 std::string SettingsPathForWrite(const std::string& exePath);
+// True for the folders installed programs live in (/usr, /opt, ...): the
+// settings never go there, even when the folder is writable (root).
+bool IsSystemProgramFolder(const std::string& dir);
+
 // Where to read: the file that writing goes to when it exists; otherwise
 // the file beside the executable (which may sit in a read-only folder),
 // otherwise an earlier fallback file. With a writable folder this is the

@@ -244,6 +244,17 @@ TEST(SettingsLocation, FallsBackToTheConfigFolderWhenTheExeFolderIsNotWritable) 
   EXPECT_EQ(FallbackSettingsPath(exe), dir / "home/.config/kestrin/kestrin.INI");
 }
 
+TEST(SettingsLocation, InstalledProgramsKeepTheirSettingsInTheConfigFolder) {
+  TempDir dir;
+  ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
+  // Even when run as root, where /usr/bin is writable.
+  EXPECT_EQ(SettingsPathForWrite("/usr/bin/kestrin"), dir / "config/kestrin/kestrin.INI");
+  EXPECT_EQ(SettingsPathForWrite("/opt/kestrin/kestrin"), dir / "config/kestrin/kestrin.INI");
+  EXPECT_TRUE(IsSystemProgramFolder("/usr/local/bin"));
+  EXPECT_FALSE(IsSystemProgramFolder("/usrdata/bin"));
+  EXPECT_FALSE(IsSystemProgramFolder("/work/main/build"));
+}
+
 TEST(SettingsLocation, ReadOnlyExeFolderFallsBack) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   TempDir dir;

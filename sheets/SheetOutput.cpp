@@ -1,0 +1,139 @@
+#include "sheets/SheetOutput.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <cmath>
+
+#include "platform/QtCanvas.h"
+#include "sheets/TableSheet.h"
+#include "sheets/XChartSheet.h"
+
+namespace kestrin {
+
+namespace {
+
+void SetError(TSheetOutputError* error, const QString& message) {
+  if (error != nullptr) error->Message = message;
+}
+
+QString CannotWrite(const QString& path) {
+  return QString::fromUtf8("ファイルを書き込めません：") + path;
+}
+
+QPageLayout SheetPageLayout(const TReportSetup& setup) {
+  const QSizeF portrait(static_cast<double>(std::min(PaperWidthMm(setup), PaperHeightMm(setup))),
+                        static_cast<double>(std::max(PaperWidthMm(setup), PaperHeightMm(setup))));
+  const QPageSize size(portrait, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+  QPageLayout layout(size, setup.OrientIsPortrait ? QPageLayout::Portrait : QPageLayout::Landscape,
+                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  layout.setMode(QPageLayout::FullPageMode);
+  return layout;
+}
+
+}  // namespace
+
+std::vector<int> SheetsOf(TPrintSheet choice) {
+  switch (choice) {
+    case TPrintSheet::Table: return {kTableSheet};
+    case TPrintSheet::XChart: return {kXChartSheet};
+    case TPrintSheet::All: break;
+  }
+  return {kTableSheet, kXChartSheet};
+}
+
+void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainData& data,
+               const TSettings& settings) {
+  if (sheet == kXChartSheet)
+    DrawXChartSheet(canvas, pageRect, data, settings);
+  else
+    DrawTableSheet(canvas, pageRect, data, settings);
+}
+
+bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, TSheetOutputError* error) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    SetError(error, CannotWrite(path));
+    return false;
+  }
+  const TReportSetup setup = SheetReportSetup();
+  {
+    QPdfWriter writer(&file);
+    writer.setResolution(dpi);
+    writer.setPageLayout(SheetPageLayout(setup));
+    writer.setTitle(QString::fromUtf8("スランプ試験"));
+    writer.setCreator(QStringLiteral("Kestrin"));
+
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+      file.cancelWriting();
+      SetError(error, CannotWrite(path));
+      return false;
+    }
+    const TPageGeometry geometry = ComputePageGeometry(DeviceInfoOf(writer), setup);
+    bool first = true;
+    for (int sheet : SheetsOf(choice)) {
+      if (!first) writer.newPage();
+      first = false;
+      TQtCanvas canvas(&painter);
+      DrawSheet(canvas, geometry.PageRect, sheet, data, settings);
+    }
+    painter.end();
+  }
+  if (!file.commit()) {
+    SetError(error, CannotWrite(path));
+    return false;
+  }
+  return true;
+}
+
+QString PngPagePath(const QString& path, int page) {
+  const QFileInfo info(path);
+  const QString suffix = info.suffix();
+  const QString number = QStringLiteral("-") + QString::number(page);
+  if (suffix.isEmpty() || info.fileName() == QStringLiteral(".") + suffix)
+    return path + number + QStringLiteral(".png");
+  return path.left(path.size() - suffix.size() - 1) + number + QStringLiteral(".") + suffix;
+}
+
+bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, std::vector<QString>* written,
+                    TSheetOutputError* error) {
+  const TReportSetup setup = SheetReportSetup();
+  const TDeviceInfo device = PictureDevice(setup, dpi);
+  const TPageGeometry geometry = ComputePageGeometry(device, setup);
+  const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+  int page = 0;
+  for (int sheet : SheetsOf(choice)) {
+    ++page;
+    QImage image(device.PhysicalWidth, device.PhysicalHeight, QImage::Format_RGB32);
+    if (image.isNull()) {
+      SetError(error, QString::fromUtf8("メモリが不足しています．"));
+      return false;
+    }
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    {
+      TQtCanvas canvas(&image);
+      DrawSheet(canvas, geometry.PageRect, sheet, data, settings);
+      canvas.End();
+    }
+    const QString name = PngPagePath(path, page);
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+      SetError(error, CannotWrite(name));
+      return false;
+    }
+    if (written != nullptr) written->push_back(name);
+  }
+  return true;
+}
+
+}  // namespace kestrin

@@ -1,0 +1,52 @@
+// The printed sheets as files: a PDF document (vector, fonts embedded) or
+// one PNG picture per page, each page laid out on A4 portrait with the
+// sheets' margins, exactly as the print run lays it out.
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+#include "core/MainData.h"
+#include "core/Settings.h"
+#include "platform/Canvas.h"
+#include "sheets/PageGeometry.h"
+
+namespace kestrin {
+
+// Which sheets go out: 0 both (table sheet first), 1 the control table and
+// histogram sheet, 2 the X control chart sheet.
+enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2 };
+
+// The sheet drawn on a page: 1 table sheet, 2 X chart sheet.
+inline constexpr int kTableSheet = 1;
+inline constexpr int kXChartSheet = 2;
+
+// The sheets of a choice, in page order.
+std::vector<int> SheetsOf(TPrintSheet choice);
+
+// Draws sheet 1 or 2 into the page rectangle.
+void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainData& data,
+               const TSettings& settings);
+
+struct TSheetOutputError {
+  QString Message;  // Japanese, for the user
+};
+
+// Writes the chosen sheets into one PDF, one page each, the painter's
+// coordinates being device pixels of the physical page at `dpi`. The file
+// is replaced only when the whole document was written.
+bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, TSheetOutputError* error = nullptr);
+
+// "OUT.png" -> "OUT-<page>.png" (the extension of `path` kept; one is
+// added when it has none).
+QString PngPagePath(const QString& path, int page);
+
+// Writes one PNG per page (PngPagePath of each page number, from 1) at
+// `dpi`; the names written are appended to `written`.
+bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, std::vector<QString>* written = nullptr,
+                    TSheetOutputError* error = nullptr);
+
+}  // namespace kestrin
