@@ -214,11 +214,13 @@ int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable
 
 void RegisterSheetCommands(TCommandTable& table) {
   const TCommandTable* self = &table;
-  table.Add({"sheets", "FILE.slt -o OUT.pdf|OUT.png [--sheet all|table|xchart] [--dpi N] [--settings FILE.INI]",
-             "印刷する２枚の帳票（管理表・ヒストグラム，Ｘ管理図）を A4 縦で PDF（１ページずつ）"
-             "または PNG（OUT-1.png，OUT-2.png …）に書きます．--sheet の初期値は all（管理表が先），"
-             "--dpi の初期値は 600．会社名・印鑑欄名称・印刷オプションは kestrin の設定ファイル"
-             "（実行ファイルと同じフォルダ）から，--settings があればそのファイルから読みます．",
+  table.Add({"sheets", "FILE.slt -o OUT.pdf|png [options]",
+             "印刷する２枚の帳票（管理表・ヒストグラム，Ｘ管理図）を A4 縦で PDF（１枚１ページ）"
+             "または PNG（OUT-1.png，OUT-2.png …）に書きます．オプション: --sheet S（S は all（両方，管理表が先；初期値），"
+             "table（管理表・ヒストグラム），xchart（Ｘ管理図）），--dpi N（初期値 600，PNG は 600 まで），"
+             "--settings INI．"
+             "会社名・印鑑欄名称・印刷オプションは kestrin の設定ファイル（実行ファイルと同じフォルダ）から，"
+             "--settings があればそのファイルから読みます．",
              3, 9, [self](const std::vector<std::string>& args, TCliIo& io) {
                return Sheets(args, io, self);
              }});
