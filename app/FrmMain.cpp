@@ -8,7 +8,10 @@
 #include <QScrollBar>
 
 #include "AppFonts.h"
+#include "charts/HistogramChart.h"
+#include "charts/XChart.h"
 #include "core/Numbers.h"
+#include "platform/QtCanvas.h"
 #include "widgets/CellManager.h"
 #include "widgets/CellMgrMain.h"
 #include "widgets/CellTable.h"
@@ -56,6 +59,17 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CellMgrMain->AddGroup(CmPageCtrl);
 
   InitialiseState();
+
+  // The paint boxes draw the screen histogram and X chart on a canvas over
+  // their painter; the canvas starts with the window's font.
+  SetHistogramDrawer([](QPainter& p, const QRect& r, const TMainData& d) {
+    TQtCanvas canvas(&p);
+    DrawHistogram(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, d);
+  });
+  SetXChartDrawer([](QPainter& p, const QRect& r, const TMainData& d) {
+    TQtCanvas canvas(&p);
+    DrawXChart(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, d);
+  });
 
   // Design size of the client area; the window may grow but not shrink
   // below it.

@@ -67,6 +67,8 @@ class TFrmMain : public QMainWindow {
   // The chart drawers called by the two paint boxes.
   void SetHistogramDrawer(TChartDrawer drawer);
   void SetXChartDrawer(TChartDrawer drawer);
+  const TChartDrawer& HistogramDrawer() const { return histogramDrawer_; }
+  const TChartDrawer& XChartDrawer() const { return xChartDrawer_; }
 
   // Runs `action` for a function key (3..12; Shift for the second page).
   void SetFunctionKeyAction(int fkey, bool shift, std::function<void()> action);
