@@ -280,3 +280,20 @@ TEST_F(DayTable, FocusFirstCellScrollsBackAndShowsTheRecord) {
   EXPECT_EQ(Window().CellMgrTable->TopRow(), 0);
   EXPECT_EQ(static_cast<QLineEdit*>(Editor())->text(), Window().CellYear->DisplayText());
 }
+
+TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
+  TFrmMain& f = Window();
+  Go(f.CellBiko);
+  TypeText(Editor(), "途中");
+  Key(Qt::Key_Escape);  // drops the typing only
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_EQ(Info().Biko, "");
+  Key(Qt::Key_Escape);
+  EXPECT_FALSE(f.isVisible());
+  f.show();
+  Go(f.CellBiko);
+  TypeText(Editor(), "閉じる前");
+  Key(Qt::Key_F12);
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_EQ(Info().Biko, Sjis("閉じる前"));  // what was typed is kept
+}

@@ -10,6 +10,7 @@
 #include "app/FrmMain.h"
 #include "core/DataFile.h"
 #include "widgets/ChartTabs.h"
+#include "widgets/ShiftPager.h"
 
 using namespace kestrin;
 
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-empty-xchart.png"));
     w.CmPageCtrl->SetCurrentTab(0);
     shoot(w, QStringLiteral("window-empty-histogram.png"));
+    w.CmShiftPager->SetPage(1);  // as while Shift is held
+    shoot(w, QStringLiteral("window-shift-page.png"));
   }
   {
     TFrmMain w;

@@ -8,6 +8,7 @@
 
 #include "GtestQt.h"
 #include "TypeText.h"
+#include "widgets/BusyWindow.h"
 #include "widgets/CellManager.h"
 #include "widgets/CellMgrMain.h"
 #include "widgets/CellTable.h"
@@ -277,4 +278,14 @@ TEST_F(FocusWindow, FunctionKeysAndTheShiftPage) {
 TEST(ChartTabs, PageColourIsDarkenedAndClampedAtZero) {
   EXPECT_EQ(TChartTabs::Darkened(QColor(0xF0, 0xF0, 0xF0)), QColor(0xD0, 0xD0, 0xD0));
   EXPECT_EQ(TChartTabs::Darkened(QColor(0x10, 0x40, 0x1F)), QColor(0x00, 0x20, 0x00));
+}
+
+TEST(BusyWindow, CancelIsRememberedForTheRunToAsk) {
+  TBusyWindow busy(nullptr, QStringLiteral("印刷中...\r\rしばらくお待ちください．"), 2);
+  busy.show();
+  busy.SetLine(0, QStringLiteral("1 ページ"));
+  EXPECT_FALSE(busy.Cancelled());
+  QTest::keyClick(&busy, Qt::Key_Escape);  // the cancel button's key
+  EXPECT_TRUE(busy.Cancelled());
+  EXPECT_TRUE(busy.isVisible());  // the run closes it when it stops
 }
