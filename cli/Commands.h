@@ -14,6 +14,9 @@ void RegisterFileCommands(TCommandTable& table);
 // export (ExportCommands.cpp; --calc only where the Calc client is built).
 void RegisterExportCommands(TCommandTable& table);
 
+// chart (ChartCommands.cpp; Qt builds only, KESTRIN_CLI_WITH_CHARTS).
+void RegisterChartCommands(TCommandTable& table);
+
 // sheets (SheetCommands.cpp; Qt builds only, KESTRIN_CLI_WITH_SHEETS).
 void RegisterSheetCommands(TCommandTable& table);
 

@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
   kestrin::cli::TCommandTable table;
   kestrin::cli::RegisterFileCommands(table);
   kestrin::cli::RegisterExportCommands(table);
+#ifdef KESTRIN_CLI_WITH_CHARTS
+  kestrin::cli::RegisterChartCommands(table);
+#endif
 #ifdef KESTRIN_CLI_WITH_SHEETS
   kestrin::cli::RegisterSheetCommands(table);
 #endif

@@ -1,0 +1,150 @@
+// chart: the screen charts of a month as PNG pictures, drawn exactly as the
+// main window's chart paint box of the same size shows them (white paint
+// box background, then the chart over the box's client rectangle).
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <charconv>
+#include <memory>
+#include <ostream>
+
+#include "Commands.h"
+#include "charts/HistogramChart.h"
+#include "charts/XChart.h"
+#include "core/DataFile.h"
+#include "platform/Fonts.h"
+#include "platform/QtCanvas.h"
+
+namespace kestrin::cli {
+
+namespace {
+
+constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
+
+// The design size of the main window's chart area.
+constexpr int kDefaultWidth = 458;
+constexpr int kDefaultHeight = 369;
+// Larger pictures are refused (64 MB of pixels at the limit).
+constexpr int kMaxSide = 4096;
+
+enum class TChartKind { XChart, Histogram };
+
+// "WxH" with both sides 1..kMaxSide.
+bool ParseSize(const std::string& s, int& w, int& h) {
+  const std::size_t x = s.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  auto parse = [](const char* b, const char* e, int& v) {
+    if (b == e) return false;
+    auto [p, ec] = std::from_chars(b, e, v);
+    return ec == std::errc() && p == e && v >= 1 && v <= kMaxSide;
+  };
+  return parse(s.data(), s.data() + x, w) && parse(s.data() + x + 1, s.data() + s.size(), h);
+}
+
+// The application object the fonts need, made only for drawing commands.
+// Without QT_QPA_PLATFORM the off-screen platform is used: nothing is shown
+// and no display is needed.
+std::unique_ptr<QGuiApplication> MakeGuiApplication() {
+  if (QCoreApplication::instance() != nullptr) return nullptr;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "kestrin-cli";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// Draws the chart as the paint box does: its background, then the chart
+// with the rectangle (0, 0, width, height) on a canvas over its painter.
+QImage RenderChart(TChartKind kind, const TMainData& data, int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  QPainter painter(&image);
+  painter.fillRect(QRect(0, 0, width, height), Qt::white);
+  {
+    TQtCanvas canvas(&painter);
+    const TRect rect{0, 0, width, height};
+    if (kind == TChartKind::XChart) {
+      DrawXChart(canvas, rect, data);
+    } else {
+      DrawHistogram(canvas, rect, data);
+    }
+  }
+  painter.end();
+  return image;
+}
+
+int Chart(const std::vector<std::string>& args, TCliIo& io) {
+  TChartKind kind;
+  if (args[0] == "xchart") {
+    kind = TChartKind::XChart;
+  } else if (args[0] == "histogram") {
+    kind = TChartKind::Histogram;
+  } else {
+    io.err << "グラフの種類は xchart か histogram で指定してください：" << args[0] << "\n";
+    return kExitUsage;
+  }
+
+  std::string path;
+  std::string out;
+  int width = kDefaultWidth;
+  int height = kDefaultHeight;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-o" || a == "--output") {
+      if (i + 1 >= args.size()) {
+        io.err << a << " のあとに出力ファイル名を指定してください．\n";
+        return kExitUsage;
+      }
+      out = args[++i];
+    } else if (a == "--size") {
+      if (i + 1 >= args.size() || !ParseSize(args[i + 1], width, height)) {
+        io.err << "大きさは 幅x高さ（各 1～" << kMaxSide << " ピクセル）で指定してください．\n";
+        return kExitUsage;
+      }
+      ++i;
+    } else if (path.empty() && !a.empty() && a[0] != '-') {
+      path = a;
+    } else {
+      io.err << "引数が正しくありません：" << a << "\n";
+      return kExitUsage;
+    }
+  }
+  if (path.empty()) {
+    io.err << "データファイルが指定されていません．\n";
+    return kExitUsage;
+  }
+  if (out.empty()) {
+    io.err << "出力ファイル名を -o で指定してください．\n";
+    return kExitUsage;
+  }
+
+  // Loaded as the main window loads: reset, read, recompute.
+  TMainData data;
+  data.ClearLists();
+  data.Clear();
+  if (!LoadFromFile(path, data)) {
+    io.err << kLoadFailed << "\n";
+    return kExitFailure;
+  }
+  data.Calculate();
+
+  const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
+  RegisterFontSubstitutions();
+  const QImage image = RenderChart(kind, data, width, height);
+  if (!image.save(QString::fromLocal8Bit(out.c_str()), "PNG")) {
+    io.err << "画像ファイルを書き込めません：" << out << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterChartCommands(TCommandTable& table) {
+  table.Add({"chart", "xchart|histogram FILE.slt -o OUT.png [--size WxH]",
+             "データファイルを読み込んで再計算し，画面のＸ管理図（xchart）またはヒストグラム（histogram）を "
+             "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．",
+             4, 6, Chart});
+}
+
+}  // namespace kestrin::cli
