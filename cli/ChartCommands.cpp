@@ -3,7 +3,9 @@
 // box background, then the chart over the box's client rectangle).
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
+#include <QSaveFile>
 
 #include <charconv>
 #include <memory>
@@ -131,7 +133,15 @@ int Chart(const std::vector<std::string>& args, TCliIo& io) {
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();
   const QImage image = RenderChart(kind, data, width, height);
-  if (!image.save(QString::fromLocal8Bit(out.c_str()), "PNG")) {
+  // Written through a temporary file: a failed write leaves no broken
+  // picture and an existing file untouched.
+  QSaveFile file(QString::fromLocal8Bit(out.c_str()));
+  bool ok = file.open(QIODevice::WriteOnly);
+  if (ok) {
+    QImageWriter writer(&file, "png");
+    ok = writer.write(image);
+  }
+  if (!ok || !file.commit()) {
     io.err << "画像ファイルを書き込めません：" << out << "\n";
     return kExitFailure;
   }

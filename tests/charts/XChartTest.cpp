@@ -333,6 +333,9 @@ TEST(XChartScreen, OddRecordsDrawWithoutFault) {
   TQtCanvas canvas(&img);
   DrawXChart(canvas, TRect{0, 0, 20, 10}, odd);
   DrawXChart(canvas, TRect{0, 0, 0, 0}, odd);
+  TCanvasAssist assist(&canvas);
+  DrawXChartDoc(canvas, TRect{5, 5, 5, 5}, assist, odd, true);
+  DrawXChartDoc(canvas, TRect{0, 0, 20, 10}, assist, flat, true);
 }
 
 TEST(XChartSheet, NoFillsAndGreyBandsOnlyWithTheSetting) {
