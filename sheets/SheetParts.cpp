@@ -92,10 +92,14 @@ void DrawSheetHeader(TCanvasAssist& a, const TRect& b, const TMainData& data,
   const QString month = Padded(DateYear(info.Getsudo), 4) + U8("年") +
                         Padded(DateMonth(info.Getsudo), 2) + U8("月度");
   put(cell(0, 9, Y0, Y1), kAlignRight, 0.05, month);
-  put(cell(1, 2, Y1, Y2), kAlignRight, 0.05, Fixed(info.Kyodo, 2, 0) + U8("N/mm^2"));
+  // Strength, aggregate size and air content are 0 when not entered: such
+  // a cell stays empty rather than claiming "0N/mm2" on the printed sheet.
+  if (info.Kyodo > 0)
+    put(cell(1, 2, Y1, Y2), kAlignRight, 0.05, Fixed(info.Kyodo, 2, 0) + U8("N/mm^2"));
   put(cell(3, 4, Y1, Y2), kAlignRight, 0.05,
       Fixed(static_cast<long double>(info.KariAveX) / 100, 4, 1) + U8("cm"));
-  put(cell(5, 6, Y1, Y2), kAlignRight, 0.05, Fixed(info.Kotsuzai, 2, 0) + U8("mm"));
+  if (info.Kotsuzai > 0)
+    put(cell(5, 6, Y1, Y2), kAlignRight, 0.05, Fixed(info.Kotsuzai, 2, 0) + U8("mm"));
   if (info.Air > 0) {
     put(cell(7, 8, Y1, Y2), kAlignRight, 0.05,
         Fixed(info.Air, 2, 1) + U8("±") + Fixed(info.AirKyoyo, 2, 1) + U8("%"));

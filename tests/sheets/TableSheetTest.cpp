@@ -174,7 +174,7 @@ TEST(TableSheet, PassMarksAreCircledOnlyForJudgedMeasurements) {
   EXPECT_EQ(marks[0].Font.FaceName, Q("ＭＳ 明朝"));
 }
 
-TEST(TableSheet, HeaderShowsTheMonthAndAirOnlyWhenEntered) {
+TEST(TableSheet, HeaderShowsTheMonthAndLeavesValuesNotEnteredEmpty) {
   TMainData data = MakeMonth({});
   TSettings settings;
   settings.CompanyName = Sjis("北斗生コン");
@@ -189,6 +189,15 @@ TEST(TableSheet, HeaderShowsTheMonthAndAirOnlyWhenEntered) {
   data.BasicInfo.Air = 4.5;
   data.BasicInfo.AirKyoyo = 1.5;
   EXPECT_TRUE(Record(data, settings).HasText(Q("4.5±1.5%")));
+
+  // Strength and aggregate size of 0 were not entered: no "0N/mm2", no "0mm".
+  data.BasicInfo.Kyodo = 0;
+  data.BasicInfo.Kotsuzai = 0;
+  const TRecordedSheet blank = Record(data, settings);
+  for (const auto& t : blank.Texts) {
+    EXPECT_FALSE(t.Str.contains(Q("N/mm"))) << t.Str.toStdString();
+    EXPECT_FALSE(t.Str.endsWith(Q("mm"))) << t.Str.toStdString();
+  }
 }
 
 TEST(TableSheet, SealBoxesCarryTheThreeTitles) {
