@@ -367,3 +367,24 @@ TEST(TableSheet, ExampleMonthFormulaAndTotals) {
   EXPECT_TRUE(s.HasText(Q("      ～ 15.25")));
   EXPECT_TRUE(s.HasText(Q("20.75 ～      ")));
 }
+
+TEST(TableSheet, AClassTableOfThousandsOfRowsStaysInsideItsBlock) {
+  // A width of 0.01 cm over a tolerance of 50 cm: 10003 rows, capped.
+  TMainData data = MakeMonth({{1, 1800, 1900}});
+  data.BasicInfo.ClassWidth = 0.01L;
+  data.BasicInfo.Kyoyo = 5000;
+  data.MakeHistogramList();
+  data.Calculate();
+  ASSERT_EQ(data.HistogramList.Count(), kMaxHistogramRows);
+  const TRecordedSheet s = Record(data);
+  const TRect f = TableSheetLayout(s.PageRect).Frequency;
+  for (const auto& t : s.Texts) {
+    // Height 0 would be the default font size, far too large for a row.
+    EXPECT_GT(t.Font.Height, 0) << t.Str.toStdString();
+    if (t.X >= f.Left && t.Y >= f.Top + 400 && t.Y < f.Bottom)
+      EXPECT_LT(t.Font.Height, 200) << t.Str.toStdString();
+  }
+  for (const auto& l : s.Lines)
+    if (l.X1 >= f.Left && std::min(l.Y1, l.Y2) < f.Bottom)
+      EXPECT_LE(std::max(l.Y1, l.Y2), f.Bottom + 20);
+}
