@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
@@ -123,8 +124,11 @@ TVelReportPreview::TVelReportPreview(TVelReport* report, QWidget* parent)
   box->setContentsMargins(0, 0, 0, 0);
   box->setSpacing(0);
 
+  // The bars may be cut at the right in a narrow window: they do not hold
+  // the window wider than its own minimum size.
   auto* top = new QFrame(this);
   top->setFrameShape(QFrame::StyledPanel);
+  top->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   auto* row = new QHBoxLayout(top);
   row->setContentsMargins(3, 3, 3, 3);
   row->setSpacing(2);
@@ -193,6 +197,7 @@ TVelReportPreview::TVelReportPreview(TVelReport* report, QWidget* parent)
   StatusBar->setFrameShadow(QFrame::Sunken);
   StatusBar->setContentsMargins(4, 2, 4, 2);
   StatusBar->setTextFormat(Qt::PlainText);
+  StatusBar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   box->addWidget(StatusBar);
 
   connect(CellPzWhole, &QToolButton::clicked, this, [this] { SetMode(TPreviewMode::Whole); });
@@ -215,6 +220,12 @@ TVelReportPreview::TVelReportPreview(TVelReport* report, QWidget* parent)
 }
 
 TVelReportPreview::~TVelReportPreview() { qApp->removeEventFilter(this); }
+
+void TVelReportPreview::PlaceMaximized() {
+  QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+  if (screen) setGeometry(screen->availableGeometry());
+  setWindowState(windowState() | Qt::WindowMaximized);
+}
 
 void TVelReportPreview::SetTitle(const QString& title, TColor color) {
   PageTitlePreview->Color = ToQColor(color);

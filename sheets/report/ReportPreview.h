@@ -57,6 +57,10 @@ class TVelReportPreview : public QDialog {
   QScrollArea* ScrollBox = nullptr;
   QLabel* StatusBar = nullptr;
 
+  // Maximized at the top-left of the screen (also where no window manager
+  // maximizes windows).
+  void PlaceMaximized();
+
   // ---- called by the run
   void SetTitle(const QString& title, TColor color);
   void SetCurrentPage(int pageNo);

@@ -74,7 +74,7 @@ TReportUi DefaultReportUi() {
     return std::make_unique<TBusyWindowIndicator>(parent, text);
   };
   ui.ExecPreview = [](TVelReportPreview& preview) {
-    preview.setWindowState(Qt::WindowMaximized);
+    preview.PlaceMaximized();
     preview.exec();
   };
   return ui;

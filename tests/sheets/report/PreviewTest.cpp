@@ -76,7 +76,8 @@ class PreviewTest : public ReportFixture {
   // pages stored.
   void WithPreview(std::function<void(TVelReportPreview&)> body) {
     previewBody = [body](TVelReportPreview& p) {
-      p.showMaximized();
+      p.PlaceMaximized();
+      p.show();
       EXPECT_TRUE(QTest::qWaitForWindowExposed(&p));
       QApplication::processEvents();
       body(p);
@@ -100,6 +101,12 @@ TEST_F(PreviewTest, OpensMaximizedOnTheWholeFirstPage) {
     EXPECT_EQ(p.windowTitle(), QString::fromUtf8("プレビュー"));
     EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
     EXPECT_EQ(p.minimumSize(), QSize(320, 200));
+    // The whole screen from its top-left corner (less any window frame).
+    const QRect screen = p.screen()->availableGeometry();
+    EXPECT_LE(p.frameGeometry().left(), screen.left() + 8);
+    EXPECT_LE(p.frameGeometry().top(), screen.top() + 8);
+    EXPECT_GE(p.width(), screen.width() - 16);
+    EXPECT_GE(p.height(), screen.height() - 40);
     EXPECT_EQ(p.Mode(), TPreviewMode::Whole);
     EXPECT_TRUE(p.CellPzWhole->isChecked());
     EXPECT_FALSE(p.CellPzXFull->isChecked());
@@ -121,6 +128,17 @@ TEST_F(PreviewTest, OpensMaximizedOnTheWholeFirstPage) {
     EXPECT_EQ(p.CellNextPage->toolTip(),
               QString::fromUtf8("次ページを表示 (ショートカットキー「PageDown」)"));
     EXPECT_EQ(p.CellPrint->toolTip(), QString::fromUtf8("印刷 (ショートカットキー「P」)"));
+  });
+}
+
+TEST_F(PreviewTest, ShrinksToItsMinimumSize) {
+  WithPreview([&](TVelReportPreview& p) {
+    p.setWindowState(Qt::WindowNoState);
+    p.resize(320, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(p.size(), QSize(320, 200));
+    // Whole page still fits the smaller area.
+    EXPECT_LE(p.ShownSize().height(), View(p).height() - 4);
   });
 }
 
