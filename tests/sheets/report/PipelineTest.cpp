@@ -181,6 +181,40 @@ TEST_F(PipelineTest, PaperIsA4PortraitAgainBeforeEveryRun) {
   EXPECT_EQ(seen.pageSize().id(), QPageSize::A4);
 }
 
+TEST_F(PipelineTest, OtherPapersReachThePrinterAndTheGeometry) {
+  // The report component on its own (the sheet commands always force A4).
+  struct Case {
+    TPaperSize Paper;
+    bool Portrait;
+    double WidthMm, HeightMm;
+  } cases[] = {{TPaperSize::psB5, true, 182, 257},
+               {TPaperSize::psLetter, false, 279.4, 215.9},
+               {TPaperSize::psA3, true, 297, 420},
+               {TPaperSize::psUser, true, 100.25, 150}};
+  for (const Case& c : cases) {
+    report->Rep.PaperSize = c.Paper;
+    report->Rep.OrientIsPortrait = c.Portrait;
+    report->Rep.UserWidthMm = 100.25;
+    report->Rep.UserHeightMm = 150;
+    ASSERT_TRUE(report->Rep.Preview());
+    const TPageGeometry& g = report->RepDraw.Geometry;
+    // The user width goes to the printer in whole tenths of a mm.
+    const double w = c.Paper == TPaperSize::psUser ? 100.2 : c.WidthMm;
+    EXPECT_NEAR(g.PhysicalWidth, w / 25.4 * 600, 12) << int(c.Paper);
+    EXPECT_NEAR(g.PhysicalHeight, c.HeightMm / 25.4 * 600, 12) << int(c.Paper);
+    EXPECT_EQ(report->Rep.OrientIsPortrait, c.Portrait);
+  }
+}
+
+TEST_F(PipelineTest, ScreenReferencePreviewDrawsInScreenPixels) {
+  ASSERT_TRUE(report->Rep.Preview(true));
+  ASSERT_EQ(calls.size(), 2u);
+  const TPageGeometry& g = report->RepDraw.Geometry;
+  EXPECT_LT(g.ResY, 200);
+  EXPECT_EQ(calls[0].CanvasDpiY, g.ResY);
+  EXPECT_EQ(calls[0].PageRect.Left, MmToPixels(15, g.ResX));
+}
+
 TEST_F(PipelineTest, PrintFontIsNinePointAtTheDevicesResolution) {
   TLogFont seen;
   report->Drawers.Table = [&](TCanvas& c, const TRect&) { seen = c.Font.Log; };
