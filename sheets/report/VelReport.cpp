@@ -535,46 +535,44 @@ bool TVelReport::RunPrint() {
       userCancelled = true;
       break;
     }
-    if (draw->Finished() || draw->LastStoredPage() >= i) {
-      if (draw->LastStoredPage() >= i) {
-        TPageImage page;
-        if (draw->LoadPage(i, page)) {  // a missing page is skipped
-          if (!begun) {
-            printer->setDocName(Title);
-            if (!painter.begin(printer)) {
-              failed = true;
-              Message(QString::fromUtf8(kMsgPrintAborted));
-              break;
-            }
-            begun = true;
-          } else {
-            printer->newPage();
-          }
-          {
-            // The painter's origin is the paper's corner (full page), so the
-            // page image needs no shift by the unprintable offsets.
-            TQtCanvas canvas(&painter);
-            if (RepZoomMode) {
-              page.Play(canvas, TRect{0, 0, g.PhysicalWidth, g.PhysicalHeight});
-            } else {
-              page.Play(canvas, 1.0, 1.0, 0, 0);
-            }
-          }
-          ++printed;
-          if (draw->Aborted()) {
-            printer->abort();
-            jobAborted = true;
-          }
-          if (draw->NoData()) {
-            Message(QString::fromUtf8(kMsgNoData));
-          } else if (jobAborted) {
+    if (draw->LastStoredPage() >= i) {
+      TPageImage page;
+      if (draw->LoadPage(i, page)) {  // a missing page is skipped
+        if (!begun) {
+          printer->setDocName(Title);
+          if (!painter.begin(printer)) {
+            failed = true;
             Message(QString::fromUtf8(kMsgPrintAborted));
+            break;
+          }
+          begun = true;
+        } else {
+          printer->newPage();
+        }
+        {
+          // The painter's origin is the paper's corner (full page), so the
+          // page image needs no shift by the unprintable offsets.
+          TQtCanvas canvas(&painter);
+          if (RepZoomMode) {
+            page.Play(canvas, TRect{0, 0, g.PhysicalWidth, g.PhysicalHeight});
+          } else {
+            page.Play(canvas, 1.0, 1.0, 0, 0);
           }
         }
-        ++i;
-        QCoreApplication::processEvents();
-        continue;
+        ++printed;
+        if (draw->Aborted()) {
+          printer->abort();
+          jobAborted = true;
+        }
+        if (draw->NoData()) {
+          Message(QString::fromUtf8(kMsgNoData));
+        } else if (jobAborted) {
+          Message(QString::fromUtf8(kMsgPrintAborted));
+        }
       }
+      ++i;
+      QCoreApplication::processEvents();
+      continue;
     }
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }

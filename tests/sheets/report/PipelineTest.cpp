@@ -294,6 +294,15 @@ TEST_F(PipelineTest, CancelInTheBusyWindowSendsNoFurtherPage) {
   EXPECT_EQ(Sheets(), (std::vector<int>{1}));
 }
 
+TEST_F(PipelineTest, AnOutputFileThatCannotBeWrittenStopsThePrintWithAMessage) {
+  report->PreviewMode = false;
+  report->Rep.Printer()->setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/out.pdf")));
+  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], QString::fromUtf8("印刷処理を中止します．"));
+  EXPECT_FALSE(report->RepDraw.Running());
+}
+
 TEST_F(PipelineTest, PreviewWithoutAPageHandlerSaysThereWasNoDataAndShowsNothing) {
   report->RepDraw.OnPrint = nullptr;
   EXPECT_TRUE(report->Rep.Preview());
