@@ -1,13 +1,18 @@
 #include "FrmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QStatusTipEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 
 #include "AppFonts.h"
+#include "FrmSetup.h"
+#include "SettingsStore.h"
+#include "WindowPlacement.h"
 #include "charts/HistogramChart.h"
 #include "charts/XChart.h"
 #include "core/Numbers.h"
@@ -15,6 +20,7 @@
 #include "widgets/CellManager.h"
 #include "widgets/CellMgrMain.h"
 #include "widgets/CellTable.h"
+#include "widgets/BusyWindow.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/EditCells.h"
@@ -51,6 +57,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreateDayTable();
   CreateCharts();
   CreateFunctionKeys();
+  ConnectCommands();
+  ExecutablePath = QCoreApplication::applicationFilePath();
 
   // Focus order of the groups: header, day table, function keys, charts.
   CellMgrMain->AddGroup(CellMgrTop);
@@ -83,6 +91,10 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFrmMain::~TFrmMain() {
+  // A window that was shown and closed without the close question (the
+  // application ended) still leaves its placement.
+  if (shown_ && !placementSaved_) WritePlacementOnly();
+  frmSetup_.reset();
   // The cells' handlers refer to the record: drop the groups' editors
   // before the record goes.
   for (TCellArea* g : CellMgrMain->Groups()) g->DropActive();
@@ -194,6 +206,12 @@ void TFrmMain::showEvent(QShowEvent* event) {
 void TFrmMain::FirstShow() {
   UpdateCaption();
   CellMgrMain->Activate(CellYear);
+  const TIniFile ini = store_ ? store_->Load() : TIniFile();
+  if (SettingsReader) {
+    settings_ = SettingsReader();
+  } else {
+    settings_ = kestrin::ReadSettings(ini);
+  }
   ReadSettings();
   UpdateDayRows();
   RecalcAndRepaint();
@@ -203,22 +221,64 @@ void TFrmMain::FirstShow() {
   CmPageCtrl->update();
   // The year cell was opened before the settings: show the record again.
   CellMgrMain->ReloadActive();
+  // The placement of the last run, when it was written at this resolution.
+  RestorePlacement(ini, *this);
 }
 
 void TFrmMain::ReadSettings() {
-  if (SettingsReader) {
-    settings_ = SettingsReader();
-  } else {
-    settings_ = LoadSettingsFile(SettingsPathForRead(CurrentExecutablePath()));
-  }
+  // The dialogs start in the last data folder; the default person goes
+  // into the record; the plant list is the ten names.
+  dialogFolder_.clear();
   mainData_->BasicInfo.Tanto = settings_.TantoName;
   RebuildKojoList();
 }
 
+void TFrmMain::SetSettingsStore(std::unique_ptr<TSettingsStore> store) { store_ = std::move(store); }
+
+void TFrmMain::WriteSettings() {
+  if (!store_) return;
+  RememberDataFolder(settings_, dataFileName_.toStdString());
+  TIniFile ini = store_->Load();
+  kestrin::WriteSettings(ini, settings_);
+  WritePlacement(ini, CurrentPlacement(*this));
+  placementSaved_ = true;
+  if (!store_->Save(ini))
+    ShowError(QString::fromUtf8(kSettingsSaveFailed) + QLatin1Char('\n') + QString::fromStdString(store_->WritePath()));
+}
+
+void TFrmMain::WritePlacementOnly() {
+  if (!store_) return;
+  TIniFile ini = store_->Load();
+  WritePlacement(ini, CurrentPlacement(*this));
+  placementSaved_ = true;
+  store_->Save(ini);
+}
+
 void TFrmMain::closeEvent(QCloseEvent* event) {
+  // A long command still runs: it ends first.
+  if (running_) {
+    event->ignore();
+    return;
+  }
   // What is typed in the open editor counts as entered.
   CellMgrMain->CommitActive();
+  if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskQuit))) {
+    event->ignore();
+    return;
+  }
+  WriteSettings();
+  if (frmSetup_) frmSetup_.release()->deleteLater();
   QMainWindow::closeEvent(event);
+}
+
+bool TFrmMain::event(QEvent* event) {
+  // Menu item hints show in the status line while the item is highlighted.
+  if (event->type() == QEvent::StatusTip) {
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    StatusBar->SetText(tip.isEmpty() ? CellMgrMain->StatusMessage() : tip);
+    return true;
+  }
+  return QMainWindow::event(event);
 }
 
 bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {

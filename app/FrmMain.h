@@ -11,6 +11,7 @@
 #include "core/Cement.h"
 #include "core/MainData.h"
 #include "core/Settings.h"
+#include "platform/calc/CalcClient.h"
 
 class QAction;
 class QMenu;
@@ -26,8 +27,11 @@ class TCellTable;
 class TChartTabs;
 class TComboCell;
 class TDateCell;
+class TBusyWindow;
 class TDatePair;
+class TFrmSetup;
 class TNumCell;
+class TSettingsStore;
 class TPaintBox;
 class TShiftPager;
 class TStatusLine;
@@ -37,6 +41,26 @@ class TTitleBar;
 // Draws one chart into a paint box: the painter, the rectangle from (0, 0)
 // to the box's width and height, and the month record.
 using TChartDrawer = std::function<void(QPainter&, const QRect&, const TMainData&)>;
+
+// Texts of the commands.
+inline constexpr char kConfirmCaption[] = "確認";
+inline constexpr char kAskLoad[] = "保存していませんが，ロードしますか？";
+inline constexpr char kAskClear[] = "保存していませんが，データをクリアしますか？";
+inline constexpr char kAskQuit[] = "保存していませんが，終了しますか？";
+inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
+inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
+inline constexpr char kSettingsSaveFailed[] = "設定ファイルの保存に失敗しました．";
+inline constexpr char kDataFileFilter[] = "専用データファイル (*.slt)";
+inline constexpr char kDataFileSuffix[] = "slt";
+
+// Which sheets a preview or print produces (PrintSheet).
+inline constexpr int kSheetsAll = 0;
+inline constexpr int kSheetTable = 1;
+inline constexpr int kSheetXChart = 2;
+
+// The proposed name of a month's data file: the year as 4 digits and the
+// month as 2 ("200502"); empty when the month date is 0.
+QString ProposedFileName(int32_t getsudo);
 
 // Column numbers of the day table.
 enum TDayColumn { colDay, colWeek, colAM, colPM, colJudgeAM, colJudgePM, kDayColumns };
@@ -60,9 +84,29 @@ class TFrmMain : public QMainWindow {
   bool Edited() const;
   void SetEdited(bool edited);
 
-  // How the settings are read at first show; the settings file beside the
-  // executable by default (tests give their own values).
+  // The settings file: read at first show, written (with the window
+  // placement) when the window closes. Without a store nothing is read or
+  // written and the settings keep their defaults; the program gives the
+  // file of its executable.
+  void SetSettingsStore(std::unique_ptr<TSettingsStore> store);
+  TSettingsStore* SettingsStore() const { return store_.get(); }
+  // Values read at first show instead of those of the store (tests,
+  // benchmarks); the window placement still comes from the store.
   std::function<TSettings()> SettingsReader;
+  // The folder the open and save dialogs show first: the folder of the last
+  // file chosen in this run, else LastDataDir; the home folder when that
+  // folder does not exist.
+  QString DialogFolder() const;
+
+  // The running program's file: the about box shows its name and looks for
+  // history.htm beside it.
+  QString ExecutablePath;
+
+  // How a preview or print is run once the sheets are chosen (tests record
+  // the call); by default the report of the printed sheets.
+  std::function<void(bool preview, int printSheet)> ReportHandler;
+  // The spreadsheet export's options (tests point it at a stand-in helper).
+  calc::TCalcExportOptions ExportOptions;
 
   // The chart drawers called by the two paint boxes.
   void SetHistogramDrawer(TChartDrawer drawer);
@@ -89,6 +133,43 @@ class TFrmMain : public QMainWindow {
   // Rereads the header's combo lists from the settings (after the setup
   // dialog): the ten plant names, in order, empty ones included.
   void RebuildKojoList();
+
+  // ---- commands (function keys, menu items, buttons)
+  void CellBitBtnLoadClick();   // F5, "ロード(&L)"
+  void CellBitBtnSaveClick();   // F6, "セーブ(&S)"
+  void CellBitBtnClearClick();  // Shift+F5, "クリア(&A)"
+  void CellBitBtnQuitClick();   // F12, "終了(&X)", Esc: a close request
+  void CellBitBtnSetupClick();  // F11
+  void MenuOptionAboutClick();  // "バージョン情報(&A)", the title bar
+  void CellBtnEXCELClick();     // F7, "EXCEL出力(&E)"
+  // F8 (preview) and F9 (print): the sheet-choice popup at the pressed
+  // button's top-left corner, then RunReport with the chosen sheets.
+  void CellBitBtnPreviewPrintClick(bool preview);
+  // Runs the preview or the print of the chosen sheets (0 both, 1 the
+  // control table, 2 the X chart).
+  void RunReport(bool preview, int printSheet);
+
+  // Caption "確認", question icon and beep, Yes and No with No the default;
+  // true only for Yes.
+  bool ConfirmYesNo(const QString& text);
+  // A plain message box with an OK button.
+  void ShowError(const QString& text);
+  // The busy window of the spreadsheet export.
+  void ShowBusyMessage();
+  void HideBusyMessage();
+  TBusyWindow* BusyWindow() const { return busy_; }
+
+  // Writes the settings and the window placement (when the window closes).
+  void WriteSettings();
+  // Raises, restores and activates the window (a second start of the
+  // program hands over to it).
+  void BringToFront();
+
+  // The last preview/print choice.
+  int PrintSheet = kSheetsAll;
+  bool PreviewMode = false;
+  // The setup dialog, made on the first F11 and kept while the window lives.
+  TFrmSetup* FrmSetup() const { return frmSetup_.get(); }
 
   // ---- components
   TCellMgrMain* CellMgrMain = nullptr;
@@ -138,6 +219,11 @@ class TFrmMain : public QMainWindow {
   QAction* MenuFExit = nullptr;
   QAction* EClear = nullptr;
   QAction* MenuOptionAbout = nullptr;
+  // The sheet-choice popup of F8 and F9.
+  QMenu* PopupMenu = nullptr;
+  QAction* N01 = nullptr;  // "管理表・ヒストグラム"
+  QAction* N02 = nullptr;  // "Ｘ管理図"
+  QAction* N00 = nullptr;  // "全て"
 
   // The design size of the client area and the window's least size.
   static constexpr int kClientWidth = 823;
@@ -147,6 +233,7 @@ class TFrmMain : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   // Construction (FrmMainLayout.cpp).
@@ -156,12 +243,22 @@ class TFrmMain : public QMainWindow {
   void CreateCharts();
   void CreateFunctionKeys();
   void CreateMenus();
+  void ConnectCommands();
   void LayoutClient();
+
+  // Resets the month record to its defaults (current month).
+  void ResetRecord();
+  // After load and clear: recompute, caption, first row, year cell.
+  void ShowNewRecord();
+  // True while a long command (export, report) runs: other commands and
+  // close requests wait.
+  bool Busy() const { return running_; }
 
   // Creation and first show.
   void InitialiseState();
   void FirstShow();
   void ReadSettings();
+  void WritePlacementOnly();
   void SyncCementMode();
 
   // Handlers of the measurement cells.
@@ -180,6 +277,12 @@ class TFrmMain : public QMainWindow {
   QWidget* tableBox_ = nullptr;
   QWidget* scrollFrame_ = nullptr;
   bool shown_ = false;
+  std::unique_ptr<TSettingsStore> store_;
+  QString dialogFolder_;       // folder of the last file chosen in this run
+  std::unique_ptr<TFrmSetup> frmSetup_;
+  TBusyWindow* busy_ = nullptr;
+  bool running_ = false;
+  bool placementSaved_ = false;
 };
 
 // Texts of the result cells: mean X (hundredths) with two decimals padded

@@ -451,8 +451,6 @@ void TFrmMain::CreateFunctionKeys() {
   k->SetSlot(0, 11, slot("CellBitBtnSetup", "設 定", "設定画面表示", "設定画面が開きます．", TKeyGlyph::Setup));
   k->SetSlot(0, 12, slot("CellBitBtnQuit", "終 了", "終了します．", "終了します．", TKeyGlyph::Quit));
   k->SetSlot(1, 5, slot("CellBitBtnClear", "データクリア", "", "入力欄を初期化します．", TKeyGlyph::Clear, 13));
-  // Quit asks the window to close (the close request handles unsaved data).
-  k->SetAction(0, 12, [this] { close(); });
 }
 
 void TFrmMain::CreateMenus() {
@@ -465,22 +463,32 @@ void TFrmMain::CreateMenus() {
   EXCEL1 = MenuFile->addAction(QStringLiteral("EXCEL出力(&E)"));
   auto sheetMenu = [this](const QString& title) {
     QMenu* m = MenuFile->addMenu(title);
-    m->addAction(QStringLiteral("管理表・ヒストグラム"))->setData(1);
-    m->addAction(QStringLiteral("Ｘ管理図"))->setData(2);
+    m->addAction(QStringLiteral("管理表・ヒストグラム"))->setData(kSheetTable);
+    m->addAction(QStringLiteral("Ｘ管理図"))->setData(kSheetXChart);
     m->addSeparator();
-    m->addAction(QStringLiteral("全て"))->setData(0);
+    m->addAction(QStringLiteral("全て"))->setData(kSheetsAll);
     return m;
   };
   MenuFPreview = sheetMenu(QStringLiteral("印刷プレビュー(&V)"));
   MenuFPrint = sheetMenu(QStringLiteral("印刷(&P)"));
   MenuFile->addSeparator();
   MenuFExit = MenuFile->addAction(QStringLiteral("終了(&X)"));
-  connect(MenuFExit, &QAction::triggered, this, &QWidget::close);
   MenuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   EClear = MenuEdit->addAction(QStringLiteral("クリア(&A)"));
   MenuOption = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
   MenuOptionAbout = MenuOption->addAction(QStringLiteral("バージョン情報(&A)"));
-  for (QMenu* m : {MenuFile, MenuEdit, MenuOption, MenuFPreview, MenuFPrint}) m->setFont(BaseFont());
+
+  // The sheet choice of F8 and F9.
+  PopupMenu = new QMenu(this);
+  PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+  N01 = PopupMenu->addAction(QStringLiteral("管理表・ヒストグラム"));
+  N01->setData(kSheetTable);
+  N02 = PopupMenu->addAction(QStringLiteral("Ｘ管理図"));
+  N02->setData(kSheetXChart);
+  PopupMenu->addSeparator();
+  N00 = PopupMenu->addAction(QStringLiteral("全て"));
+  N00->setData(kSheetsAll);
+  for (QMenu* m : {MenuFile, MenuEdit, MenuOption, MenuFPreview, MenuFPrint, PopupMenu}) m->setFont(BaseFont());
 }
 
 void TFrmMain::LayoutClient() {

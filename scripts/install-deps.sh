@@ -7,6 +7,8 @@ set -euo pipefail
 PKGS=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
+  # Japanese texts of the standard dialogs (file dialogs, buttons).
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig

@@ -99,6 +99,8 @@ class TCell {
 
   // ---- buttons
   virtual bool IsButton() const { return false; }
+  // Whether Enter clicks the cell (buttons) or moves on (switches).
+  virtual bool ClicksOnEnter() const { return IsButton(); }
   virtual void Click() {}
 };
 

@@ -331,7 +331,7 @@ bool TCellArea::HandleKey(QKeyEvent* e, bool fromEditor) {
       return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      if (cell && cell->IsButton()) {
+      if (cell && cell->ClicksOnEnter()) {
         if (main_) main_->CommitActive();
         cell->Click();
         return true;

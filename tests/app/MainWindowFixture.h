@@ -8,8 +8,10 @@
 #include <memory>
 
 #include "GtestQt.h"
+#include "ScriptedDialogs.h"
 #include "TypeText.h"
 #include "app/FrmMain.h"
+#include "app/SettingsStore.h"
 #include "core/Numbers.h"
 #include "widgets/CellArea.h"
 #include "widgets/CellMgrMain.h"
@@ -29,10 +31,15 @@ class MainWindowFixture : public ::testing::Test {
     settings.KojoNames[2] = Sjis("第三工場");
   }
 
+  // When set, the window reads and writes this settings file (and its
+  // placement) instead of taking `settings`.
+  std::string settingsFile;
+
   TFrmMain& Window() {
     if (!w) {
       w = std::make_unique<TFrmMain>();
-      w->SettingsReader = [this] { return settings; };
+      if (settingsFile.empty()) w->SettingsReader = [this] { return settings; };
+      else w->SetSettingsStore(std::make_unique<TFileSettingsStore>(settingsFile));
       w->show();
       EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
@@ -75,6 +82,9 @@ class MainWindowFixture : public ::testing::Test {
   QColor TextColor(TCell* cell) { return cell->Colors(TCellPaintState{}).Text; }
   QColor BackColor(TCell* cell) { return cell->Colors(TCellPaintState{}).Back; }
 
+  // Message boxes and file dialogs are answered by the test.
+  TScriptedDialogs dialogs;
+  TScopedDialogs scopedDialogs{&dialogs};
   std::unique_ptr<TFrmMain> w;
 };
 

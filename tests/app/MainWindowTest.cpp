@@ -290,10 +290,14 @@ TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
   EXPECT_EQ(Info().Biko, "");
   Key(Qt::Key_Escape);
   EXPECT_FALSE(f.isVisible());
+  EXPECT_TRUE(dialogs.Messages.empty());  // nothing was changed
   f.show();
   Go(f.CellBiko);
   TypeText(Editor(), "閉じる前");
+  dialogs.Answers = {true};
   Key(Qt::Key_F12);
   EXPECT_FALSE(f.isVisible());
   EXPECT_EQ(Info().Biko, Sjis("閉じる前"));  // what was typed is kept
+  ASSERT_EQ(dialogs.Messages.size(), 1u);     // and counts as a change
+  EXPECT_EQ(dialogs.Messages[0].Text, "保存していませんが，終了しますか？");
 }

@@ -1,0 +1,277 @@
+// The main window's commands: load, save, clear, quit, setup, about, the
+// spreadsheet export, preview and print with the sheet choice, and the
+// shared message boxes.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+#include "AboutBox.h"
+#include "FrmMain.h"
+#include "FrmSetup.h"
+#include "SingleInstance.h"
+#include "Version.h"
+#include "core/DataFile.h"
+#include "core/Numbers.h"
+#include "widgets/BusyWindow.h"
+#include "widgets/CellMgrMain.h"
+#include "widgets/Dialogs.h"
+#include "widgets/ShiftPager.h"
+#include "widgets/TitleBar.h"
+
+namespace kestrin {
+
+namespace {
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The busy window as the spreadsheet export drives it.
+class TExportBusy : public calc::TExportBusyWindow {
+ public:
+  explicit TExportBusy(TFrmMain& window) : window_(window) {}
+  void ShowBusyMessage() override { window_.ShowBusyMessage(); }
+  void SetProgressText(const std::string& utf8) override {
+    if (TBusyWindow* b = window_.BusyWindow()) b->SetLine(0, QString::fromStdString(utf8));
+  }
+  void HideBusyMessage() override { window_.HideBusyMessage(); }
+  void KeepAlive() override { QApplication::processEvents(); }
+
+ private:
+  TFrmMain& window_;
+};
+
+// Marks a long command as running for its lifetime.
+class TRunning {
+ public:
+  explicit TRunning(bool& flag) : flag_(flag) { flag_ = true; }
+  ~TRunning() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+QString ProposedFileName(int32_t getsudo) {
+  if (getsudo == 0) return {};
+  return QStringLiteral("%1%2")
+      .arg(DateYear(getsudo), 4, 10, QLatin1Char('0'))
+      .arg(DateMonth(getsudo), 2, 10, QLatin1Char('0'));
+}
+
+void TFrmMain::ConnectCommands() {
+  TShiftPager* k = CmShiftPager;
+  k->SetAction(0, 5, [this] { CellBitBtnLoadClick(); });
+  k->SetAction(0, 6, [this] { CellBitBtnSaveClick(); });
+  k->SetAction(0, 7, [this] { CellBtnEXCELClick(); });
+  k->SetAction(0, 8, [this] { CellBitBtnPreviewPrintClick(true); });
+  k->SetAction(0, 9, [this] { CellBitBtnPreviewPrintClick(false); });
+  k->SetAction(0, 11, [this] { CellBitBtnSetupClick(); });
+  k->SetAction(0, 12, [this] { CellBitBtnQuitClick(); });
+  k->SetAction(1, 5, [this] { CellBitBtnClearClick(); });
+
+  connect(MenuFLoad, &QAction::triggered, this, [this] { CellBitBtnLoadClick(); });
+  connect(MenuFSave, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
+  connect(EXCEL1, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
+  connect(MenuFExit, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
+  connect(EClear, &QAction::triggered, this, [this] { CellBitBtnClearClick(); });
+  connect(MenuOptionAbout, &QAction::triggered, this, [this] { MenuOptionAboutClick(); });
+  for (QMenu* m : {MenuFPreview, MenuFPrint}) {
+    const bool preview = m == MenuFPreview;
+    for (QAction* a : m->actions()) {
+      if (a->isSeparator()) continue;
+      connect(a, &QAction::triggered, this, [this, preview, a] { RunReport(preview, a->data().toInt()); });
+    }
+  }
+  connect(PageTitle, &TTitleBar::Clicked, this, [this] { MenuOptionAboutClick(); });
+}
+
+// ------------------------------------------------------------ messages
+
+bool TFrmMain::ConfirmYesNo(const QString& text) {
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  QApplication::beep();
+  TMessageRequest r;
+  r.Parent = this;
+  r.Caption = QString::fromUtf8(kConfirmCaption);
+  r.Text = text;
+  r.Icon = TMessageIcon::Question;
+  r.YesNo = true;
+  const bool yes = Dialogs().Message(r);
+  QApplication::restoreOverrideCursor();
+  return yes;
+}
+
+void TFrmMain::ShowError(const QString& text) {
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  TMessageRequest r;
+  r.Parent = this;
+  r.Caption = QString::fromUtf8(kProductName);
+  r.Text = text;
+  Dialogs().Message(r);
+  QApplication::restoreOverrideCursor();
+}
+
+void TFrmMain::ShowBusyMessage() {
+  HideBusyMessage();
+  busy_ = new TBusyWindow(this, QString::fromUtf8(calc::kBusyMessage), 2);
+  busy_->setObjectName(QStringLiteral("BusyWindow"));
+  busy_->show();
+  busy_->raise();
+  QApplication::processEvents();
+}
+
+void TFrmMain::HideBusyMessage() {
+  if (!busy_) return;
+  TBusyWindow* b = busy_;
+  busy_ = nullptr;
+  b->hide();
+  b->deleteLater();
+}
+
+// ------------------------------------------------------------- files
+
+QString TFrmMain::DialogFolder() const {
+  const QString last = !dialogFolder_.isEmpty() ? dialogFolder_ : QString::fromStdString(settings_.LastDataDir);
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  return QDir::homePath();
+}
+
+void TFrmMain::ResetRecord() {
+  mainData_->ClearLists();
+  mainData_->Clear();
+  // The rows follow at once, so nothing shows days the record no longer
+  // has while a message is up.
+  RecalcAndRepaint();
+}
+
+void TFrmMain::ShowNewRecord() {
+  RecalcAndRepaint();
+  UpdateCaption();
+  FocusFirstCell();
+  CellMgrMain->RepaintAll();
+}
+
+void TFrmMain::CellBitBtnLoadClick() {
+  if (running_) return;
+  CommitActiveCell();
+  if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskLoad))) return;
+  TFileRequest r;
+  r.Parent = this;
+  r.Save = false;
+  r.Directory = DialogFolder();
+  r.FileName = QFileInfo(dataFileName_).fileName();
+  r.DefaultSuffix = QString::fromUtf8(kDataFileSuffix);
+  r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
+  const QString path = Dialogs().File(r);
+  if (path.isEmpty()) {
+    CellMgrMain->RepaintAll();
+    return;
+  }
+  dialogFolder_ = QFileInfo(path).absolutePath();
+  ResetRecord();
+  dataFileName_ = path;
+  if (LoadFromFile(LocalPath(path), *mainData_)) {
+    SetEdited(false);
+  } else {
+    // A fresh month under the chosen name; the edited flag stays.
+    ResetRecord();
+    ShowError(QString::fromUtf8(kLoadFailed));
+  }
+  ShowNewRecord();
+}
+
+void TFrmMain::CellBitBtnSaveClick() {
+  if (running_) return;
+  CommitActiveCell();
+  TFileRequest r;
+  r.Parent = this;
+  r.Save = true;
+  r.Directory = DialogFolder();
+  r.FileName = ProposedFileName(mainData_->BasicInfo.Getsudo);
+  r.DefaultSuffix = QString::fromUtf8(kDataFileSuffix);
+  r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
+  r.ConfirmOverwrite = true;
+  const QString chosen = Dialogs().File(r);
+  // Cancelled: the month, the edited flag, the file name and the caption
+  // stay as they were.
+  if (chosen.isEmpty()) return;
+  const QString path = WithDefaultSuffix(chosen, QString::fromUtf8(kDataFileSuffix));
+  dialogFolder_ = QFileInfo(path).absolutePath();
+  dataFileName_ = path;
+  if (SaveToFile(LocalPath(path), *mainData_)) SetEdited(false);
+  else ShowError(QString::fromUtf8(kSaveFailed));
+  UpdateCaption();
+}
+
+void TFrmMain::CellBitBtnClearClick() {
+  if (running_) return;
+  CommitActiveCell();
+  if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskClear))) return;
+  ResetRecord();
+  dataFileName_.clear();
+  // The edited flag stays: a change made before counts as unsaved.
+  ShowNewRecord();
+}
+
+void TFrmMain::CellBitBtnQuitClick() { close(); }
+
+// ----------------------------------------------------------- dialogs
+
+void TFrmMain::CellBitBtnSetupClick() {
+  if (running_) return;
+  CommitActiveCell();
+  if (!frmSetup_) frmSetup_ = std::make_unique<TFrmSetup>(settings_, this);
+  frmSetup_->exec();
+  RebuildKojoList();
+  CellMgrMain->ReloadActive();
+  CellMgrMain->RepaintAll();
+}
+
+void TFrmMain::MenuOptionAboutClick() {
+  if (running_) return;
+  TAboutBox box(ExecutablePath, this);
+  box.exec();
+}
+
+void TFrmMain::BringToFront() { kestrin::BringToFront(this); }
+
+// ------------------------------------------------- export, preview, print
+
+void TFrmMain::CellBtnEXCELClick() {
+  if (running_) return;
+  CommitActiveCell();
+  calc::TCalcExportResult result;
+  {
+    TRunning running(running_);
+    TExportBusy busy(*this);
+    result = calc::ExportToCalc(*mainData_, &busy, ExportOptions);
+  }
+  if (result.Status == calc::TCalcExportStatus::NoSpreadsheet ||
+      result.Status == calc::TCalcExportStatus::Failed)
+    ShowError(QString::fromStdString(result.MessageUtf8));
+}
+
+void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
+  if (running_) return;
+  CommitActiveCell();
+  PreviewMode = preview;
+  // The popup opens with its top-left corner at the button's.
+  const int index = CmShiftPager->IndexOf(CmShiftPager->Button(0, preview ? 8 : 9));
+  QRect button = CmShiftPager->CellRect(index);
+  if (button.isNull()) button = QRect(TShiftPager::SlotLeft(preview ? 5 : 6) + 1, 1, 1, 1);
+  QAction* chosen = PopupMenu->exec(CmShiftPager->mapToGlobal(button.topLeft()));
+  if (chosen) RunReport(PreviewMode, chosen->data().toInt());
+}
+
+void TFrmMain::RunReport(bool preview, int printSheet) {
+  if (running_) return;
+  CommitActiveCell();
+  PreviewMode = preview;
+  PrintSheet = printSheet;
+  TRunning running(running_);
+  if (ReportHandler) ReportHandler(preview, printSheet);
+}
+
+}  // namespace kestrin

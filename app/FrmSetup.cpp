@@ -1,0 +1,237 @@
+#include "FrmSetup.h"
+
+#include <QEvent>
+#include <QPainter>
+
+#include "AppFonts.h"
+#include "KeyGlyphs.h"
+#include "widgets/CellManager.h"
+#include "widgets/CellMgrMain.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/EditCells.h"
+#include "widgets/ShiftPager.h"
+#include "widgets/StatusLine.h"
+#include "widgets/SwitchCell.h"
+#include "widgets/TitleBar.h"
+
+namespace kestrin {
+
+namespace {
+
+const QColor kLabelColor(0x10, 0x92, 0x5A);
+const QColor kGroupLabelColor(0x12, 0xA5, 0x66);  // "印鑑欄名称", "工場名"
+const QColor kAreaColor(0xF9, 0xF3, 0xDF);
+const QColor kLineColor(0x4A, 0x8A, 0x67);
+constexpr int kRow = 26;
+constexpr int kTitle = 36, kLine = 3, kKeys = 42, kStatus = 23;
+
+std::unique_ptr<TCell> Label(const QString& name, const QString& caption, const QColor& color) {
+  auto c = std::make_unique<TCell>(name);
+  c->Caption = caption;
+  c->Color = color;
+  c->FontColor = Qt::white;
+  c->Font = LabelFont();
+  c->Align = TCellAlign::Center;
+  return c;
+}
+
+QRect At(int left, int top, int width, int height = kRow) { return QRect(left, top, width, height); }
+
+}  // namespace
+
+TFrmSetup::TFrmSetup(TSettings& settings, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      settings_(settings) {
+  setObjectName(QStringLiteral("FrmSetup"));
+  setWindowTitle(QStringLiteral("FrmSetup"));
+  setFont(BaseFont());
+  setModal(true);
+
+  VelPageTitle = new TTitleBar(this);
+  VelPageTitle->setObjectName(QStringLiteral("VelPageTitle"));
+  VelPageTitle->SetCaption(QStringLiteral("各種設定"));
+  CellMgrSetup = new TCellManager(this);
+  CellMgrSetup->setObjectName(QStringLiteral("CellMgrSetup"));
+  CellMgrSetup->Background = kAreaColor;
+  line_ = new QWidget(this);
+  line_->installEventFilter(this);
+  CmShiftPager = new TShiftPager(this);
+  CmShiftPager->setObjectName(QStringLiteral("CmShiftPager"));
+  StatusBar = new TStatusLine(this);
+  StatusBar->setObjectName(QStringLiteral("StatusBar"));
+  StatusBar->setFont(LabelFont());
+
+  CellMgrMain = new TCellMgrMain(this);
+  connect(CellMgrMain, &TCellMgrMain::StatusMessageChanged, StatusBar, &TStatusLine::SetText);
+  // Esc outside an open editor closes the dialog.
+  connect(CellMgrMain, &TCellMgrMain::EscapePressed, this, [this] { done(QDialog::Accepted); });
+
+  CreateCells();
+  CreateFunctionKeys();
+  CellMgrMain->AddGroup(CellMgrSetup);
+  CellMgrMain->AddGroup(CmShiftPager);
+
+  setMinimumSize(kMinWidth, kHeight);
+  resize(kWidth, kHeight);
+  installEventFilter(this);
+  LayoutClient();
+}
+
+TFrmSetup::~TFrmSetup() {
+  for (TCellArea* g : CellMgrMain->Groups()) g->DropActive();
+}
+
+void TFrmSetup::CreateCells() {
+  TCellManager* m = CellMgrSetup;
+  TSettings* s = &settings_;
+  auto text = [this](const QString& name, int maxBytes, AnsiString* value) {
+    auto c = std::make_unique<TTextCell>(name);
+    c->Font = ValueFont();
+    c->MaxBytes = maxBytes;
+    c->Ime = TImeMode::Hiragana;
+    c->OnGetValue = [value] { return FromAnsi(*value); };
+    c->OnSetValue = [this, value](const QString& t) {
+      *value = ToAnsi(t);
+      CellMgrMain->RepaintAll();
+    };
+    return c;
+  };
+
+  m->Add(Label(QStringLiteral("CellTxtCompany"), QStringLiteral("会社名"), kLabelColor), At(24, 61, 80));
+  CellCompany = m->Add(text(QStringLiteral("CellCompany"), 30, &s->CompanyName), At(104, 61, 264));
+  CellCompany->StatusMessage = QStringLiteral("会社名を入力してください．");
+
+  m->Add(Label(QStringLiteral("CellTxtTanto"), QStringLiteral("担当者"), kLabelColor), At(24, 87, 80));
+  CellTanto = m->Add(text(QStringLiteral("CellTanto"), 16, &s->TantoName), At(104, 87, 264));
+  CellTanto->StatusMessage = QStringLiteral("担当者（初期値）を入力してください．");
+
+  m->Add(Label(QStringLiteral("CellTxtKojo"), QStringLiteral("工場名"), kGroupLabelColor),
+         At(24, 113, 80, kKojoNameCount * kRow));
+  for (int i = 0; i < kKojoNameCount; ++i) {
+    CellKojo[static_cast<std::size_t>(i)] =
+        m->Add(text(QStringLiteral("CellKojo%1").arg(i), 20, &s->KojoNames[static_cast<std::size_t>(i)]),
+               At(104, 113 + i * kRow, 264));
+    CellKojo[static_cast<std::size_t>(i)]->StatusMessage =
+        QStringLiteral("工場名選択時に使用する工場名を入力してください．");
+  }
+
+  m->Add(Label(QStringLiteral("CellTxtInkan"), QStringLiteral("印鑑欄名称"), kGroupLabelColor),
+         At(400, 61, 160));
+  CellInkan1 = m->Add(text(QStringLiteral("CellInkan1"), 8, &s->InkanTitle1), At(560, 61, 88));
+  CellInkan2 = m->Add(text(QStringLiteral("CellInkan2"), 8, &s->InkanTitle2), At(648, 61, 88));
+  CellInkan3 = m->Add(text(QStringLiteral("CellInkan3"), 8, &s->InkanTitle3), At(736, 61, 88));
+  for (TTextCell* c : {CellInkan1, CellInkan2, CellInkan3})
+    c->StatusMessage = QStringLiteral("各印鑑欄の名称を入力してください．");
+
+  // The switch pairs: turning a switch on sets the value to its meaning.
+  auto sw = [this](const QString& name, const QString& caption, std::function<bool()> on,
+                   std::function<void()> turnOn, const QString& status) {
+    auto c = std::make_unique<TSwitchCell>(name);
+    c->Caption = caption;
+    c->Font = LabelFont();
+    c->OnGetOn = std::move(on);
+    c->OnTurnOn = [this, turnOn = std::move(turnOn)] {
+      turnOn();
+      CellMgrMain->RepaintAll();
+    };
+    c->StatusMessage = status;
+    return c;
+  };
+  m->Add(Label(QStringLiteral("CellTxtSokuteichi"), QStringLiteral("測定値空欄印刷"), kLabelColor),
+         At(400, 87, 160));
+  CellSokuteichi0 = m->Add(
+      sw(QStringLiteral("CellSokuteichi0"), QStringLiteral("しない（詰めて印刷）"),
+         [s] { return s->DispNullData == 0; }, [s] { s->DispNullData = 0; },
+         QStringLiteral("１日の測定値が空欄の場合，表を詰めて印刷します．を入力してください．")),
+      At(560, 87, 184));
+  CellSokuteichi1 = m->Add(
+      sw(QStringLiteral("CellSokuteichi1"), QStringLiteral("する"), [s] { return s->DispNullData == 1; },
+         [s] { s->DispNullData = 1; },
+         QStringLiteral("１日の測定値が空欄の場合，空欄のまま印刷します．を入力してください．")),
+      At(744, 87, 80));
+
+  m->Add(Label(QStringLiteral("CellTxtDrawHistNoRange"), QStringLiteral("ﾋｽﾄｸﾞﾗﾑ範囲外塗潰し"), kLabelColor),
+         At(400, 113, 160));
+  CellDrawHistNoRange0 = m->Add(
+      sw(QStringLiteral("CellDrawHistNoRange0"), QStringLiteral("しない"),
+         [s] { return !s->DrawHistNoRange; }, [s] { s->DrawHistNoRange = false; },
+         QStringLiteral("ヒストグラムの範囲外を塗りつぶしませんを入力してください．")),
+      At(560, 113, 80));
+  CellDrawHistNoRange1 = m->Add(
+      sw(QStringLiteral("CellDrawHistNoRange1"), QStringLiteral("する"),
+         [s] { return s->DrawHistNoRange; }, [s] { s->DrawHistNoRange = true; },
+         QStringLiteral("ヒストグラムの範囲外の塗りつぶします．を入力してください．")),
+      At(640, 113, 80));
+
+  m->Add(Label(QStringLiteral("CellTxtDrawXChartNoRange"), QStringLiteral("Ｘ管理図範囲外塗潰し"),
+               kLabelColor),
+         At(400, 139, 160));
+  CellDrawXChartNoRange0 = m->Add(
+      sw(QStringLiteral("CellDrawXChartNoRange0"), QStringLiteral("しない"),
+         [s] { return !s->DrawXChartNoRange; }, [s] { s->DrawXChartNoRange = false; },
+         QStringLiteral("Ｘ管理図の範囲外の塗りつぶしません．を入力してください．")),
+      At(560, 139, 80));
+  CellDrawXChartNoRange1 = m->Add(
+      sw(QStringLiteral("CellDrawXChartNoRange1"), QStringLiteral("する"),
+         [s] { return s->DrawXChartNoRange; }, [s] { s->DrawXChartNoRange = true; },
+         QStringLiteral("Ｘ管理図の範囲外の塗りつぶします．を入力してください．")),
+      At(640, 139, 80));
+}
+
+void TFrmSetup::CreateFunctionKeys() {
+  TShiftPager* k = CmShiftPager;
+  for (int page = 0; page < 2; ++page)
+    for (int f = TShiftPager::kFirstKey; f <= TShiftPager::kLastKey; ++f) k->Button(page, f)->Font = LabelFont();
+  TFunctionKeySlot quit;
+  quit.Name = QStringLiteral("CellBitBtnQuit");
+  quit.Caption = QStringLiteral("終 了");
+  quit.Hint = QStringLiteral("終了します．");
+  quit.StatusMessage = QStringLiteral("戻ります．");
+  quit.Icon = KeyGlyph(TKeyGlyph::Quit);
+  quit.Action = [this] { done(QDialog::Accepted); };
+  k->SetSlot(0, 12, quit);
+}
+
+int TFrmSetup::exec() {
+  if (QWidget* p = parentWidget()) {
+    const QRect pg = p->window()->frameGeometry();
+    QRect g = frameGeometry();
+    g.moveCenter(pg.center());
+    move(g.topLeft());
+  }
+  CellMgrMain->Activate(CellCompany);
+  CellMgrMain->ReloadActive();
+  CellMgrMain->RepaintAll();
+  return QDialog::exec();
+}
+
+void TFrmSetup::done(int result) {
+  // What is typed in the open editor counts as entered.
+  CellMgrMain->CommitActive();
+  QDialog::done(result);
+}
+
+void TFrmSetup::LayoutClient() {
+  const int w = width(), h = height();
+  VelPageTitle->setGeometry(0, 0, w, kTitle);
+  CellMgrSetup->setGeometry(0, kTitle, w, std::max(0, h - kTitle - kLine - kKeys - kStatus));
+  line_->setGeometry(0, h - kStatus - kKeys - kLine, w, kLine);
+  CmShiftPager->setGeometry(0, h - kStatus - kKeys, w, kKeys);
+  StatusBar->setGeometry(0, h - kStatus, w, kStatus);
+}
+
+bool TFrmSetup::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == this && event->type() == QEvent::Resize) {
+    LayoutClient();
+  } else if (watched == line_ && event->type() == QEvent::Paint) {
+    QPainter p(line_);
+    p.fillRect(line_->rect(), kLineColor);
+    p.setPen(kLineColor.darker(150));
+    p.drawLine(0, 0, line_->width() - 1, 0);
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace kestrin

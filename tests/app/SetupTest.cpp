@@ -1,0 +1,262 @@
+// The settings as the main window reads and writes them, and the setup
+// dialog: defaults without a file, the last data folder, the plant list
+// after the dialog, the dialog's cells, limits, switch pairs and keys.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "MainWindowFixture.h"
+#include "app/FrmSetup.h"
+#include "core/DataFile.h"
+#include "widgets/CellManager.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/ShiftPager.h"
+#include "widgets/StatusLine.h"
+#include "widgets/SwitchCell.h"
+#include "widgets/TitleBar.h"
+
+using namespace kestrin;
+
+namespace {
+
+class SettingsFile : public MainWindowFixture {
+ protected:
+  QTemporaryDir tmp;
+  QString Path(const QString& name) const { return QDir(tmp.path()).filePath(name); }
+  void SetUp() override {
+    MainWindowFixture::SetUp();
+    settingsFile = QFile::encodeName(Path("kestrin.INI")).toStdString();
+  }
+  void WriteIni(const std::string& text) {
+    TIniFile ini;
+    ini.SetText(text);
+    ASSERT_TRUE(ini.Save(settingsFile));
+  }
+  TIniFile Ini() {
+    TIniFile ini;
+    EXPECT_TRUE(ini.Load(settingsFile));
+    return ini;
+  }
+  QString MonthFile(const QString& folder) {
+    QDir().mkpath(Path(folder));
+    const QString file = QDir(Path(folder)).filePath("200502.slt");
+    TMainData d;
+    EXPECT_TRUE(SaveToFile(QFile::encodeName(file).toStdString(), d));
+    return file;
+  }
+  void Quit() {
+    if (Window().Edited()) dialogs.Answers.push_back(true);
+    Window().CellBitBtnQuitClick();
+    ASSERT_FALSE(Window().isVisible());
+  }
+  // Opens the setup dialog with F11 and runs `act` in it.
+  void InSetup(std::function<void(TFrmSetup*)> act) {
+    bool ran = false;
+    WhenOpen<TFrmSetup>([&](TFrmSetup* s) {
+      act(s);
+      ran = true;
+      if (s->isVisible()) s->done(0);
+    });
+    QTest::keyClick(KeyTarget(), Qt::Key_F11);
+    EXPECT_TRUE(ran);
+  }
+  void Type(TFrmSetup* s, TCell* cell, const QString& text) {
+    ASSERT_TRUE(s->CellMgrMain->Activate(cell)) << cell->Name.toStdString();
+    QWidget* e = s->CellMgrMain->ActiveArea()->Editor();
+    ASSERT_NE(e, nullptr);
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    TypeText(e, text);
+    QTest::keyClick(e, Qt::Key_Return);
+  }
+};
+
+}  // namespace
+
+TEST_F(SettingsFile, WithoutAFileTheDefaultsApply) {
+  TFrmMain& f = Window();
+  const TSettings& s = f.Settings();
+  EXPECT_EQ(s.InkanTitle1, Sjis("工場長"));
+  EXPECT_EQ(s.InkanTitle2, Sjis("部長"));
+  EXPECT_EQ(s.InkanTitle3, Sjis("係"));
+  EXPECT_EQ(s.DispNullData, 1);
+  EXPECT_FALSE(s.DrawHistNoRange);
+  EXPECT_FALSE(s.DrawXChartNoRange);
+  EXPECT_EQ(f.CellKojo->Items, QStringList(10, QString()));
+  EXPECT_EQ(f.DialogFolder(), QDir::homePath());
+  EXPECT_EQ(f.CellTanto->DisplayText(), "");
+}
+
+TEST_F(SettingsFile, ValuesAreReadAtFirstShowAndWrittenAtClose) {
+  WriteIni(Sjis("[Info]\r\nTantoName=佐藤\r\nKojoName1=北工場\r\nKojoName9=南工場\r\nDispNullData=x\r\n"
+                "DrawHistNoRange=yes\r\nDrawXChartNoRange=1\r\n[Other]\r\nKeep=me\r\n"));
+  TFrmMain& f = Window();
+  EXPECT_EQ(f.Settings().DispNullData, 1);  // not a number
+  EXPECT_FALSE(f.Settings().DrawHistNoRange);
+  EXPECT_TRUE(f.Settings().DrawXChartNoRange);
+  EXPECT_EQ(f.CellKojo->Items.size(), 10);
+  EXPECT_EQ(f.CellKojo->Items[1], "北工場");
+  EXPECT_EQ(f.CellKojo->Items[9], "南工場");
+  EXPECT_EQ(f.CellTanto->DisplayText(), "佐藤");
+  Quit();
+  const TIniFile ini = Ini();
+  EXPECT_EQ(ini.ReadString("Info", "TantoName", ""), Sjis("佐藤"));
+  EXPECT_EQ(ini.ReadString("Info", "DispNullData", ""), "1");
+  EXPECT_EQ(ini.ReadString("Info", "DrawHistNoRange", ""), "0");
+  EXPECT_EQ(ini.ReadString("Info", "DrawXChartNoRange", ""), "1");
+  EXPECT_EQ(ini.ReadString("Other", "Keep", ""), "me");
+}
+
+TEST_F(SettingsFile, LastDataDirFollowsTheLoadedFileAndSurvivesAClear) {
+  // A folder from the old Windows program does not exist here: the dialogs
+  // open in the home folder, and the value stays while no file is open.
+  WriteIni("[File]\r\nLastDataDir=C:\\data\r\n");
+  TFrmMain& f = Window();
+  EXPECT_EQ(f.Settings().LastDataDir, "C:\\data");
+  dialogs.FileAnswers = {""};
+  QTest::keyClick(KeyTarget(), Qt::Key_F5);
+  EXPECT_EQ(dialogs.Files.back().Directory, QDir::homePath());
+  QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);  // Clear
+  Quit();
+  EXPECT_EQ(Ini().ReadString("File", "LastDataDir", ""), "C:\\data");
+
+  // Loading a file makes its folder the last data folder.
+  w.reset();
+  const QString file = MonthFile("データ");
+  dialogs.FileAnswers = {file};
+  QTest::keyClick(KeyTarget(), Qt::Key_F5);
+  ASSERT_EQ(Window().DataFileName(), file);
+  Quit();
+  const std::string stored = Ini().ReadString("File", "LastDataDir", "");
+  EXPECT_EQ(stored, Sjis(QDir(Path("データ")).canonicalPath().toStdString().c_str()));
+
+  // The next run opens its dialogs there; after Clear and quitting the
+  // folder keeps its value.
+  w.reset();
+  EXPECT_EQ(Window().DialogFolder(), QDir(Path("データ")).canonicalPath());
+  QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);
+  Quit();
+  EXPECT_EQ(Ini().ReadString("File", "LastDataDir", ""), stored);
+}
+
+TEST_F(SettingsFile, PlantNamesFromTheSetupDialogFillThePlantListAtOnce) {
+  TFrmMain& f = Window();
+  InSetup([&](TFrmSetup* s) {
+    EXPECT_EQ(s->windowTitle(), "FrmSetup");
+    EXPECT_EQ(s->VelPageTitle->Caption, "各種設定");
+    EXPECT_EQ(s->CellMgrMain->ActiveCell(), s->CellCompany);
+    Type(s, s->CellKojo[0], "本社工場");
+    Type(s, s->CellKojo[3], "第四工場");
+    Type(s, s->CellTanto, "鈴木");
+  });
+  QStringList expected(10, QString());
+  expected[0] = "本社工場";
+  expected[3] = "第四工場";
+  EXPECT_EQ(f.CellKojo->Items, expected);
+  EXPECT_EQ(f.Settings().TantoName, Sjis("鈴木"));
+  // The plant cell offers the new list in slot order.
+  Go(f.CellKojo);
+  auto* combo = qobject_cast<QComboBox*>(Editor());
+  ASSERT_NE(combo, nullptr);
+  ASSERT_EQ(combo->count(), 10);
+  EXPECT_EQ(combo->itemText(3), "第四工場");
+  // The dialog is made once and kept; closing the window frees it.
+  TFrmSetup* first = f.FrmSetup();
+  InSetup([&](TFrmSetup* s) { EXPECT_EQ(s, first); });
+  Quit();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(f.FrmSetup(), nullptr);
+  EXPECT_EQ(Ini().ReadString("Info", "KojoName3", ""), Sjis("第四工場"));
+  EXPECT_EQ(Ini().ReadString("Info", "KojoName4", "x"), "");
+}
+
+TEST_F(SettingsFile, SetupCellsLimitsSwitchesAndStatusMessages) {
+  Window();
+  InSetup([&](TFrmSetup* s) {
+    // Input order: company, person, ten plants, three seals, the switches.
+    std::vector<TCell*> order{s->CellCompany, s->CellTanto};
+    for (TTextCell* c : s->CellKojo) order.push_back(c);
+    for (TCell* c : std::initializer_list<TCell*>{s->CellInkan1, s->CellInkan2, s->CellInkan3,
+                                                  s->CellSokuteichi0, s->CellSokuteichi1,
+                                                  s->CellDrawHistNoRange0, s->CellDrawHistNoRange1,
+                                                  s->CellDrawXChartNoRange0, s->CellDrawXChartNoRange1})
+      order.push_back(c);
+    s->CellMgrMain->Activate(s->CellCompany);
+    for (std::size_t i = 1; i < order.size(); ++i) {
+      QWidget* target = s->CellMgrMain->ActiveArea()->Editor();
+      if (!target) target = s->CellMgrMain->ActiveArea();
+      QTest::keyClick(target, Qt::Key_Tab);
+      EXPECT_EQ(s->CellMgrMain->ActiveCell(), order[i]) << i;
+    }
+    // Limits in CP932 bytes.
+    EXPECT_EQ(s->CellCompany->MaxBytes, 30);
+    EXPECT_EQ(s->CellTanto->MaxBytes, 16);
+    EXPECT_EQ(s->CellKojo[9]->MaxBytes, 20);
+    EXPECT_EQ(s->CellInkan2->MaxBytes, 8);
+    Type(s, s->CellInkan1, "ABCDEFGHIJ");    // 10 bytes: cut at 8
+    Type(s, s->CellInkan2, "課長補佐代理");  // 12 bytes: 4 characters fit
+    EXPECT_EQ(s->CellInkan2->DisplayText(), "課長補佐");
+    Type(s, s->CellCompany, "");
+    // Status messages.
+    auto status = [&](TCell* c) {
+      s->CellMgrMain->Activate(c);
+      return s->StatusBar->Text();
+    };
+    EXPECT_EQ(status(s->CellCompany), "会社名を入力してください．");
+    EXPECT_EQ(status(s->CellTanto), "担当者（初期値）を入力してください．");
+    EXPECT_EQ(status(s->CellKojo[7]), "工場名選択時に使用する工場名を入力してください．");
+    EXPECT_EQ(status(s->CellInkan3), "各印鑑欄の名称を入力してください．");
+    EXPECT_EQ(status(s->CellSokuteichi0), "１日の測定値が空欄の場合，表を詰めて印刷します．を入力してください．");
+    EXPECT_EQ(status(s->CellSokuteichi1), "１日の測定値が空欄の場合，空欄のまま印刷します．を入力してください．");
+    EXPECT_EQ(status(s->CellDrawHistNoRange0), "ヒストグラムの範囲外を塗りつぶしませんを入力してください．");
+    EXPECT_EQ(status(s->CellDrawHistNoRange1), "ヒストグラムの範囲外の塗りつぶします．を入力してください．");
+    EXPECT_EQ(status(s->CellDrawXChartNoRange0), "Ｘ管理図の範囲外の塗りつぶしません．を入力してください．");
+    EXPECT_EQ(status(s->CellDrawXChartNoRange1), "Ｘ管理図の範囲外の塗りつぶします．を入力してください．");
+    EXPECT_EQ(status(s->CmShiftPager->Button(0, 12)), "戻ります．");
+    EXPECT_EQ(s->CmShiftPager->Button(0, 12)->Hint, "終了します．");
+
+    // Switch pairs: exclusive, by click and by Space; Enter moves on.
+    EXPECT_FALSE(s->CellSokuteichi0->On());
+    EXPECT_TRUE(s->CellSokuteichi1->On());
+    const QRect r0 = s->CellSokuteichi0->Rect;
+    QTest::mouseClick(s->CellMgrSetup, Qt::LeftButton, {}, r0.center());
+    EXPECT_TRUE(s->CellSokuteichi0->On());
+    EXPECT_FALSE(s->CellSokuteichi1->On());
+    s->CellMgrMain->Activate(s->CellDrawHistNoRange1);
+    QTest::keyClick(s->CellMgrSetup, Qt::Key_Space);
+    EXPECT_TRUE(s->CellDrawHistNoRange1->On());
+    EXPECT_FALSE(s->CellDrawHistNoRange0->On());
+    QTest::keyClick(s->CellMgrSetup, Qt::Key_Return);
+    EXPECT_EQ(s->CellMgrMain->ActiveCell(), s->CellDrawXChartNoRange0);
+    EXPECT_FALSE(s->CellDrawXChartNoRange1->On());
+    // Only F12 has a key; Esc outside an editor closes the dialog.
+    for (int k = 3; k <= 11; ++k) EXPECT_FALSE(s->CmShiftPager->Button(0, k)->Enabled) << k;
+    for (int k = 3; k <= 12; ++k) EXPECT_FALSE(s->CmShiftPager->Button(1, k)->Enabled) << k;
+    QTest::keyClick(s->CellMgrSetup, Qt::Key_Escape);
+    EXPECT_FALSE(s->isVisible());
+  });
+  const TSettings& st = Window().Settings();
+  EXPECT_EQ(st.InkanTitle1, "ABCDEFGH");
+  EXPECT_EQ(st.InkanTitle2, Sjis("課長補佐"));
+  EXPECT_EQ(st.CompanyName, "");
+  EXPECT_EQ(st.DispNullData, 0);
+  EXPECT_TRUE(st.DrawHistNoRange);
+  EXPECT_FALSE(st.DrawXChartNoRange);
+}
+
+TEST_F(SettingsFile, TypingInTheSetupDialogIsKeptByEscAndF12) {
+  Window();
+  InSetup([&](TFrmSetup* s) {
+    s->CellMgrMain->Activate(s->CellCompany);
+    QWidget* e = s->CellMgrMain->ActiveArea()->Editor();
+    TypeText(e, "途中");
+    QTest::keyClick(e, Qt::Key_Escape);  // drops the typing only
+    EXPECT_TRUE(s->isVisible());
+    TypeText(e, "株式会社");
+    QTest::keyClick(e, Qt::Key_F12);  // keeps what is typed and closes
+    EXPECT_FALSE(s->isVisible());
+  });
+  EXPECT_EQ(Window().Settings().CompanyName, Sjis("株式会社"));
+  // Nothing is written before the main window closes.
+  EXPECT_FALSE(QFile::exists(Path("kestrin.INI")));
+}

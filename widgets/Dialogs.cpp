@@ -1,0 +1,81 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace kestrin {
+
+namespace {
+
+TStandardDialogs& StandardDialogs() {
+  static TStandardDialogs standard;
+  return standard;
+}
+
+TDialogs* current = nullptr;
+
+QMessageBox::Icon BoxIcon(TMessageIcon icon) {
+  switch (icon) {
+    case TMessageIcon::Information: return QMessageBox::Information;
+    case TMessageIcon::Warning: return QMessageBox::Warning;
+    case TMessageIcon::Critical: return QMessageBox::Critical;
+    case TMessageIcon::Question: return QMessageBox::Question;
+    case TMessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+bool TStandardDialogs::Message(const TMessageRequest& r) {
+  QMessageBox box(BoxIcon(r.Icon), r.Caption, r.Text, QMessageBox::NoButton, r.Parent);
+  // The button texts are set here so that they read the same with or
+  // without Qt's own translations installed.
+  if (r.YesNo) {
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+  }
+  QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+  return true;
+}
+
+QString TStandardDialogs::File(const TFileRequest& r) {
+  QFileDialog dialog(r.Parent, r.Caption, r.Directory);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(r.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(r.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.ConfirmOverwrite);
+  if (!r.NameFilters.isEmpty()) dialog.setNameFilters(r.NameFilters);
+  dialog.setDefaultSuffix(r.DefaultSuffix);
+  if (!r.FileName.isEmpty()) dialog.selectFile(r.FileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return {};
+  return WithDefaultSuffix(QFileInfo(files.first()).absoluteFilePath(), r.DefaultSuffix);
+}
+
+TDialogs& Dialogs() { return current ? *current : StandardDialogs(); }
+
+TScopedDialogs::TScopedDialogs(TDialogs* dialogs) : previous_(current) { current = dialogs; }
+TScopedDialogs::~TScopedDialogs() { current = previous_; }
+
+QString WithDefaultSuffix(const QString& path, const QString& suffix) {
+  if (path.isEmpty() || suffix.isEmpty()) return path;
+  const QString name = QFileInfo(path).fileName();
+  // "name." and ".hidden" count as having no extension, as "name" does.
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  if (dot > 0 && dot < name.size() - 1) return path;
+  if (name.endsWith(QLatin1Char('.'))) return path + suffix;
+  return path + QLatin1Char('.') + suffix;
+}
+
+}  // namespace kestrin
