@@ -14,6 +14,7 @@
 #include "SettingsStore.h"
 #include "WindowPlacement.h"
 #include "charts/HistogramChart.h"
+#include "sheets/report/SheetReport.h"
 #include "charts/XChart.h"
 #include "core/Numbers.h"
 #include "platform/QtCanvas.h"
@@ -95,6 +96,7 @@ TFrmMain::~TFrmMain() {
   // application ended) still leaves its placement.
   if (shown_ && !placementSaved_) WritePlacementOnly();
   frmSetup_.reset();
+  report_.reset();
   // The cells' handlers refer to the record: drop the groups' editors
   // before the record goes.
   for (TCellArea* g : CellMgrMain->Groups()) g->DropActive();

@@ -32,6 +32,7 @@ class TDatePair;
 class TFrmSetup;
 class TNumCell;
 class TSettingsStore;
+class TSheetReport;
 class TPaintBox;
 class TShiftPager;
 class TStatusLine;
@@ -103,7 +104,7 @@ class TFrmMain : public QMainWindow {
   QString ExecutablePath;
 
   // How a preview or print is run once the sheets are chosen (tests record
-  // the call); by default the report of the printed sheets.
+  // the call); by default the report of the printed sheets (TSheetReport).
   std::function<void(bool preview, int printSheet)> ReportHandler;
   // The spreadsheet export's options (tests point it at a stand-in helper).
   calc::TCalcExportOptions ExportOptions;
@@ -280,6 +281,7 @@ class TFrmMain : public QMainWindow {
   std::unique_ptr<TSettingsStore> store_;
   QString dialogFolder_;       // folder of the last file chosen in this run
   std::unique_ptr<TFrmSetup> frmSetup_;
+  std::unique_ptr<TSheetReport> report_;  // made on the first preview or print
   TBusyWindow* busy_ = nullptr;
   bool running_ = false;
   bool placementSaved_ = false;

@@ -14,6 +14,7 @@
 #include "Version.h"
 #include "core/DataFile.h"
 #include "core/Numbers.h"
+#include "sheets/report/SheetReport.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/CellMgrMain.h"
 #include "widgets/Dialogs.h"
@@ -271,7 +272,17 @@ void TFrmMain::RunReport(bool preview, int printSheet) {
   PreviewMode = preview;
   PrintSheet = printSheet;
   TRunning running(running_);
-  if (ReportHandler) ReportHandler(preview, printSheet);
+  if (ReportHandler) {
+    ReportHandler(preview, printSheet);
+    return;
+  }
+  // The report reads the month record and the settings when it draws.
+  if (!report_) {
+    report_ = std::make_unique<TSheetReport>(this);
+    report_->Drawers = MakeSheetDrawers(*mainData_, settings_);
+  }
+  report_->PreviewMode = preview;
+  report_->Run(printSheet);
 }
 
 }  // namespace kestrin

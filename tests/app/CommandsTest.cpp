@@ -7,11 +7,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTemporaryDir>
 
 #include "MainWindowFixture.h"
 #include "app/AboutBox.h"
 #include "core/DataFile.h"
+#include "sheets/report/ReportPreview.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/ShiftPager.h"
 #include "widgets/StatusLine.h"
@@ -439,4 +441,27 @@ TEST_F(Commands, TitleBarClickAndMenuOpenTheAboutBox) {
   f.MenuOptionAbout->trigger();
   EXPECT_EQ(opened, 2);
   EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(Commands, PreviewShowsTheChosenSheetsOfTheMonth) {
+  TFrmMain& f = Window();
+  SetMonth(2005, 2);
+  Enter(Day(1, colAM), "18.5");
+  bool secondPage = false;
+  QString title;
+  WhenOpen<QMenu>([&](QMenu* m) {
+    WhenOpen<TVelReportPreview>([&](TVelReportPreview* p) {
+      // Both sheets: the table sheet, then the X chart sheet.
+      secondPage = QTest::qWaitFor([&] { return p->CellLastPage->isEnabled(); }, 10000);
+      title = p->windowTitle();
+      p->reject();
+    });
+    m->setActiveAction(f.N00);
+    QTest::keyClick(m, Qt::Key_Return);
+  });
+  Press(Qt::Key_F8);
+  EXPECT_TRUE(secondPage);
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_EQ(f.PrintSheet, 0);
+  EXPECT_TRUE(f.PreviewMode);
 }
