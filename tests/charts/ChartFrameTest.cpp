@@ -172,7 +172,9 @@ TEST(ChartFrame, LabelsMayStandOnTheTopEdgeButGridLinesMayNot) {
     ASSERT_FALSE(env.hGrid.empty());
     EXPECT_EQ(env.hGrid.front().second, 200);
     EXPECT_EQ(env.hGrid.back().second, top == 1400 ? 1300 : 1400);
-    if (top == 1400) EXPECT_EQ(env.yLabels.back().first, env.PlotRect.Top);
+    if (top == 1400) {
+      EXPECT_EQ(env.yLabels.back().first, env.PlotRect.Top);
+    }
   }
 }
 

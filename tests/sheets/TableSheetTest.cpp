@@ -381,10 +381,12 @@ TEST(TableSheet, AClassTableOfThousandsOfRowsStaysInsideItsBlock) {
   for (const auto& t : s.Texts) {
     // Height 0 would be the default font size, far too large for a row.
     EXPECT_GT(t.Font.Height, 0) << t.Str.toStdString();
-    if (t.X >= f.Left && t.Y >= f.Top + 400 && t.Y < f.Bottom)
+    if (t.X >= f.Left && t.Y >= f.Top + 400 && t.Y < f.Bottom) {
       EXPECT_LT(t.Font.Height, 200) << t.Str.toStdString();
+    }
   }
   for (const auto& l : s.Lines)
-    if (l.X1 >= f.Left && std::min(l.Y1, l.Y2) < f.Bottom)
+    if (l.X1 >= f.Left && std::min(l.Y1, l.Y2) < f.Bottom) {
       EXPECT_LE(std::max(l.Y1, l.Y2), f.Bottom + 20);
+    }
 }
