@@ -22,7 +22,6 @@ namespace kestrin::cli {
 
 namespace {
 
-constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
 
 // The design size of the main window's chart area.
 constexpr int kDefaultWidth = 458;
@@ -120,15 +119,11 @@ int Chart(const std::vector<std::string>& args, TCliIo& io) {
     return kExitUsage;
   }
 
-  // Loaded as the main window loads: reset, read, recompute.
   TMainData data;
-  data.ClearLists();
-  data.Clear();
-  if (!LoadFromFile(path, data)) {
+  if (!LoadMonth(path, data)) {
     io.err << kLoadFailed << "\n";
     return kExitFailure;
   }
-  data.Calculate();
 
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();

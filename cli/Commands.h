@@ -4,9 +4,19 @@
 // sheets) are registered only in builds with Qt.
 #pragma once
 
+#include <string>
+
 #include "CommandTable.h"
+#include "core/MainData.h"
 
 namespace kestrin::cli {
+
+// The message of a failed load, as the window shows it.
+inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
+
+// Loads as the main window's load command does: reset the record, read the
+// file, recompute. On failure the record is a fresh default month.
+bool LoadMonth(const std::string& path, TMainData& data);
 
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandTable& table);

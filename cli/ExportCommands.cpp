@@ -13,7 +13,6 @@ namespace kestrin::cli {
 
 namespace {
 
-constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
 
 #ifdef KESTRIN_CLI_WITH_CALC
 // The terminal's busy window: the message once, on standard error.
@@ -47,15 +46,11 @@ int Export(const std::vector<std::string>& args, TCliIo& io) {
     return kExitUsage;
   }
 
-  // Loaded as the main window loads: reset, read, recompute.
   TMainData data;
-  data.ClearLists();
-  data.Clear();
-  if (!LoadFromFile(path, data)) {
+  if (!LoadMonth(path, data)) {
     io.err << kLoadFailed << "\n";
     return kExitFailure;
   }
-  data.Calculate();
 
   if (!toCalc) {
     io.out << FormatBlockTsv(MakeSpreadsheetBlock(data));

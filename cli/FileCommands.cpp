@@ -9,16 +9,6 @@
 
 namespace kestrin::cli {
 
-namespace {
-
-constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
-constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
-
-// A JSON month is a few kilobytes; refuse to read anything absurdly large.
-constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
-
-// Loads as the main window's load command does: reset the record, read the
-// file, recompute.
 bool LoadMonth(const std::string& path, TMainData& data) {
   data.ClearLists();
   data.Clear();
@@ -30,6 +20,14 @@ bool LoadMonth(const std::string& path, TMainData& data) {
   data.Calculate();
   return ok;
 }
+
+namespace {
+
+constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
+
+// A JSON month is a few kilobytes; refuse to read anything absurdly large.
+constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
+
 
 int Stats(const std::vector<std::string>& args, TCliIo& io) {
   TMainData data;

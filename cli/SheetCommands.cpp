@@ -19,7 +19,6 @@ namespace kestrin::cli {
 
 namespace {
 
-constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
 constexpr int kDefaultDpi = 600;
 constexpr int kMinDpi = 50;
 constexpr int kMaxPdfDpi = 2400;
@@ -120,19 +119,6 @@ std::optional<TOutputKind> OutputKind(const std::string& path) {
   return std::nullopt;
 }
 
-// Loads as the main window's load command does: reset the record, read the
-// file, recompute.
-bool LoadMonth(const std::string& path, TMainData& data) {
-  data.ClearLists();
-  data.Clear();
-  const bool ok = LoadFromFile(path, data);
-  if (!ok) {
-    data.ClearLists();
-    data.Clear();
-  }
-  data.Calculate();
-  return ok;
-}
 
 // The settings the program itself prints with: those of `kestrin` in the
 // folder of this executable.
