@@ -13,6 +13,8 @@ PKGS=(
   nlohmann-json3-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   xvfb xauth poppler-utils
+  # Driving the program under Xvfb by hand: key input and window lookup.
+  xdotool
   clang libclang-rt-14-dev
   # Spreadsheet export: Calc itself (the GUI package: the -nogui core aborts
   # when a window is shown) and the UNO SDK for kestrin-calc-export.
