@@ -1,5 +1,6 @@
 // Renders the main window to PNG files for looking at it: the empty month
-// and the example month, with each of the two chart tabs.
+// and the example month, with each of the two chart tabs; the setup dialog
+// and the about box.
 //   window_shot OUTDIR [FILE.slt]
 #include <QApplication>
 #include <QDir>
@@ -7,7 +8,9 @@
 
 #include "app/AppFonts.h"
 #include "platform/Fonts.h"
+#include "app/AboutBox.h"
 #include "app/FrmMain.h"
+#include "app/FrmSetup.h"
 #include "core/DataFile.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
@@ -37,6 +40,20 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-empty-histogram.png"));
     w.CmShiftPager->SetPage(1);  // as while Shift is held
     shoot(w, QStringLiteral("window-shift-page.png"));
+
+    TSettings settings;
+    settings.CompanyName = Sjis("北山生コン株式会社");
+    settings.KojoNames[0] = Sjis("第一工場");
+    settings.KojoNames[1] = Sjis("第二工場");
+    TFrmSetup setup(settings, &w);
+    setup.show();
+    QApplication::processEvents();
+    setup.grab().save(out + QStringLiteral("/setup-dialog.png"));
+    setup.hide();
+    TAboutBox about(QStringLiteral(KESTRIN_SOURCE_DIR "/kestrin"));
+    about.show();
+    QApplication::processEvents();
+    about.grab().save(out + QStringLiteral("/about-box.png"));
   }
   {
     TFrmMain w;
