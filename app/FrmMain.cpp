@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QStatusTipEvent>
 #include <QMenuBar>
@@ -239,7 +240,7 @@ void TFrmMain::SetSettingsStore(std::unique_ptr<TSettingsStore> store) { store_ 
 
 void TFrmMain::WriteSettings() {
   if (!store_) return;
-  RememberDataFolder(settings_, dataFileName_.toStdString());
+  RememberDataFolder(settings_, QFile::encodeName(dataFileName_).toStdString());
   TIniFile ini = store_->Load();
   kestrin::WriteSettings(ini, settings_);
   WritePlacement(ini, CurrentPlacement(*this));
