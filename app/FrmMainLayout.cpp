@@ -68,11 +68,11 @@ std::unique_ptr<TNumCell> Number(const QString& name, int decimals, int maxChars
                                  double max) {
   auto c = std::make_unique<TNumCell>(name);
   c->Font = ValueFont();
-  c->Spec.Decimals = decimals;
-  c->Spec.MaxChars = maxChars;
-  c->Spec.HasRange = hasRange;
-  c->Spec.Min = 0.0;
-  c->Spec.Max = max;
+  c->Rule.Decimals = decimals;
+  c->Rule.MaxChars = maxChars;
+  c->Rule.HasRange = hasRange;
+  c->Rule.Min = 0.0;
+  c->Rule.Max = max;
   return c;
 }
 

@@ -97,15 +97,15 @@ QString NormalizeNumericInput(const QString& text) {
   return out;
 }
 
-bool IsNumericTextAllowed(const QString& text, const TNumSpec& spec) {
-  if (text.size() > spec.MaxChars) return false;
-  QString pattern = spec.AllowNegative() ? QStringLiteral("^-?[0-9]*") : QStringLiteral("^[0-9]*");
-  if (spec.Decimals > 0) pattern += QStringLiteral("(\\.[0-9]{0,%1})?").arg(spec.Decimals);
+bool IsNumericTextAllowed(const QString& text, const TNumRule& rule) {
+  if (text.size() > rule.MaxChars) return false;
+  QString pattern = rule.AllowNegative() ? QStringLiteral("^-?[0-9]*") : QStringLiteral("^[0-9]*");
+  if (rule.Decimals > 0) pattern += QStringLiteral("(\\.[0-9]{0,%1})?").arg(rule.Decimals);
   pattern += QLatin1Char('$');
   return QRegularExpression(pattern).match(text).hasMatch();
 }
 
-TNumValue ParseNumericEntry(const QString& text, const TNumSpec& spec) {
+TNumValue ParseNumericEntry(const QString& text, const TNumRule& rule) {
   const QString t = NormalizeNumericInput(text.trimmed());
   bool ok = false;
   double v = t.toDouble(&ok);
@@ -114,7 +114,7 @@ TNumValue ParseNumericEntry(const QString& text, const TNumSpec& spec) {
     r.Blank = true;
     v = 0.0;
   }
-  if (spec.HasRange) v = std::clamp(v, spec.Min, spec.Max);
+  if (rule.HasRange) v = std::clamp(v, rule.Min, rule.Max);
   if (v == 0.0) v = 0.0;  // no negative zero
   r.Value = v;
   return r;
@@ -137,13 +137,13 @@ QString FormatFixed(double value, int decimals) {
   return s;
 }
 
-TNumValidator::TNumValidator(const TNumSpec& spec, QObject* parent)
-    : QValidator(parent), spec_(spec) {}
+TNumValidator::TNumValidator(const TNumRule& rule, QObject* parent)
+    : QValidator(parent), rule_(rule) {}
 
 QValidator::State TNumValidator::validate(QString& input, int& pos) const {
   const QString n = NormalizeNumericInput(input);
   if (n != input) input = n;
-  if (!IsNumericTextAllowed(input, spec_)) return Invalid;
+  if (!IsNumericTextAllowed(input, rule_)) return Invalid;
   if (input.isEmpty() || input == QLatin1String("-") || input == QLatin1String(".") ||
       input == QLatin1String("-."))
     return Intermediate;
@@ -158,12 +158,12 @@ TNumCell::TNumCell(QString name) : TCell(std::move(name)) {
 QString TNumCell::DisplayText() const {
   if (!OnGetValue) return Caption;
   const TNumValue v = OnGetValue();
-  return v.Blank ? QString() : FormatFixed(v.Value, Spec.Decimals);
+  return v.Blank ? QString() : FormatFixed(v.Value, Rule.Decimals);
 }
 
 QWidget* TNumCell::CreateEditor(QWidget* parent) {
   auto* e = MakeLineEdit(*this, parent);
-  e->setValidator(new TNumValidator(Spec, e));
+  e->setValidator(new TNumValidator(Rule, e));
   ApplyImeMode(e, TImeMode::Off, true);
   return e;
 }
@@ -180,7 +180,7 @@ bool TNumCell::Commit(QWidget* editor) {
   auto* e = static_cast<TCellLineEdit*>(editor);
   if (!e->Modified() || !OnSetValue) return false;
   const TNumValue before = OnGetValue ? OnGetValue() : TNumValue{};
-  OnSetValue(ParseNumericEntry(e->text(), Spec));
+  OnSetValue(ParseNumericEntry(e->text(), Rule));
   const TNumValue after = OnGetValue ? OnGetValue() : TNumValue{};
   return !(before == after);
 }
@@ -232,7 +232,7 @@ QString TDateCell::DisplayText() const {
 
 QWidget* TDateCell::CreateEditor(QWidget* parent) {
   auto* e = MakeLineEdit(*this, parent);
-  TNumSpec digits;
+  TNumRule digits;
   digits.MaxChars = Part == TPart::Year ? 4 : 2;
   digits.HasRange = true;  // no sign
   e->setValidator(new TNumValidator(digits, e));

@@ -52,7 +52,7 @@ class TTextCell : public TCell {
 
 // --------------------------------------------------------------- numbers
 
-struct TNumSpec {
+struct TNumRule {
   int Decimals = 0;    // digits allowed after the point
   int MaxChars = 4;    // characters including the point and a sign
   bool HasRange = false;
@@ -74,11 +74,11 @@ QString NormalizeNumericInput(const QString& text);
 // Whether `text` (already normalised) may stand in the editor: digits, at
 // most one point followed by at most `Decimals` digits, a leading minus only
 // where allowed, at most `MaxChars` characters.
-bool IsNumericTextAllowed(const QString& text, const TNumSpec& spec);
+bool IsNumericTextAllowed(const QString& text, const TNumRule& rule);
 // The committed value of an entry: empty (or only a sign or point) is blank
 // with value 0; anything else is the number, moved to the nearer bound when
 // it lies outside the range.
-TNumValue ParseNumericEntry(const QString& text, const TNumSpec& spec);
+TNumValue ParseNumericEntry(const QString& text, const TNumRule& rule);
 // `value` with exactly `decimals` digits after the point, the last digit
 // rounded half away from zero ("0.0" style formats).
 QString FormatFixed(double value, int decimals);
@@ -86,17 +86,17 @@ QString FormatFixed(double value, int decimals);
 class TNumValidator : public QValidator {
   Q_OBJECT
  public:
-  TNumValidator(const TNumSpec& spec, QObject* parent = nullptr);
+  TNumValidator(const TNumRule& rule, QObject* parent = nullptr);
   State validate(QString& input, int& pos) const override;
 
  private:
-  TNumSpec spec_;
+  TNumRule rule_;
 };
 
 class TNumCell : public TCell {
  public:
   explicit TNumCell(QString name = {});
-  TNumSpec Spec;
+  TNumRule Rule;
   std::function<TNumValue()> OnGetValue;
   std::function<void(const TNumValue&)> OnSetValue;
 

@@ -80,7 +80,7 @@ TEST(Cp932Entry, CharactersOutsideCp932AreRefusedWithAReason) {
 }
 
 TEST(NumericEntry, AllowedTextFollowsDecimalsLengthAndSign) {
-  TNumSpec value{1, 4, true, 0.0, 99.9};
+  TNumRule value{1, 4, true, 0.0, 99.9};
   EXPECT_TRUE(IsNumericTextAllowed(QStringLiteral("18.5"), value));
   EXPECT_TRUE(IsNumericTextAllowed(QStringLiteral(""), value));
   EXPECT_TRUE(IsNumericTextAllowed(QStringLiteral("18."), value));
@@ -88,21 +88,21 @@ TEST(NumericEntry, AllowedTextFollowsDecimalsLengthAndSign) {
   EXPECT_FALSE(IsNumericTextAllowed(QStringLiteral("100.5"), value));  // 5 characters
   EXPECT_FALSE(IsNumericTextAllowed(QStringLiteral("-1"), value));     // a maximum is set
   EXPECT_FALSE(IsNumericTextAllowed(QStringLiteral("1e3"), value));
-  TNumSpec whole{0, 4, false, 0, 0};
+  TNumRule whole{0, 4, false, 0, 0};
   EXPECT_FALSE(IsNumericTextAllowed(QStringLiteral("2.5"), whole));
   EXPECT_TRUE(IsNumericTextAllowed(QStringLiteral("-25"), whole));  // no range: any number
   EXPECT_EQ(NormalizeNumericInput(QStringLiteral("１８．５")), QStringLiteral("18.5"));
 }
 
 TEST(NumericEntry, CommitParsesBlanksAndClampsToTheNearerBound) {
-  const TNumSpec value{1, 4, true, 0.0, 99.9};
+  const TNumRule value{1, 4, true, 0.0, 99.9};
   EXPECT_EQ(ParseNumericEntry(QStringLiteral("18.5"), value), (TNumValue{18.5, false}));
   EXPECT_EQ(ParseNumericEntry(QStringLiteral(""), value), (TNumValue{0.0, true}));
   EXPECT_EQ(ParseNumericEntry(QStringLiteral("."), value), (TNumValue{0.0, true}));
   EXPECT_EQ(ParseNumericEntry(QStringLiteral("0"), value), (TNumValue{0.0, false}));
-  const TNumSpec tolerance{1, 3, true, 0.0, 5.0};
+  const TNumRule tolerance{1, 3, true, 0.0, 5.0};
   EXPECT_EQ(ParseNumericEntry(QStringLiteral("9.9"), tolerance).Value, 5.0);
-  const TNumSpec open{0, 4, false, 0, 0};
+  const TNumRule open{0, 4, false, 0, 0};
   EXPECT_EQ(ParseNumericEntry(QStringLiteral("-40"), open).Value, -40.0);
   EXPECT_EQ(ParseNumericEntry(QStringLiteral("9999"), open).Value, 9999.0);
   // Values entered as tenths store exactly after x100 rounding.
@@ -111,11 +111,11 @@ TEST(NumericEntry, CommitParsesBlanksAndClampsToTheNearerBound) {
 
 TEST(NumericEntry, ValidatorRefusesKeysThatBreakTheFormat) {
   TCellLineEdit e;
-  e.setValidator(new TNumValidator(TNumSpec{1, 4, true, 0.0, 99.9}, &e));
+  e.setValidator(new TNumValidator(TNumRule{1, 4, true, 0.0, 99.9}, &e));
   TypeText(&e, QStringLiteral("1a8.55-"));
   EXPECT_EQ(e.text(), QStringLiteral("18.5"));
   TCellLineEdit fw;
-  fw.setValidator(new TNumValidator(TNumSpec{1, 4, true, 0.0, 99.9}, &fw));
+  fw.setValidator(new TNumValidator(TNumRule{1, 4, true, 0.0, 99.9}, &fw));
   fw.insert(QStringLiteral("１７．９"));
   EXPECT_EQ(fw.text(), QStringLiteral("17.9"));
 }

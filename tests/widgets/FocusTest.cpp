@@ -51,7 +51,7 @@ class FocusWindow : public ::testing::Test {
     for (int col = 0; col < 2; ++col)
       table->AddColumn(80, [this, col](int row) {
         auto cell = std::make_unique<TNumCell>(col ? QStringLiteral("pm") : QStringLiteral("am"));
-        cell->Spec = TNumSpec{1, 4, true, 0, 99.9};
+        cell->Rule = TNumRule{1, 4, true, 0, 99.9};
         cell->OnGetValue = [this, row, col] { return TNumValue{cells[row][col], cells[row][col] == 0}; };
         cell->OnSetValue = [this, row, col](const TNumValue& v) { cells[row][col] = v.Value; };
         return cell;
