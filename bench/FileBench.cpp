@@ -11,30 +11,13 @@
 
 #include "core/DataFile.h"
 
+#include "BenchMonth.h"
+
 using namespace kestrin;
 
 namespace {
 
-TMainData FullMonth() {
-  TMainData d;
-  TBasicInfo& b = d.BasicInfo;
-  b.Getsudo = PackDate(2026, 12, 1);
-  b.Kojo = Sjis("東京第一工場");
-  b.Tanto = Sjis("山田 太郎");
-  b.Biko = Sjis("梅雨時期のため骨材の表面水に注意");
-  b.Kyodo = 24;
-  b.Kotsuzai = 20;
-  b.Air = 4.5;
-  b.AirKyoyo = 1.5;
-  b.Cement = {Sjis("普通"), "N"};
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  int i = 0;
-  for (auto& day : d.SlumpList)
-    for (auto& s : day.SokuteiList) s.Value = 1550 + (i++ * 37) % 500;
-  d.Calculate();
-  return d;
-}
+TMainData FullMonth() { return bench::FullMonth(2026, 12, "梅雨時期のため骨材の表面水に注意"); }
 
 std::string BenchFolder() {
   if (::access("/dev/shm", W_OK) == 0) return "/dev/shm";

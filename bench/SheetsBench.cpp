@@ -21,29 +21,13 @@
 
 extern char** environ;
 
+#include "BenchMonth.h"
+
 using namespace kestrin;
 
 namespace {
 
-TMainData FullMonth() {
-  TMainData d;
-  TBasicInfo& b = d.BasicInfo;
-  b.Getsudo = PackDate(2025, 7, 1);
-  b.Kojo = Sjis("東京第一工場");
-  b.Biko = Sjis("高温のため運搬時間とスランプロスに注意");
-  b.Kyodo = 24;
-  b.Kotsuzai = 20;
-  b.Air = 4.5;
-  b.AirKyoyo = 1.5;
-  b.Cement = {Sjis("普通"), "N"};
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  int i = 0;
-  for (auto& day : d.SlumpList)
-    for (auto& s : day.SokuteiList) s.Value = 1550 + (i++ * 37) % 500;
-  d.Calculate();
-  return d;
-}
+TMainData FullMonth() { return bench::FullMonth(2025, 7, "高温のため運搬時間とスランプロスに注意"); }
 
 std::string Folder() { return ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp"; }
 
@@ -116,13 +100,3 @@ void BM_WriteBothSheetsPdf600(benchmark::State& state) {
 BENCHMARK(BM_WriteBothSheetsPdf600)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  RegisterFontSubstitutions();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
