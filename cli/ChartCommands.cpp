@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "Commands.h"
+#include "GuiApplication.h"
 #include "charts/HistogramChart.h"
 #include "charts/XChart.h"
 #include "core/DataFile.h"
@@ -41,18 +42,6 @@ bool ParseSize(const std::string& s, int& w, int& h) {
     return ec == std::errc() && p == e && v >= 1 && v <= kMaxSide;
   };
   return parse(s.data(), s.data() + x, w) && parse(s.data() + x + 1, s.data() + s.size(), h);
-}
-
-// The application object the fonts need, made only for drawing commands.
-// Without QT_QPA_PLATFORM the off-screen platform is used: nothing is shown
-// and no display is needed.
-std::unique_ptr<QGuiApplication> MakeGuiApplication() {
-  if (QCoreApplication::instance() != nullptr) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "kestrin-cli";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 // Draws the chart as the paint box does: its background, then the chart

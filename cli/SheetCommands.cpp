@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "Commands.h"
+#include "GuiApplication.h"
 #include "core/DataFile.h"
 #include "core/Settings.h"
 #include "platform/Fonts.h"
@@ -127,18 +128,6 @@ TSettings ProgramSettings() {
   if (self.empty()) return TSettings{};
   const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
   return LoadSettingsForExecutable(kestrin.string());
-}
-
-// The application object the fonts need, made only for this command.
-// Without QT_QPA_PLATFORM the off-screen platform is used: nothing is shown
-// and no display is needed.
-std::unique_ptr<QGuiApplication> MakeGuiApplication() {
-  if (QCoreApplication::instance() != nullptr) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "kestrin-cli";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable* table) {

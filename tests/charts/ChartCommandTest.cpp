@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "charts/HistogramChart.h"
@@ -25,8 +26,9 @@ struct CliRun {
   QString err;
 };
 
-CliRun Cli(const QStringList& args) {
+CliRun Cli(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
   QProcess p;
+  p.setProcessEnvironment(env);
   p.start(kCli, args);
   p.waitForFinished(60000);
   CliRun r;
@@ -126,4 +128,25 @@ TEST(ChartCommand, BadArgumentsAndFiles) {
            dir.filePath(QStringLiteral("no/such/folder/a.png"))});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.contains(QStringLiteral("画像ファイルを書き込めません")));
+}
+
+// Batch runs (cron, ssh, services) often have no XDG_RUNTIME_DIR: the
+// drawing commands still succeed, for the charts and the sheets alike, and
+// stderr stays free of Qt's English notice about it.
+TEST(ChartCommand, QuietWithoutRuntimeDir) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+  const QString png = dir.filePath(QStringLiteral("x.png"));
+  CliRun r = Cli({QStringLiteral("chart"), QStringLiteral("xchart"), kSample, QStringLiteral("-o"), png}, env);
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+  EXPECT_TRUE(QFile::exists(png));
+
+  const QString pdf = dir.filePath(QStringLiteral("s.pdf"));
+  r = Cli({QStringLiteral("sheets"), kSample, QStringLiteral("-o"), pdf}, env);
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+  EXPECT_TRUE(QFile::exists(pdf));
 }
