@@ -199,10 +199,15 @@ void TFrmMain::CellBitBtnSaveClick() {
   // stay as they were.
   if (chosen.isEmpty()) return;
   const QString path = WithDefaultSuffix(chosen, QString::fromUtf8(kDataFileSuffix));
-  dialogFolder_ = QFileInfo(path).absolutePath();
   dataFileName_ = path;
-  if (SaveToFile(LocalPath(path), *mainData_)) SetEdited(false);
-  else ShowError(QString::fromUtf8(kSaveFailed));
+  if (SaveToFile(LocalPath(path), *mainData_)) {
+    SetEdited(false);
+    // Only a folder a month was really saved in becomes the dialogs' start
+    // folder; a failed save may name a folder no dialog should open in.
+    dialogFolder_ = QFileInfo(path).absolutePath();
+  } else {
+    ShowError(QString::fromUtf8(kSaveFailed));
+  }
   UpdateCaption();
 }
 

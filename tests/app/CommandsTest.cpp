@@ -181,6 +181,11 @@ TEST_F(Commands, FailedSaveShowsTheMessageAndKeepsTheEditedFlag) {
   EXPECT_FALSE(dialogs.Messages[0].YesNo);
   EXPECT_TRUE(f.Edited());
   EXPECT_EQ(Info().Biko, Sjis("保存失敗"));
+  // The next dialog does not start in the folder the save failed in.
+  EXPECT_NE(f.DialogFolder(), Path("missing-folder"));
+  dialogs.FileAnswers = {"/proc/200502.slt"};
+  Press(Qt::Key_F6);
+  EXPECT_NE(f.DialogFolder(), "/proc");
 }
 
 TEST_F(Commands, LoadReadsTheFileAndResetsFocusAndScroll) {
