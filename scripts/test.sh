@@ -16,12 +16,12 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 jobs=$(nproc)
 
 echo "== normal build"
-bash scripts/build.sh
+bash scripts/build.sh -DKESTRIN_WERROR=ON
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 echo "== sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DKESTRIN_SANITIZE=ON -DKESTRIN_WITH_QT=OFF -DKESTRIN_BUILD_BENCH=OFF >/dev/null
+  -DKESTRIN_SANITIZE=ON -DKESTRIN_WITH_QT=OFF -DKESTRIN_BUILD_BENCH=OFF -DKESTRIN_WERROR=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

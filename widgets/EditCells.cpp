@@ -20,7 +20,7 @@ void ApplyImeMode(QWidget* editor, TImeMode mode, bool numeric) {
     editor->setAttribute(Qt::WA_InputMethodEnabled, true);
     editor->setInputMethodHints(Qt::ImhNoAutoUppercase);
   }
-  editor->setProperty("kestrinImeMode", mode == TImeMode::Off ? "off" : "hiragana");
+  editor->setProperty("kestrinImeMode", mode == TImeMode::Off ? QStringLiteral("off") : QStringLiteral("hiragana"));
 }
 
 // ------------------------------------------------------------ line editor
@@ -132,7 +132,7 @@ QString FormatFixed(double value, int decimals) {
   long long p = 1;
   for (int i = 0; i < decimals; ++i) p *= 10;
   QString s = QString::number(a / p);
-  if (decimals > 0) s += QLatin1Char('.') + QString::number(a % p).rightJustified(decimals, '0');
+  if (decimals > 0) s += QLatin1Char('.') + QString::number(a % p).rightJustified(decimals, QLatin1Char('0'));
   if (n < 0) s.prepend(QLatin1Char('-'));
   return s;
 }
@@ -226,8 +226,8 @@ TDateCell::TDateCell(QString name, std::shared_ptr<TDatePair> pair, TPart part)
 QString TDateCell::DisplayText() const {
   const int32_t d = Pair ? Pair->Date() : 0;
   if (d == 0) return {};
-  if (Part == TPart::Year) return QString::number(DateYear(d)).rightJustified(4, '0');
-  return QString::number(DateMonth(d)).rightJustified(2, '0');
+  if (Part == TPart::Year) return QString::number(DateYear(d)).rightJustified(4, QLatin1Char('0'));
+  return QString::number(DateMonth(d)).rightJustified(2, QLatin1Char('0'));
 }
 
 QWidget* TDateCell::CreateEditor(QWidget* parent) {
