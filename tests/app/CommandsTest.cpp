@@ -177,7 +177,10 @@ TEST_F(Commands, FailedSaveShowsTheMessageAndKeepsTheEditedFlag) {
   dialogs.FileAnswers = {Path("missing-folder/200502.slt")};
   Press(Qt::Key_F6);
   ASSERT_EQ(dialogs.Messages.size(), 1u);
-  EXPECT_EQ(dialogs.Messages[0].Text, "ファイルのセーブに失敗しました．");
+  // The fixed message, and the file with the cause on a second line.
+  EXPECT_EQ(dialogs.Messages[0].Text,
+            "ファイルのセーブに失敗しました．\n" + Path("missing-folder/200502.slt") +
+                ": 保存先のフォルダを開けません（No such file or directory）");
   EXPECT_FALSE(dialogs.Messages[0].YesNo);
   EXPECT_TRUE(f.Edited());
   EXPECT_EQ(Info().Biko, Sjis("保存失敗"));
@@ -250,7 +253,8 @@ TEST_F(Commands, FailedLoadShowsTheMessageAndAFreshMonthUnderTheChosenName) {
   dialogs.FileAnswers = {bad.fileName()};
   Press(Qt::Key_F5);
   ASSERT_EQ(dialogs.Messages.size(), 2u);
-  EXPECT_EQ(dialogs.Messages[1].Text, "ファイルのロードに失敗しました．");
+  EXPECT_EQ(dialogs.Messages[1].Text,
+            "ファイルのロードに失敗しました．\n" + bad.fileName() + ": 工場名を読み込めません");
   EXPECT_FALSE(dialogs.Messages[1].YesNo);
   EXPECT_EQ(f.windowTitle(), "Kestrin " + bad.fileName());
   // A fresh month: the current month, no measurements.

@@ -1,6 +1,7 @@
 // kestrin-cli end to end: the real binary is run with its output captured.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,10 +188,19 @@ TEST(CliStats, LoadFailures) {
   const std::string good = testutil::ReadFile(kExamples + "/sample-month.slt");
   testutil::WriteFile(dir / "cut.slt", good.substr(0, good.size() - 1));
   testutil::WriteFile(dir / "text.slt", "not a data file at all, just some text\n");
-  for (const std::string& path : {dir / "missing.slt", dir / "cut.slt", dir / "text.slt", dir.Path()}) {
+  ASSERT_EQ(::mkfifo((dir / "pipe.slt").c_str(), 0644), 0);
+  // The fixed message, then the file and the cause on a second line. A
+  // pipe fails at once instead of waiting for a writer.
+  const std::pair<std::string, std::string> cases[] = {
+      {dir / "missing.slt", "開けません（No such file or directory）"},
+      {dir / "cut.slt", "終了日を読み込めません"},
+      {dir / "text.slt", "工場名を読み込めません"},
+      {dir.Path(), "通常のファイルではありません（Is a directory）"},
+      {dir / "pipe.slt", "通常のファイルではありません"}};
+  for (const auto& [path, cause] : cases) {
     const Result r = Cli(dir, {"stats", path});
     EXPECT_EQ(r.code, 1) << path;
-    EXPECT_EQ(r.err, kLoadFailed) << path;
+    EXPECT_EQ(r.err, kLoadFailed + path + ": " + cause + "\n") << path;
     EXPECT_EQ(r.out, "") << path;
   }
 }
@@ -225,12 +235,13 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   const std::string in = kExamples + "/sample-month.slt";
   Result r = Cli(dir, {"resave", dir / "missing.slt", dir / "out.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, kLoadFailed);
+  EXPECT_EQ(r.err, kLoadFailed + dir / "missing.slt" + ": 開けません（No such file or directory）\n");
   EXPECT_FALSE(testutil::Exists(dir / "out.slt"));
 
   r = Cli(dir, {"resave", in, dir / "no/such/folder/out.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, kSaveFailed);
+  EXPECT_EQ(r.err, kSaveFailed + dir / "no/such/folder/out.slt" +
+                       ": 保存先のフォルダを開けません（No such file or directory）\n");
 
   // A file-size limit below the new file's size: the write fails half-way;
   // the old file must stay byte for byte and no temporary file may remain.
@@ -239,7 +250,7 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   testutil::WriteFile(dir / "out.slt", old);
   r = RunProgram(dir, {"prlimit", "--fsize=500", kCli, "resave", in, dir / "out.slt"});
   EXPECT_EQ(r.code, 1) << r.err;
-  EXPECT_EQ(r.err, kSaveFailed);
+  EXPECT_EQ(r.err, kSaveFailed + dir / "out.slt" + ": 書き込みに失敗しました（File too large）\n");
   EXPECT_EQ(testutil::ReadFile(dir / "out.slt"), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.slt"});
 }

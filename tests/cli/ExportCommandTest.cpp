@@ -132,7 +132,8 @@ TEST(CliExport, BadFilesAndArguments) {
   TempDir dir;
   TRun r = Cli(dir, {"export", dir / "missing.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "ファイルのロードに失敗しました．\n");
+  EXPECT_EQ(r.err, "ファイルのロードに失敗しました．\n" + dir / "missing.slt" +
+                       ": 開けません（No such file or directory）\n");
   EXPECT_EQ(r.out, "");
 
   std::ofstream(dir / "junk.slt") << "not a month";
