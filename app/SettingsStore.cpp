@@ -4,22 +4,27 @@
 
 namespace kestrin {
 
-TIniFile TExeSettingsStore::Load() const {
-  TIniFile ini;
-  ini.Load(SettingsPathForRead(exePath_));
-  return ini;
+namespace {
+
+// Writes `ini` to `path` unless something is there that does not read as a
+// settings file: a user's folder or a big file of something else must not
+// be replaced by the program's few lines.
+bool SaveOver(const TIniFile& ini, const std::string& path) {
+  TIniFile there;
+  if (there.Load(path).Failed()) return false;
+  return ini.Save(path);
 }
 
-bool TExeSettingsStore::Save(const TIniFile& ini) { return ini.Save(SettingsPathForWrite(exePath_)); }
+}  // namespace
+
+TIniLoadResult TExeSettingsStore::Read(TIniFile& ini) const { return ini.Load(SettingsPathForRead(exePath_)); }
+
+bool TExeSettingsStore::Save(const TIniFile& ini) { return SaveOver(ini, SettingsPathForWrite(exePath_)); }
 
 std::string TExeSettingsStore::WritePath() const { return SettingsPathForWrite(exePath_); }
 
-TIniFile TFileSettingsStore::Load() const {
-  TIniFile ini;
-  ini.Load(path_);
-  return ini;
-}
+TIniLoadResult TFileSettingsStore::Read(TIniFile& ini) const { return ini.Load(path_); }
 
-bool TFileSettingsStore::Save(const TIniFile& ini) { return ini.Save(path_); }
+bool TFileSettingsStore::Save(const TIniFile& ini) { return SaveOver(ini, path_); }
 
 }  // namespace kestrin

@@ -12,10 +12,19 @@ namespace kestrin {
 class TSettingsStore {
  public:
   virtual ~TSettingsStore() = default;
+  // Reads the file into `ini` (an empty document when it is missing or
+  // cannot be read) and tells how that went, naming the file.
+  virtual TIniLoadResult Read(TIniFile& ini) const = 0;
   // The file as it is now; a missing or unreadable file gives an empty
   // document.
-  virtual TIniFile Load() const = 0;
-  // Replaces the file with `ini`. False when it could not be written.
+  TIniFile Load() const {
+    TIniFile ini;
+    Read(ini);
+    return ini;
+  }
+  // Replaces the file with `ini`. False when it could not be written, and
+  // when something is there that cannot be read as a settings file (a
+  // folder, a device, a huge file): that is never replaced.
   virtual bool Save(const TIniFile& ini) = 0;
   // The file written to, for messages.
   virtual std::string WritePath() const = 0;
@@ -25,7 +34,7 @@ class TSettingsStore {
 class TExeSettingsStore : public TSettingsStore {
  public:
   explicit TExeSettingsStore(std::string exePath) : exePath_(std::move(exePath)) {}
-  TIniFile Load() const override;
+  TIniLoadResult Read(TIniFile& ini) const override;
   bool Save(const TIniFile& ini) override;
   std::string WritePath() const override;
 
@@ -37,7 +46,7 @@ class TExeSettingsStore : public TSettingsStore {
 class TFileSettingsStore : public TSettingsStore {
  public:
   explicit TFileSettingsStore(std::string path) : path_(std::move(path)) {}
-  TIniFile Load() const override;
+  TIniLoadResult Read(TIniFile& ini) const override;
   bool Save(const TIniFile& ini) override;
   std::string WritePath() const override { return path_; }
 

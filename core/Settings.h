@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Cp932.h"
+#include "MainData.h"
 #include "SettingsIni.h"
 
 namespace kestrin {
@@ -47,11 +48,19 @@ TSettings ReadSettings(const TIniFile& ini);
 // "1"/"0"), leaving all other keys and sections alone.
 void WriteSettings(TIniFile& ini, const TSettings& settings);
 
-// The file versions: a missing or unreadable file gives the defaults.
-TSettings LoadSettingsFile(const std::string& path);
+// The file versions: a missing or unreadable file gives the defaults;
+// `result`, when given, tells which it was.
+TSettings LoadSettingsFile(const std::string& path, TIniLoadResult* result = nullptr);
 // Read-modify-write of the file, so the window placement and any other
 // section survive. False when the file could not be written.
 bool SaveSettingsFile(const std::string& path, const TSettings& settings);
+
+// The default person and the plant names as they go into the month record:
+// cut to the record's cell limits (kTantoMaxBytes, kKojoMaxBytes) without
+// splitting a double-byte character. The settings themselves keep what the
+// file holds, so a hand-edited longer name is not lost from the file.
+AnsiString DefaultTanto(const TSettings& settings);
+AnsiString KojoChoice(const TSettings& settings, int index);
 
 // After a session: the folder of `dataFileName` becomes LastDataDir when it
 // names an existing file; otherwise LastDataDir stays as it was.
@@ -82,7 +91,7 @@ bool IsSystemProgramFolder(const std::string& dir);
 std::string SettingsPathForRead(const std::string& exePath);
 
 // The settings of the program at `exePath`, read from SettingsPathForRead.
-TSettings LoadSettingsForExecutable(const std::string& exePath);
+TSettings LoadSettingsForExecutable(const std::string& exePath, TIniLoadResult* result = nullptr);
 // Read-modify-write from SettingsPathForRead to SettingsPathForWrite, so
 // other sections (the window placement) move along when the place changes.
 // Code that writes its own keys too does the same with a TIniFile:
