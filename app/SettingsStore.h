@@ -22,11 +22,12 @@ class TSettingsStore {
     Read(ini);
     return ini;
   }
-  // Replaces the file with `ini`. False when it could not be written, and
-  // when something is there that cannot be read as a settings file (a
-  // folder, a device, a huge file): that is never replaced.
-  virtual bool Save(const TIniFile& ini) = 0;
-  // The file written to, for messages.
+  // Replaces the file with `ini`; the failure says why it could not. Something
+  // there that cannot be read as a settings file (a folder, a device, a huge
+  // file) is never replaced.
+  virtual TFileResult Save(const TIniFile& ini) = 0;
+  // The file written to, for messages; empty when the settings have no
+  // safe place and live in memory only.
   virtual std::string WritePath() const = 0;
 };
 
@@ -35,7 +36,7 @@ class TExeSettingsStore : public TSettingsStore {
  public:
   explicit TExeSettingsStore(std::string exePath) : exePath_(std::move(exePath)) {}
   TIniLoadResult Read(TIniFile& ini) const override;
-  bool Save(const TIniFile& ini) override;
+  TFileResult Save(const TIniFile& ini) override;
   std::string WritePath() const override;
 
  private:
@@ -47,7 +48,7 @@ class TFileSettingsStore : public TSettingsStore {
  public:
   explicit TFileSettingsStore(std::string path) : path_(std::move(path)) {}
   TIniLoadResult Read(TIniFile& ini) const override;
-  bool Save(const TIniFile& ini) override;
+  TFileResult Save(const TIniFile& ini) override;
   std::string WritePath() const override { return path_; }
 
  private:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Cp932.h"
+#include "SafeFile.h"
 
 namespace kestrin {
 
@@ -52,9 +53,9 @@ class TIniFile {
   // A FIFO or device is refused without waiting on it, and nothing is
   // thrown. Anything but Loaded leaves an empty document.
   TIniLoadResult Load(const std::string& path);
-  // Writes the document to `path` safely (temporary file, then rename);
-  // creates missing parent folders.
-  bool Save(const std::string& path) const;
+  // Writes the document to `path` through the safe writer (SafeFile.h);
+  // creates missing parent folders (mode 0700).
+  TFileResult Save(const std::string& path) const;
 
   // Section and key names compare without regard to ASCII case. Values are
   // taken without surrounding blanks; one pair of matching quotes around a

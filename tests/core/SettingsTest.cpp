@@ -305,6 +305,10 @@ TEST(SettingsInput, OnlyARegularFileOfBoundedSizeIsReadAndNothingBlocksOrThrows)
       EXPECT_NE(read.Message().find(path), std::string::npos) << read.Message();
     }
   }
+  // A save does not replace what it could not read.
+  const std::string before = testutil::ReadFile(dir / "big.INI");
+  EXPECT_FALSE(SaveSettingsFile(dir / "big.INI", TSettings()));
+  EXPECT_EQ(testutil::ReadFile(dir / "big.INI"), before);
 }
 
 TEST(SettingsInput, IntegersReadTheWholeThirtyTwoBitRange) {
