@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "AppFonts.h"
 #include "FrmSetup.h"
@@ -165,7 +166,9 @@ void TFrmMain::CommitActiveCell() { CellMgrMain->CommitActive(); }
 
 void TFrmMain::RebuildKojoList() {
   QStringList names;
-  for (const AnsiString& n : settings_.KojoNames) names << FromAnsi(n);
+  // The names as the record's plant cell takes them, so what is chosen is
+  // what the month keeps.
+  for (int i = 0; i < kKojoNameCount; ++i) names << FromAnsi(KojoChoice(settings_, i));
   CellKojo->Items = names;
   if (CellMgrMain->ActiveCell() == CellKojo) CellMgrMain->ReloadActive();
 }
@@ -209,7 +212,17 @@ void TFrmMain::showEvent(QShowEvent* event) {
 void TFrmMain::FirstShow() {
   UpdateCaption();
   CellMgrMain->Activate(CellYear);
-  const TIniFile ini = store_ ? store_->Load() : TIniFile();
+  TIniFile ini;
+  if (store_) {
+    const TIniLoadResult read = store_->Read(ini);
+    if (read.Failed()) {
+      // Said once the window is up; the file stays untouched (see WriteSettings).
+      settingsUnreadable_ = true;
+      const QString text = QString::fromStdString(read.Message()) + QLatin1Char('\n') +
+                           QString::fromUtf8(kSettingsUnreadable);
+      QTimer::singleShot(0, this, [this, text] { ShowError(text); });
+    }
+  }
   if (SettingsReader) {
     settings_ = SettingsReader();
   } else {
@@ -233,14 +246,14 @@ void TFrmMain::ReadSettings() {
   // The dialogs start in the last data folder; the default person goes
   // into the record; the plant list is the ten names.
   dialogFolder_.clear();
-  mainData_->BasicInfo.Tanto = settings_.TantoName;
+  mainData_->BasicInfo.Tanto = DefaultTanto(settings_);
   RebuildKojoList();
 }
 
 void TFrmMain::SetSettingsStore(std::unique_ptr<TSettingsStore> store) { store_ = std::move(store); }
 
 void TFrmMain::WriteSettings() {
-  if (!store_) return;
+  if (!store_ || settingsUnreadable_) return;
   RememberDataFolder(settings_, QFile::encodeName(dataFileName_).toStdString());
   TIniFile ini = store_->Load();
   kestrin::WriteSettings(ini, settings_);
@@ -253,7 +266,7 @@ void TFrmMain::WriteSettings() {
 }
 
 void TFrmMain::WritePlacementOnly() {
-  if (!store_) return;
+  if (!store_ || settingsUnreadable_) return;
   TIniFile ini = store_->Load();
   WritePlacement(ini, CurrentPlacement(*this));
   placementSaved_ = true;

@@ -54,6 +54,8 @@ inline constexpr char kAskQuit[] = "保存していませんが，終了しま�
 inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
 inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 inline constexpr char kSettingsSaveFailed[] = "設定ファイルの保存に失敗しました．";
+inline constexpr char kSettingsUnreadable[] =
+    "初期値で起動します．このファイルは終了時にも書き換えません．";
 inline constexpr char kSettingsMemoryOnly[] =
     "設定ファイルを安全に保存できる場所がないため，設定はこの実行中だけ有効です（保存されません）．";
 inline constexpr char kDataFileFilter[] = "専用データファイル (*.slt)";
@@ -290,6 +292,9 @@ class TFrmMain : public QMainWindow {
   TBusyWindow* busy_ = nullptr;
   bool running_ = false;
   bool placementSaved_ = false;
+  // The settings file was there but could not be read: the run goes on
+  // with the defaults and leaves that file as it is.
+  bool settingsUnreadable_ = false;
 };
 
 // Texts of the result cells: mean X (hundredths) with two decimals padded

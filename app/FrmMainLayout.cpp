@@ -163,7 +163,7 @@ void TFrmMain::CreateHeaderCells() {
   kojo->ListOnly = true;
   kojo->OnGetValue = [info] { return FromAnsi(info->Kojo); };
   kojo->OnSetValue = [this, info](const QString& s) {
-    info->Kojo = ToAnsi(s);
+    info->Kojo = TruncateCp932(ToAnsi(s), kKojoMaxBytes);
     CellMgrMain->RepaintAll();
   };
   CellKojo = m->Add(std::move(kojo), At(256, 0, 184));
@@ -171,16 +171,16 @@ void TFrmMain::CreateHeaderCells() {
   m->Add(Label(QStringLiteral("CellTxtTanto"), QStringLiteral("担当者")), At(440, 0, 72));
   auto tanto = std::make_unique<TTextCell>(QStringLiteral("CellTanto"));
   tanto->Font = ValueFont();
-  tanto->MaxBytes = 16;
+  tanto->MaxBytes = kTantoMaxBytes;
   tanto->Ime = TImeMode::Hiragana;
   // The person never shows empty while a default person is set: showing
   // the cell copies the default into an empty record field.
   tanto->OnGetValue = [this, info] {
-    if (info->Tanto.empty() && !settings_.TantoName.empty()) info->Tanto = settings_.TantoName;
+    if (info->Tanto.empty()) info->Tanto = DefaultTanto(settings_);
     return FromAnsi(info->Tanto);
   };
   tanto->OnSetValue = [this, info](const QString& s) {
-    info->Tanto = s.isEmpty() ? settings_.TantoName : ToAnsi(s);
+    info->Tanto = s.isEmpty() ? DefaultTanto(settings_) : TruncateCp932(ToAnsi(s), kTantoMaxBytes);
     CellMgrMain->RepaintAll();
   };
   CellTanto = m->Add(std::move(tanto), At(512, 0, 144));
@@ -189,7 +189,7 @@ void TFrmMain::CreateHeaderCells() {
   m->Add(Label(QStringLiteral("CellTxtBiko"), QStringLiteral("備 考")), At(0, 26, 80));
   auto biko = std::make_unique<TTextCell>(QStringLiteral("CellBiko"));
   biko->Font = ValueFont();
-  biko->MaxBytes = 40;
+  biko->MaxBytes = kBikoMaxBytes;
   biko->Ime = TImeMode::Hiragana;
   biko->OnGetValue = [info] { return FromAnsi(info->Biko); };
   biko->OnSetValue = [this, info](const QString& s) {
@@ -265,7 +265,7 @@ void TFrmMain::CreateHeaderCells() {
   m->Add(Label(QStringLiteral("CellTxtCement"), QStringLiteral("ｾﾒﾝﾄ種類")), At(0, 78, 80));
   auto cement = std::make_unique<TComboCell>(QStringLiteral("CellCement"));
   cement->Font = ValueFont();
-  cement->MaxBytes = 18;
+  cement->MaxBytes = kCementNameMaxBytes;
   cement->Ime = TImeMode::Hiragana;
   cement->ListOnly = false;  // editable at start
   cement->OnGetValue = [info] { return FromAnsi(info->Cement.Name); };
@@ -279,7 +279,7 @@ void TFrmMain::CreateHeaderCells() {
   m->Add(Label(QStringLiteral("CellTxtCementMark"), QStringLiteral("記号")), At(256, 78, 56));
   auto mark = std::make_unique<TTextCell>(QStringLiteral("CellCementMark"));
   mark->Font = FaceFont("ＭＳ ゴシック", 12);
-  mark->MaxBytes = 3;
+  mark->MaxBytes = kCementMarkMaxBytes;
   mark->Ime = TImeMode::Off;
   mark->OnGetValue = [info] { return FromAnsi(info->Cement.Mark); };
   mark->OnSetValue = [this, info](const QString& s) {

@@ -103,14 +103,14 @@ void TFrmSetup::CreateCells() {
   CellCompany->StatusMessage = QStringLiteral("会社名を入力してください．");
 
   m->Add(Label(QStringLiteral("CellTxtTanto"), QStringLiteral("担当者"), kLabelColor), At(24, 87, 80));
-  CellTanto = m->Add(text(QStringLiteral("CellTanto"), 16, &s->TantoName), At(104, 87, 264));
+  CellTanto = m->Add(text(QStringLiteral("CellTanto"), kTantoMaxBytes, &s->TantoName), At(104, 87, 264));
   CellTanto->StatusMessage = QStringLiteral("担当者（初期値）を入力してください．");
 
   m->Add(Label(QStringLiteral("CellTxtKojo"), QStringLiteral("工場名"), kGroupLabelColor),
          At(24, 113, 80, kKojoNameCount * kRow));
   for (int i = 0; i < kKojoNameCount; ++i) {
     CellKojo[static_cast<std::size_t>(i)] =
-        m->Add(text(QStringLiteral("CellKojo%1").arg(i), 20, &s->KojoNames[static_cast<std::size_t>(i)]),
+        m->Add(text(QStringLiteral("CellKojo%1").arg(i), kKojoMaxBytes, &s->KojoNames[static_cast<std::size_t>(i)]),
                At(104, 113 + i * kRow, 264));
     CellKojo[static_cast<std::size_t>(i)]->StatusMessage =
         QStringLiteral("工場名選択時に使用する工場名を入力してください．");

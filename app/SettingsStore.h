@@ -12,10 +12,19 @@ namespace kestrin {
 class TSettingsStore {
  public:
   virtual ~TSettingsStore() = default;
+  // Reads the file into `ini` (an empty document when it is missing or
+  // cannot be read) and tells how that went, naming the file.
+  virtual TIniLoadResult Read(TIniFile& ini) const = 0;
   // The file as it is now; a missing or unreadable file gives an empty
   // document.
-  virtual TIniFile Load() const = 0;
-  // Replaces the file with `ini`; the failure says why it could not.
+  TIniFile Load() const {
+    TIniFile ini;
+    Read(ini);
+    return ini;
+  }
+  // Replaces the file with `ini`; the failure says why it could not. Something
+  // there that cannot be read as a settings file (a folder, a device, a huge
+  // file) is never replaced.
   virtual TFileResult Save(const TIniFile& ini) = 0;
   // The file written to, for messages; empty when the settings have no
   // safe place and live in memory only.
@@ -26,7 +35,7 @@ class TSettingsStore {
 class TExeSettingsStore : public TSettingsStore {
  public:
   explicit TExeSettingsStore(std::string exePath) : exePath_(std::move(exePath)) {}
-  TIniFile Load() const override;
+  TIniLoadResult Read(TIniFile& ini) const override;
   TFileResult Save(const TIniFile& ini) override;
   std::string WritePath() const override;
 
@@ -38,7 +47,7 @@ class TExeSettingsStore : public TSettingsStore {
 class TFileSettingsStore : public TSettingsStore {
  public:
   explicit TFileSettingsStore(std::string path) : path_(std::move(path)) {}
-  TIniFile Load() const override;
+  TIniLoadResult Read(TIniFile& ini) const override;
   TFileResult Save(const TIniFile& ini) override;
   std::string WritePath() const override { return path_; }
 

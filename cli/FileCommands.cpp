@@ -78,15 +78,13 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
   }
 
   Json json;
-  try {
-    json = Json::parse(text);
-  } catch (const Json::parse_error& e) {
-    io.err << "JSON の形式が正しくありません（" << e.byte << " バイト目付近）：" << args[0] << "\n";
+  TJsonError error;
+  if (!ParseRecordJson(text, json, error)) {
+    io.err << error.message << "：" << args[0] << "\n";
     return kExitFailure;
   }
 
   TMainData data;
-  TJsonError error;
   if (!MainDataFromJson(json, data, error)) {
     io.err << error.message << "\n";
     return kExitFailure;

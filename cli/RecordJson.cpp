@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <new>
 #include <set>
+#include <vector>
 
 #include "core/Cement.h"
 #include "core/Cp932.h"
@@ -56,6 +58,154 @@ Json MainDataToJson(const TMainData& d) {
               {"SlumpList", std::move(slumps)},
               {"HistogramList", std::move(rows)},
               {"CalcedResult", std::move(result)}};
+}
+
+// ================================================================ text -> JSON
+
+namespace {
+
+// The byte offset where the nesting first goes deeper than kMaxJsonDepth,
+// or npos. Brackets inside strings do not count.
+std::size_t TooDeepAt(std::string_view text) {
+  int depth = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
+      continue;
+    }
+    if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxJsonDepth) return i;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// Builds the document from the parser's events and knows the path of the
+// value being read, so that an error in a value can name its field.
+class TJsonBuilder final : public nlohmann::json_sax<Json> {
+ public:
+  Json Root;
+  // Where the parser stopped, when it did.
+  std::string ErrorField;
+  std::size_t ErrorPosition = 0;
+  int ErrorId = 0;
+
+  bool null() override { return Put(nullptr); }
+  bool boolean(bool v) override { return Put(v); }
+  bool number_integer(number_integer_t v) override { return Put(v); }
+  bool number_unsigned(number_unsigned_t v) override { return Put(v); }
+  bool number_float(number_float_t v, const string_t&) override { return Put(v); }
+  bool string(string_t& v) override { return Put(std::move(v)); }
+  bool binary(binary_t&) override { return false; }  // never in JSON text
+  bool start_object(std::size_t) override { return Open(Json::object()); }
+  bool key(string_t& k) override {
+    open_.back().key = std::move(k);
+    return true;
+  }
+  bool end_object() override { return Close(); }
+  bool start_array(std::size_t) override { return Open(Json::array()); }
+  bool end_array() override { return Close(); }
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override {
+    ErrorPosition = position;
+    ErrorId = e.id;
+    ErrorField = Path();
+    return false;
+  }
+
+ private:
+  // An open array or object. Only the innermost one grows, so the pointers
+  // to the outer ones stay valid.
+  struct TLevel {
+    Json* value;
+    std::string key;  // objects: the member being read
+  };
+  std::vector<TLevel> open_;
+
+  Json* Insert(Json v) {
+    if (open_.empty()) {
+      Root = std::move(v);
+      return &Root;
+    }
+    TLevel& top = open_.back();
+    if (top.value->is_array()) {
+      top.value->push_back(std::move(v));
+      return &top.value->back();
+    }
+    Json& slot = (*top.value)[top.key];
+    slot = std::move(v);
+    return &slot;
+  }
+  bool Put(Json v) {
+    Insert(std::move(v));
+    return true;
+  }
+  bool Open(Json v) {
+    open_.push_back({Insert(std::move(v)), {}});
+    return true;
+  }
+  bool Close() {
+    open_.pop_back();
+    return true;
+  }
+  // "BasicInfo.Getsudo", "SlumpList[2].SokuteiList[0].Value", as
+  // MainDataFromJson names fields. An open container is the last item of
+  // its parent; in the innermost array the value being read comes next.
+  std::string Path() const {
+    std::string path;
+    for (std::size_t i = 0; i < open_.size(); ++i) {
+      const Json& v = *open_[i].value;
+      if (v.is_array()) {
+        const std::size_t index = i + 1 < open_.size() ? v.size() - 1 : v.size();
+        path += "[" + std::to_string(index) + "]";
+      } else if (!open_[i].key.empty()) {
+        path += (path.empty() ? "" : ".") + open_[i].key;
+      }
+    }
+    return path;
+  }
+};
+
+}  // namespace
+
+bool ParseRecordJson(std::string_view text, Json& json, TJsonError& error) {
+  error = {};
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    error.message = "JSON に NUL バイトがあります（" + std::to_string(nul + 1) + " バイト目）";
+    return false;
+  }
+  if (const std::size_t deep = TooDeepAt(text); deep != std::string_view::npos) {
+    error.message = "JSON の入れ子が深すぎます（" + std::to_string(deep + 1) + " バイト目，" +
+                    std::to_string(kMaxJsonDepth) + " 段まで）";
+    return false;
+  }
+  TJsonBuilder builder;
+  try {
+    if (Json::sax_parse(text.begin(), text.end(), &builder, Json::input_format_t::json, true, false)) {
+      json = std::move(builder.Root);
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+    error.message = "JSON が大きすぎて読み込めません（メモリ不足）";
+    return false;
+  }
+  const std::string at = std::to_string(builder.ErrorPosition) + " バイト目付近";
+  error.field = builder.ErrorField;
+  if (builder.ErrorId == 406) {  // a number beyond the range of a double
+    error.message = error.field.empty()
+                        ? "JSON の数値が大きすぎます（" + at + "）"
+                        : "項目 " + error.field + " の数値が大きすぎます（" + at + "）";
+  } else {
+    error.field.clear();
+    error.message = "JSON の形式が正しくありません（" + at + "）";
+  }
+  return false;
 }
 
 // ================================================================ JSON -> record

@@ -122,12 +122,30 @@ std::optional<TOutputKind> OutputKind(const std::string& path) {
 
 
 // The settings the program itself prints with: those of `kestrin` in the
-// folder of this executable.
-TSettings ProgramSettings() {
+// folder of this executable. A file there that cannot be read is reported
+// and the defaults print, as the window starts with them.
+TSettings ProgramSettings(TCliIo& io) {
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
   const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
-  return LoadSettingsForExecutable(kestrin.string());
+  TIniLoadResult read;
+  TSettings settings = LoadSettingsForExecutable(kestrin.string(), &read);
+  if (read.Failed()) io.err << read.Message() << "\n初期値で印刷します．\n";
+  return settings;
+}
+
+// The settings named by --settings: a missing file prints with the defaults
+// after a warning; a file that is there but cannot be read is an error.
+std::optional<TSettings> NamedSettings(const std::string& path, TCliIo& io) {
+  TIniLoadResult read;
+  TSettings settings = LoadSettingsFile(path, &read);
+  if (read.Status == TIniLoadResult::TStatus::Missing) {
+    io.err << "設定ファイルが見つからないため，初期値で印刷します：" << path << "\n";
+  } else if (!read) {
+    io.err << read.Message() << "\n";
+    return std::nullopt;
+  }
+  return settings;
 }
 
 int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable* table) {
@@ -156,12 +174,11 @@ int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable
 
   TSettings settings;
   if (a->settings) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(*a->settings, ec))
-      io.err << "設定ファイルが見つからないため，初期値で印刷します：" << *a->settings << "\n";
-    settings = LoadSettingsFile(*a->settings);
+    std::optional<TSettings> named = NamedSettings(*a->settings, io);
+    if (!named) return kExitFailure;
+    settings = std::move(*named);
   } else {
-    settings = ProgramSettings();
+    settings = ProgramSettings(io);
   }
 
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();

@@ -2,6 +2,7 @@
 // class rows and the statistics computed from them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -98,6 +99,15 @@ struct TCalcedResult {
 // The largest class table accepted. The program itself makes at most 23 rows
 // (tolerance 5.0 cm, width 0.5 cm); old files may use other widths.
 inline constexpr int32_t kMaxHistogramRows = 10000;
+
+// The longest texts of the header, in CP932 bytes, as the main window's
+// cells take them. Whatever puts a text into the record from elsewhere (the
+// settings, an import) keeps to them too.
+inline constexpr std::size_t kKojoMaxBytes = 20;
+inline constexpr std::size_t kTantoMaxBytes = 16;
+inline constexpr std::size_t kBikoMaxBytes = 40;
+inline constexpr std::size_t kCementNameMaxBytes = 18;
+inline constexpr std::size_t kCementMarkMaxBytes = 3;
 
 struct TBasicInfo {
   int32_t Getsudo = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 namespace kestrin {
@@ -100,17 +101,38 @@ void WriteSettings(TIniFile& ini, const TSettings& s) {
   ini.WriteBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
 }
 
-TSettings LoadSettingsFile(const std::string& path) {
+TSettings LoadSettingsFile(const std::string& path, TIniLoadResult* result) {
   TIniFile ini;
-  ini.Load(path);
+  const TIniLoadResult r = ini.Load(path);
+  if (result) *result = r;
   return ReadSettings(ini);
 }
 
 TFileResult SaveSettingsFile(const std::string& path, const TSettings& settings) {
   TIniFile ini;
-  ini.Load(path);  // keep what is there (window placement, other keys)
+  // Keep what is there (window placement, other keys); what cannot be read
+  // as a settings file is not replaced.
+  if (const TIniLoadResult read = ini.Load(path); read.Failed())
+    return TFileResult::Failure(path, kSettingsNotReplaced, read.Errno);
   WriteSettings(ini, settings);
   return ini.Save(path);
+}
+
+namespace {
+
+// A NUL byte would end the text in the data file; what follows it is dropped
+// here rather than there.
+AnsiString RecordText(std::string_view text, std::size_t maxBytes) {
+  return TruncateCp932(text.substr(0, text.find('\0')), maxBytes);
+}
+
+}  // namespace
+
+AnsiString DefaultTanto(const TSettings& settings) { return RecordText(settings.TantoName, kTantoMaxBytes); }
+
+AnsiString KojoChoice(const TSettings& settings, int index) {
+  if (index < 0 || index >= kKojoNameCount) return {};
+  return RecordText(settings.KojoNames[static_cast<std::size_t>(index)], kKojoMaxBytes);
 }
 
 void RememberDataFolder(TSettings& settings, const std::string& dataFileName) {
@@ -219,8 +241,8 @@ std::string SettingsPathForRead(const std::string& exePath) {
   return target;
 }
 
-TSettings LoadSettingsForExecutable(const std::string& exePath) {
-  return LoadSettingsFile(SettingsPathForRead(exePath));
+TSettings LoadSettingsForExecutable(const std::string& exePath, TIniLoadResult* result) {
+  return LoadSettingsFile(SettingsPathForRead(exePath), result);
 }
 
 TFileResult SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Cp932.h"
+#include "MainData.h"
 #include "SafeFile.h"
 #include "SettingsIni.h"
 
@@ -50,11 +51,19 @@ TSettings ReadSettings(const TIniFile& ini);
 // "1"/"0"), leaving all other keys and sections alone.
 void WriteSettings(TIniFile& ini, const TSettings& settings);
 
-// The file versions: a missing or unreadable file gives the defaults.
-TSettings LoadSettingsFile(const std::string& path);
+// The file versions: a missing or unreadable file gives the defaults;
+// `result`, when given, tells which it was.
+TSettings LoadSettingsFile(const std::string& path, TIniLoadResult* result = nullptr);
 // Read-modify-write of the file, so the window placement and any other
 // section survive. A failure when the file could not be written.
 TFileResult SaveSettingsFile(const std::string& path, const TSettings& settings);
+
+// The default person and the plant names as they go into the month record:
+// cut to the record's cell limits (kTantoMaxBytes, kKojoMaxBytes) without
+// splitting a double-byte character. The settings themselves keep what the
+// file holds, so a hand-edited longer name is not lost from the file.
+AnsiString DefaultTanto(const TSettings& settings);
+AnsiString KojoChoice(const TSettings& settings, int index);
 
 // After a session: the folder of `dataFileName` becomes LastDataDir when it
 // names an existing file; otherwise LastDataDir stays as it was.
@@ -81,6 +90,8 @@ bool IsPrivateSettingsFolder(const std::string& dir);
 // and is private, the fallback otherwise; empty when there is no safe place.
 std::string SettingsPathForWrite(const std::string& exePath);
 
+// The step of a save that met a settings file it could not read.
+inline constexpr char kSettingsNotReplaced[] = "読み込めない設定ファイルは上書きしません";
 // The reason given when the settings have no safe place to go.
 inline constexpr char kNoSafeSettingsPlace[] =
     "設定ファイルを安全に保存できる場所がありません（ホームフォルダが不明です）";
@@ -95,7 +106,7 @@ bool IsSystemProgramFolder(const std::string& dir);
 std::string SettingsPathForRead(const std::string& exePath);
 
 // The settings of the program at `exePath`, read from SettingsPathForRead.
-TSettings LoadSettingsForExecutable(const std::string& exePath);
+TSettings LoadSettingsForExecutable(const std::string& exePath, TIniLoadResult* result = nullptr);
 // Read-modify-write from SettingsPathForRead to SettingsPathForWrite, so
 // other sections (the window placement) move along when the place changes.
 // Code that writes its own keys too does the same with a TIniFile:

@@ -1,11 +1,12 @@
 #include "SettingsIni.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <limits>
+#include <new>
 
 #include "SafeFile.h"
 
@@ -58,6 +59,52 @@ std::string_view Unquote(std::string_view v) {
   return v;
 }
 
+using TStatus = TIniLoadResult::TStatus;
+
+// The bytes of the file at `path`, read only when it is a regular file of at
+// most kMaxIniBytes. stat() first, so a FIFO or device is never opened; the
+// open is non-blocking and checked again with fstat() in case the name was
+// swapped for something else in between.
+TIniLoadResult ReadIniBytes(const std::string& path, std::string& text) {
+  TIniLoadResult r;
+  r.Path = path;
+  auto fail = [&r](TStatus status, int error) {
+    r.Status = status;
+    r.Errno = error;
+    return r;
+  };
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0)
+    return fail(errno == ENOENT || errno == ENOTDIR ? TStatus::Missing : TStatus::Unreadable, errno);
+  if (!S_ISREG(st.st_mode)) return fail(TStatus::NotAFile, 0);
+  if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > kMaxIniBytes)
+    return fail(TStatus::TooLarge, 0);
+
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return fail(errno == ENOENT ? TStatus::Missing : TStatus::Unreadable, errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  if (::fstat(fd, &st) != 0) return fail(TStatus::Unreadable, errno);
+  if (!S_ISREG(st.st_mode)) return fail(TStatus::NotAFile, 0);
+
+  // One byte more than the cap tells a file that grew since the stat.
+  text.resize(kMaxIniBytes + 1);
+  std::size_t total = 0;
+  while (total < text.size()) {
+    const ssize_t n = ::read(fd, text.data() + total, text.size() - total);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(TStatus::Unreadable, errno);
+    if (n == 0) break;
+    total += static_cast<std::size_t>(n);
+  }
+  if (total > kMaxIniBytes) return fail(TStatus::TooLarge, 0);
+  text.resize(total);
+  r.Status = TStatus::Loaded;
+  return r;
+}
+
 bool MakeFolders(const std::string& dir) {
   if (dir.empty()) return true;
   struct stat st;
@@ -102,15 +149,36 @@ std::string TIniFile::Text() const {
   return out;
 }
 
-bool TIniFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    SetText({});
-    return false;
+std::string TIniLoadResult::Message() const {
+  switch (Status) {
+    case TStatus::Loaded: return {};
+    case TStatus::Missing: return "設定ファイルが見つかりません：" + Path;
+    case TStatus::NotAFile: return "設定ファイルが通常のファイルではないため読み込めません：" + Path;
+    case TStatus::TooLarge:
+      return "設定ファイルが大きすぎるため読み込めません（" + std::to_string(kMaxIniBytes / 1024) +
+             " KB まで）：" + Path;
+    case TStatus::Unreadable:
+      if (Errno == EACCES || Errno == EPERM)
+        return "設定ファイルを読み込めません（読み取りの権限がありません）：" + Path;
+      return "設定ファイルを読み込めません：" + Path;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  SetText(text);
-  return true;
+  return {};
+}
+
+TIniLoadResult TIniFile::Load(const std::string& path) {
+  SetText({});
+  TIniLoadResult r;
+  r.Path = path;
+  try {
+    std::string text;
+    r = ReadIniBytes(path, text);
+    if (r) SetText(text);
+  } catch (const std::bad_alloc&) {
+    SetText({});
+    r.Status = TStatus::Unreadable;
+    r.Errno = ENOMEM;
+  }
+  return r;
 }
 
 TFileResult TIniFile::Save(const std::string& path) const {

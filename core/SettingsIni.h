@@ -3,6 +3,7 @@
 // other sections, keys it does not know) are kept byte for byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,30 @@
 
 namespace kestrin {
 
+// The largest settings file read. A real one is a few hundred bytes; the cap
+// keeps a stray big file (or /dev/zero) from taking the machine's memory.
+inline constexpr std::size_t kMaxIniBytes = 256 * 1024;
+
+// How reading a settings file went, with the file's path for messages.
+struct TIniLoadResult {
+  enum class TStatus {
+    Loaded,
+    Missing,     // no such file: the defaults apply, nothing to report
+    NotAFile,    // a folder, FIFO, device or socket
+    TooLarge,    // more than kMaxIniBytes
+    Unreadable,  // no permission, read error
+  };
+  TStatus Status = TStatus::Missing;
+  std::string Path;
+  int Errno = 0;  // the system error of a failed open or read
+
+  explicit operator bool() const { return Status == TStatus::Loaded; }
+  // A file is there but could not be taken; the user should hear of it.
+  bool Failed() const { return Status != TStatus::Loaded && Status != TStatus::Missing; }
+  // Japanese, naming the file ("" for Loaded).
+  std::string Message() const;
+};
+
 class TIniFile {
  public:
   TIniFile() = default;
@@ -24,9 +49,10 @@ class TIniFile {
   // The whole file as it would be written.
   std::string Text() const;
 
-  // Reads the file at `path`. A missing or unreadable file leaves an empty
-  // document and gives false.
-  bool Load(const std::string& path);
+  // Reads the file at `path`: only a regular file of at most kMaxIniBytes.
+  // A FIFO or device is refused without waiting on it, and nothing is
+  // thrown. Anything but Loaded leaves an empty document.
+  TIniLoadResult Load(const std::string& path);
   // Writes the document to `path` through the safe writer (SafeFile.h);
   // creates missing parent folders (mode 0700).
   TFileResult Save(const std::string& path) const;

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes the data-file reader: builds the libFuzzer target with clang in
-# build-fuzz/ (AddressSanitizer + UndefinedBehaviorSanitizer, libraries
-# instrumented for coverage) and runs it for FUZZ_SECONDS seconds (default
-# 60) from the seed corpus in tests/fuzz/corpus. Fails on any crash,
-# sanitizer report, leak, timeout or out-of-memory; the input that caused it
-# is left in build-fuzz/fuzz-artifacts/.
+# Fuzzes the program's readers: the data file (fuzz_load), the settings file
+# (fuzz_settings) and the JSON import (fuzz_import). Builds the libFuzzer
+# targets with clang in build-fuzz/ (AddressSanitizer +
+# UndefinedBehaviorSanitizer, libraries instrumented for coverage) and runs
+# them for FUZZ_SECONDS seconds in all (default 60): half for the data file,
+# a quarter each for the other two, each from its seed corpus in tests/fuzz/.
+# Fails on any crash, sanitizer report, leak, timeout or out-of-memory; the
+# input that caused it is left in build-fuzz/fuzz-artifacts/<target>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,13 +22,24 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefin
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags" \
   -DKESTRIN_FUZZ=ON -DKESTRIN_WITH_QT=OFF -DKESTRIN_BUILD_TESTS=OFF -DKESTRIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target fuzz_load
+cmake --build "$dir" -j"$(nproc)" --target fuzz_load fuzz_settings fuzz_import
 
-# The working corpus grows over runs; the seeds stay as committed.
-mkdir -p "$dir/fuzz-corpus" "$dir/fuzz-artifacts"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
-"$dir/tests/fuzz/fuzz_load" \
-  -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 -artifact_prefix="$dir/fuzz-artifacts/" \
-  "$dir/fuzz-corpus" tests/fuzz/corpus
+
+# run TARGET SECONDS SEEDS MAX_LEN: the working corpus grows over runs in
+# build-fuzz/; the seeds stay as committed.
+run() {
+  local target=$1 time=$2 seeds=$3 maxlen=$4
+  (( time >= 1 )) || time=1
+  mkdir -p "$dir/fuzz-corpus/$target" "$dir/fuzz-artifacts/$target"
+  echo "== $target: $time s"
+  "$dir/tests/fuzz/$target" \
+    -max_total_time="$time" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$dir/fuzz-artifacts/$target/" \
+    "$dir/fuzz-corpus/$target" "$seeds"
+}
+
+run fuzz_load $((seconds / 2)) tests/fuzz/corpus 8192
+run fuzz_settings $((seconds / 4)) tests/fuzz/corpus-settings 8192
+run fuzz_import $((seconds / 4)) tests/fuzz/corpus-import 8192

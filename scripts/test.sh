@@ -4,7 +4,8 @@
 #  2. builds and runs all tests of the normal build (build/),
 #  3. builds and runs the core, file and command-line tests again under
 #     AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/),
-#  4. runs the data-file fuzzer for a short while when clang is available.
+#  4. runs the fuzzers of the readers (data file, settings file, JSON
+#     import) for a short while when clang is available.
 # Any failing test or sanitizer report makes the script fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -3,6 +3,7 @@
 // after the dialog, the dialog's cells, limits, switch pairs and keys.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "MainWindowFixture.h"
@@ -105,6 +106,61 @@ TEST_F(SettingsFile, ValuesAreReadAtFirstShowAndWrittenAtClose) {
   EXPECT_EQ(ini.ReadString("Info", "DrawHistNoRange", ""), "0");
   EXPECT_EQ(ini.ReadString("Info", "DrawXChartNoRange", ""), "1");
   EXPECT_EQ(ini.ReadString("Other", "Keep", ""), "me");
+}
+
+TEST_F(SettingsFile, LongNamesEnterTheRecordCutToTheirCells) {
+  const std::string tanto = Sjis("山田太郎山田太郎山田太郎");   // 24 bytes
+  const std::string kojo = "a" + Sjis("第一生コンクリート工場");  // 23 bytes
+  WriteIni("[Info]\r\nTantoName=" + tanto + "\r\nKojoName0=" + kojo + "\r\n");
+  TFrmMain& f = Window();
+  EXPECT_EQ(Info().Tanto, Sjis("山田太郎山田太郎"));
+  EXPECT_EQ(f.CellKojo->Items[0], "a第一生コンクリート");  // 19 bytes, no half character
+  Go(f.CellKojo);
+  auto* combo = qobject_cast<QComboBox*>(Editor());
+  ASSERT_NE(combo, nullptr);
+  combo->setCurrentIndex(0);
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(Info().Kojo, "a" + Sjis("第一生コンクリート"));
+  dialogs.Answers = {true};
+  QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);  // Clear
+  EXPECT_EQ(f.CellTanto->DisplayText(), "山田太郎山田太郎");
+  EXPECT_EQ(Info().Tanto, Sjis("山田太郎山田太郎"));
+  Quit();
+  EXPECT_EQ(Ini().ReadString("Info", "TantoName", ""), tanto) << "the file keeps its own text";
+}
+
+TEST_F(SettingsFile, AFileThatCannotBeReadIsNamedAndLeftAlone) {
+  const std::string big = "[Info]\r\nTantoName=x\r\n" + std::string(kMaxIniBytes, ';');
+  for (const bool folder : {true, false}) {
+    w.reset();
+    dialogs.Reset();
+    QFile::remove(QString::fromStdString(settingsFile));
+    QDir().rmdir(QString::fromStdString(settingsFile));
+    if (folder) {
+      ASSERT_TRUE(QDir().mkdir(QString::fromStdString(settingsFile)));
+    } else {
+      QFile out(QString::fromStdString(settingsFile));
+      ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+      out.write(big.data(), static_cast<qint64>(big.size()));
+    }
+    TFrmMain& f = Window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.Messages.empty(); }, 2000));
+    const QString text = dialogs.Messages[0].Text;
+    EXPECT_TRUE(text.contains(QString::fromStdString(settingsFile))) << text.toStdString();
+    EXPECT_TRUE(text.contains("初期値で起動します")) << text.toStdString();
+    EXPECT_EQ(f.Settings().InkanTitle1, Sjis("工場長"));
+    EXPECT_EQ(f.CellTanto->DisplayText(), "");
+    f.Settings().CompanyName = "changed";
+    Quit();
+    EXPECT_EQ(dialogs.Messages.size(), 1u) << "no second message at quit";
+    if (folder) {
+      EXPECT_TRUE(QFileInfo(QString::fromStdString(settingsFile)).isDir());
+    } else {
+      QFile in(QString::fromStdString(settingsFile));
+      ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+      EXPECT_EQ(in.readAll().toStdString(), big);
+    }
+  }
 }
 
 TEST_F(SettingsFile, LastDataDirFollowsTheLoadedFileAndSurvivesAClear) {

@@ -98,6 +98,38 @@ TEST(MonthRecord, ClearListsEmptiesBothListsAndClearRestoresDefaults) {
   EXPECT_EQ(d.SlumpList.Count(), DaysInMonth(TodayPacked()));
 }
 
+TEST(MonthRecord, ClearResetsEveryHeaderField) {
+  TMainData d = MonthRecord(2024, 2);
+  TBasicInfo& b = d.BasicInfo;
+  b.StartDay = 5;
+  b.EndDay = 9;
+  b.Kojo = b.Tanto = b.Biko = "X";
+  b.ClassWidth = 0.25L;
+  b.KariAveX = 2100;
+  b.Kyoyo = 250;
+  b.Kyodo = 24;
+  b.Kotsuzai = 20;
+  b.Air = 4.5;
+  b.AirKyoyo = 1.5;
+  b.Cement = {"N", "N"};
+  d.ClearLists();
+  d.Clear();
+  TMainData fresh;
+  const TBasicInfo& f = fresh.BasicInfo;
+  EXPECT_EQ(b.Getsudo, f.Getsudo);
+  EXPECT_EQ(b.StartDay, f.StartDay);
+  EXPECT_EQ(b.EndDay, f.EndDay);
+  EXPECT_TRUE(b.Kojo.empty() && b.Tanto.empty() && b.Biko.empty());
+  EXPECT_EQ(b.ClassWidth, 0.5L);
+  EXPECT_EQ(b.KariAveX, 1800);
+  EXPECT_EQ(b.Kyoyo, 200);
+  EXPECT_EQ(b.Kyodo, 0.0);
+  EXPECT_EQ(b.Kotsuzai, 0.0);
+  EXPECT_EQ(b.Air, 0.0);
+  EXPECT_EQ(b.AirKyoyo, 0.0);
+  EXPECT_TRUE(b.Cement.Name.empty() && b.Cement.Mark.empty());
+}
+
 TEST(MonthRecord, ListsCheckTheirIndexes) {
   TMainData d;
   EXPECT_THROW(d.SlumpList.Items(-1), std::out_of_range);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdlib>
 
+#include "core/DataFile.h"
 #include "core/Settings.h"
 #include "tests/core/TempDir.h"
 
@@ -276,4 +278,66 @@ TEST(SettingsLocation, ReadOnlyExeFolderFallsBack) {
   EXPECT_EQ(SettingsPathForRead(exe), dir / "config/kestrin/kestrin.INI");
   EXPECT_EQ(LoadSettingsForExecutable(exe).CompanyName, "changed");
   ::chmod(exeDir.c_str(), 0755);
+}
+
+// ------------------------------------------------ settings file as input
+
+TEST(SettingsInput, OnlyARegularFileOfBoundedSizeIsReadAndNothingBlocksOrThrows) {
+  TempDir dir;
+  ::mkdir((dir / "folder.INI").c_str(), 0700);
+  ASSERT_EQ(::mkfifo((dir / "fifo.INI").c_str(), 0600), 0);  // no writer: an open would block
+  const std::string body = "[Info]\r\nCompanyName=x\r\n";
+  testutil::WriteFile(dir / "big.INI", body + std::string(kMaxIniBytes - body.size() + 1, ';'));
+  testutil::WriteFile(dir / "full.INI", body + std::string(kMaxIniBytes - body.size(), ';'));
+  using S = TIniLoadResult::TStatus;
+  const std::pair<std::string, S> cases[] = {
+      {dir / "folder.INI", S::NotAFile}, {dir / "fifo.INI", S::NotAFile},
+      {"/dev/zero", S::NotAFile},        {dir / "big.INI", S::TooLarge},
+      {dir / "none.INI", S::Missing},    {dir / "full.INI", S::Loaded},
+  };
+  for (const auto& [path, status] : cases) {
+    TIniLoadResult read;
+    const TSettings s = LoadSettingsFile(path, &read);
+    EXPECT_EQ(read.Status, status) << path;
+    EXPECT_EQ(read.Failed(), status != S::Loaded && status != S::Missing) << path;
+    EXPECT_EQ(s.CompanyName, status == S::Loaded ? "x" : "") << path;
+    if (status != S::Loaded) {
+      EXPECT_NE(read.Message().find(path), std::string::npos) << read.Message();
+    }
+  }
+  // A save does not replace what it could not read.
+  const std::string before = testutil::ReadFile(dir / "big.INI");
+  EXPECT_FALSE(SaveSettingsFile(dir / "big.INI", TSettings()));
+  EXPECT_EQ(testutil::ReadFile(dir / "big.INI"), before);
+}
+
+TEST(SettingsInput, IntegersReadTheWholeThirtyTwoBitRange) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"-2147483649", 1}, {"2147483648", 1}};
+  for (const auto& [text, value] : cases)
+    EXPECT_EQ(FromText(std::string("[Info]\nDispNullData=") + text + "\n").DispNullData, value) << text;
+}
+
+TEST(SettingsInput, NamesGoIntoTheRecordCutToTheCellsWithoutSplittingACharacter) {
+  TSettings s;
+  s.TantoName = "a" + Sjis("山田太郎山田太郎山田太郎");  // 25 bytes
+  s.KojoNames[1] = Sjis("第一生コンクリート工場");        // 22 bytes
+  s.KojoNames[2] = std::string(5000, 'k');
+  s.KojoNames[3] = std::string("ab\0cd", 5);
+  EXPECT_EQ(DefaultTanto(s), "a" + Sjis("山田太郎山田太"));  // 15 bytes
+  EXPECT_EQ(KojoChoice(s, 1), Sjis("第一生コンクリート工"));
+  EXPECT_EQ(KojoChoice(s, 2), std::string(20, 'k'));
+  EXPECT_EQ(KojoChoice(s, 3), "ab");
+  EXPECT_EQ(KojoChoice(s, 10), "");
+  EXPECT_EQ(s.KojoNames[2].size(), 5000u) << "the settings keep what the file holds";
+
+  // What goes in saves to a file that loads again.
+  TempDir dir;
+  TMainData d;
+  d.BasicInfo.Tanto = DefaultTanto(s);
+  d.BasicInfo.Kojo = KojoChoice(s, 2);
+  ASSERT_TRUE(SaveToFile(dir / "m.slt", d));
+  TMainData back;
+  ASSERT_TRUE(LoadFromFile(dir / "m.slt", back));
+  EXPECT_EQ(back.BasicInfo.Tanto, d.BasicInfo.Tanto);
 }

@@ -90,6 +90,13 @@ TEST(Statistics, SingleMeasurementLeavesMeanAndDeviationZero) {
   EXPECT_EQ(d.CalcedResult.Hensa, 0.0L);
 }
 
+TEST(Statistics, MeanOnAnExactHalfRoundsAwayFromZero) {
+  // 1800 + (0 + 0 + 0 + 1) / 4 x 50 = 1812.5
+  const TMainData d = WithValues({1800, 1800, 1800, 1850});
+  EXPECT_EQ(d.CalcedResult.SumUF, 1);
+  EXPECT_EQ(d.CalcedResult.AveX, 1813);
+}
+
 TEST(Statistics, TwoValuesInOneClassGiveZeroDeviationAndTheCentre) {
   const TMainData d = WithValues({1740, 1760});
   EXPECT_EQ(d.CalcedResult.SumF, 2);

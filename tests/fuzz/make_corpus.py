@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the data-file fuzzer into corpus/.
+"""Writes the seed corpora of the fuzzers: data files into corpus/, settings
+files into corpus-settings/, JSON months into corpus-import/.
 
-Valid files of both layouts and files broken in each way the reader must
-refuse. Run from anywhere; the files are committed, so this is only needed
-when seeds are added.
+Valid inputs and inputs broken in each way the readers must refuse. Run from
+anywhere; the files are committed, so this is only needed when seeds are
+added.
 """
 import math
 import os
@@ -11,6 +12,8 @@ import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "corpus")
+OUT_SETTINGS = os.path.join(HERE, "corpus-settings")
+OUT_IMPORT = os.path.join(HERE, "corpus-import")
 
 
 def i32(v):
@@ -102,11 +105,60 @@ SEEDS = {
 }
 
 
-def main():
-    os.makedirs(OUT, exist_ok=True)
-    for name, data in SEEDS.items():
-        with open(os.path.join(OUT, name + ".slt"), "wb") as f:
+def sj(t):
+    return t.encode("cp932")
+
+
+def ini(lines, eol=b"\r\n"):
+    return eol.join(lines) + eol
+
+
+FULL_SETTINGS = [
+    b"[File]", b"LastDataDir=/tmp",
+    b"[Info]", b"CompanyName=" + sj("北斗生コン株式会社"), b"TantoName=" + sj("山田 太郎"),
+] + [b"KojoName%d=" % i + sj("第%d工場" % i) for i in range(10)] + [
+    b"InkanTitle1=" + sj("工場長"), b"InkanTitle2=" + sj("部長"), b"InkanTitle3=" + sj("係"),
+    b"DispNullData=0", b"DrawHistNoRange=1", b"DrawXChartNoRange=0",
+    b"[TFrmMain]", b"Flags=0", b"ShowCmd=1", b"NormalPos=10,20,810,620", b"PixelsPerInch=96",
+]
+
+SETTINGS_SEEDS = {
+    "valid-full": ini(FULL_SETTINGS),
+    "valid-lf-bom": b"\xef\xbb\xbf" + ini(FULL_SETTINGS, b"\n"),
+    "valid-comments-quotes": ini([b"; comment", b"[info]", b"TANTONAME = \"  " + sj("係") + b" \"",
+                                  b"DispNullData=-2147483648", b"[Extra]", b"Key=Value"]),
+    "broken-long-names": ini([b"[Info]", b"TantoName=" + sj("山") * 600, b"KojoName0=" + b"k" * 2000]),
+    "broken-syntax": b"[Info\r\n=\r\n[]\r\nKojoName3\r\nDispNullData=99999999999\r\n\x81",
+    "broken-empty": b"",
+}
+
+IMPORT_SEEDS = {
+    "valid-minimal": b'{"BasicInfo": {"Getsudo": 132711937}}',
+    "valid-month": ('{"BasicInfo": {"Getsudo": 132711937, "Kojo": "第一工場", "Tanto": "山田", '
+                    '"Biko": "晴れ", "KariAveX": 1800, "Kyoyo": 250, "Kyodo": 24, "Kotsuzai": 20, '
+                    '"Air": 4.5, "AirKyoyo": 1.5, "ClassWidth": 0.5, '
+                    '"Cement": {"Name": "普通", "Mark": "N"}}, '
+                    '"SlumpList": [{"Day": 1, "SokuteiList": [{"Value": 1800, "Judge": true}, '
+                    '{"Value": 1850}]}, {"Day": 2, "SokuteiList": [{"Value": 0}, {"Value": 1750}]}], '
+                    '"HistogramList": [], "CalcedResult": {}}').encode("utf-8"),
+    "broken-huge-number": b'{"BasicInfo": {"Getsudo": 1e400}}',
+    "broken-trailing-nul": b'{"BasicInfo": {"Getsudo": 132711937}}\0junk',
+    "broken-deep": b"[" * 100,
+    "broken-types": b'{"BasicInfo": {"Getsudo": "x", "Kyoyo": 2.5}, "SlumpList": {}}',
+}
+
+
+def write_all(folder, seeds, ext):
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name + ext), "wb") as f:
             f.write(data)
+
+
+def main():
+    write_all(OUT, SEEDS, ".slt")
+    write_all(OUT_SETTINGS, SETTINGS_SEEDS, ".INI")
+    write_all(OUT_IMPORT, IMPORT_SEEDS, ".json")
 
 
 if __name__ == "__main__":

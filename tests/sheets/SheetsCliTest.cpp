@@ -186,6 +186,30 @@ TEST(SheetsCli, SettingsComeFromTheProgramsFileOrTheNamedOne) {
   EXPECT_NE(text.find("工場長"), std::string::npos);
 }
 
+TEST(SheetsCli, SettingsThatCannotBeReadAreNamedNeverWaitedOn) {
+  TempDir dir;
+  const std::string pdf = dir / "out.pdf";
+  ::mkdir((dir / "folder.ini").c_str(), 0700);
+  ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+  // Named with --settings: an error, and nothing is written.
+  for (const std::string& ini : {dir / "folder.ini", dir / "fifo.ini", std::string("/dev/zero")}) {
+    const Result r = Sheets(dir, Quote(kSample) + " --sheet table --settings " + Quote(ini) + " -o " + Quote(pdf));
+    EXPECT_EQ(r.code, 1) << ini;
+    EXPECT_NE(r.err.find("設定ファイルが通常のファイルではないため読み込めません：" + ini), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+  }
+  // The program's own file: the sheets print with the defaults, after a word.
+  const std::string cli = dir / "kestrin-cli";
+  std::filesystem::copy_file(kCli, cli);
+  ::mkdir((dir / "kestrin.INI").c_str(), 0700);
+  const Result r = Sheets(dir, Quote(kSample) + " --sheet table -o " + Quote(pdf), cli);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find(dir / "kestrin.INI"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("初期値で印刷します"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(pdf));
+}
+
 TEST(SheetsCli, BadInputIsRefusedAndNothingIsWritten) {
   TempDir dir;
   const std::string pdf = dir / "out.pdf";
