@@ -31,8 +31,8 @@ class TConsoleBusy : public calc::TExportBusyWindow {
 
 int Export(const std::string& path, bool toCalc, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(path, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
 

@@ -10,10 +10,10 @@
 
 namespace kestrin::cli {
 
-bool LoadMonth(const std::string& path, TMainData& data) {
+TFileResult LoadMonth(const std::string& path, TMainData& data) {
   data.ClearLists();
   data.Clear();
-  const bool ok = LoadFromFile(path, data);
+  TFileResult ok = LoadFromFile(path, data);
   if (!ok) {
     data.ClearLists();
     data.Clear();
@@ -22,9 +22,13 @@ bool LoadMonth(const std::string& path, TMainData& data) {
   return ok;
 }
 
+void PrintFailure(std::ostream& err, const char* message, const TFileResult& result) {
+  err << message << "\n";
+  if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
+}
+
 namespace {
 
-constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 
 // A JSON month is a few kilobytes; refuse to read anything absurdly large.
 constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
@@ -32,8 +36,8 @@ constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
 
 int Stats(const std::string& path, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(path, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
   io.out << MainDataToJson(data).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
@@ -42,12 +46,12 @@ int Stats(const std::string& path, TCliIo& io) {
 
 int Resave(const std::string& in, const std::string& out, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(in, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(in, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
-  if (!SaveToFile(out, data)) {
-    io.err << kSaveFailed << "\n";
+  if (const TFileResult saved = SaveToFile(out, data); !saved) {
+    PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;
@@ -88,8 +92,8 @@ int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
     io.err << error.message << "\n";
     return kExitFailure;
   }
-  if (!SaveToFile(out, data)) {
-    io.err << kSaveFailed << "\n";
+  if (const TFileResult saved = SaveToFile(out, data); !saved) {
+    PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;

@@ -71,8 +71,8 @@ int Sheets(const TSheetsArgs& a, TCliIo& io) {
     throw TUsageError("PNG の解像度は " + std::to_string(kMaxPngDpi) + " dpi までです：" + std::to_string(a.dpi));
 
   TMainData data;
-  if (!LoadMonth(a.input, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(a.input, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
 

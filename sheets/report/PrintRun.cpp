@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/QtCanvas.h"
+#include "platform/SafeSave.h"
 #include "sheets/report/ReportPipeline.h"
 
 namespace kestrin {
@@ -34,6 +35,8 @@ bool TPrintRun::Run() {
   QTimer tick;
   tick.start(20);
 
+  // A PDF printer's document is written by the safe writer at the end.
+  TSafePdfOutput pdfOutput(printer);
   QPainter painter;
   bool begun = false;
   bool jobAborted = false;
@@ -56,9 +59,10 @@ bool TPrintRun::Run() {
       if (draw->LoadPage(i, page)) {  // a missing page is skipped
         if (!begun) {
           printer->setDocName(m_title);
-          if (!painter.begin(printer)) {
+          const TFileResult target = pdfOutput.Start();
+          if (!target || !painter.begin(printer)) {
             failed = true;
-            m_message(QString::fromUtf8(kMsgPrintAborted));
+            m_message(WithReasonLine(QString::fromUtf8(kMsgPrintAborted), target));
             break;
           }
           begun = true;
@@ -95,6 +99,12 @@ bool TPrintRun::Run() {
   if (begun) {
     if (!jobAborted) {
       if (!painter.end()) failed = true;
+      if (!failed) {
+        if (const TFileResult saved = pdfOutput.Commit(); !saved) {
+          failed = true;
+          m_message(WithReasonLine(QString::fromUtf8(kMsgPrintAborted), saved));
+        }
+      }
     } else {
       painter.end();
     }

@@ -177,7 +177,11 @@ TEST_F(Commands, FailedSaveShowsTheMessageAndKeepsTheEditedFlag) {
   dialogs.FileAnswers = {Path("missing-folder/200502.slt")};
   Press(Qt::Key_F6);
   ASSERT_EQ(dialogs.Messages.size(), 1u);
-  EXPECT_EQ(dialogs.Messages[0].Text, "ファイルのセーブに失敗しました．");
+  // The fixed message, then the reason with the path on a second line.
+  EXPECT_TRUE(dialogs.Messages[0].Text.startsWith(
+      QStringLiteral("ファイルのセーブに失敗しました．\n") + Path("missing-folder/200502.slt") + QStringLiteral(": ")))
+      << dialogs.Messages[0].Text.toStdString();
+  EXPECT_EQ(dialogs.Messages[0].Text.count(QLatin1Char('\n')), 1);
   EXPECT_FALSE(dialogs.Messages[0].YesNo);
   EXPECT_TRUE(f.Edited());
   EXPECT_EQ(Info().Biko, Sjis("保存失敗"));
@@ -250,7 +254,10 @@ TEST_F(Commands, FailedLoadShowsTheMessageAndAFreshMonthUnderTheChosenName) {
   dialogs.FileAnswers = {bad.fileName()};
   Press(Qt::Key_F5);
   ASSERT_EQ(dialogs.Messages.size(), 2u);
-  EXPECT_EQ(dialogs.Messages[1].Text, "ファイルのロードに失敗しました．");
+  EXPECT_TRUE(dialogs.Messages[1].Text.startsWith(QStringLiteral("ファイルのロードに失敗しました．\n") +
+                                                  bad.fileName() + QStringLiteral(": ")))
+      << dialogs.Messages[1].Text.toStdString();
+  EXPECT_EQ(dialogs.Messages[1].Text.count(QLatin1Char('\n')), 1);
   EXPECT_FALSE(dialogs.Messages[1].YesNo);
   EXPECT_EQ(f.windowTitle(), "Kestrin " + bad.fileName());
   // A fresh month: the current month, no measurements.

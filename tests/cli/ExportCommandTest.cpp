@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -132,7 +133,9 @@ TEST(CliExport, BadFilesAndArguments) {
   TempDir dir;
   TRun r = Cli(dir, {"export", dir / "missing.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "ファイルのロードに失敗しました．\n");
+  // The fixed message, then the reason naming the file.
+  EXPECT_EQ(r.err.rfind("ファイルのロードに失敗しました．\n" + (dir / "missing.slt") + ": ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
   EXPECT_EQ(r.out, "");
 
   std::ofstream(dir / "junk.slt") << "not a month";
