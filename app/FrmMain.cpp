@@ -97,12 +97,16 @@ TFrmMain::~TFrmMain() {
   // A window that was shown and closed without the close question (the
   // application ended) still leaves its placement.
   if (shown_ && !placementSaved_) WritePlacementOnly();
-  frmSetup_.reset();
+  // The setup dialog edits settings_, a member that is gone by the time
+  // QObject's destructor deletes the children: the dialog goes first.
+  delete frmSetup_.data();
   report_.reset();
   // The cells' handlers refer to the record: drop the groups' editors
   // before the record goes.
   for (TCellArea* g : CellMgrMain->Groups()) g->DropActive();
 }
+
+TFrmSetup* TFrmMain::FrmSetup() const { return frmSetup_.data(); }
 
 void TFrmMain::InitialiseState() {
   // The year/month pair runs from 1900-01-01 to 2100-12-31.
@@ -286,7 +290,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   WriteSettings();
-  if (frmSetup_) frmSetup_.release()->deleteLater();
+  if (frmSetup_) frmSetup_->deleteLater();
   QMainWindow::closeEvent(event);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -177,7 +178,7 @@ class TFrmMain : public QMainWindow {
   int PrintSheet = kSheetsAll;
   bool PreviewMode = false;
   // The setup dialog, made on the first F11 and kept while the window lives.
-  TFrmSetup* FrmSetup() const { return frmSetup_.get(); }
+  TFrmSetup* FrmSetup() const;
 
   // ---- components
   TCellMgrMain* CellMgrMain = nullptr;
@@ -287,7 +288,8 @@ class TFrmMain : public QMainWindow {
   bool shown_ = false;
   std::unique_ptr<TSettingsStore> store_;
   QString dialogFolder_;       // folder of the last file chosen in this run
-  std::unique_ptr<TFrmSetup> frmSetup_;
+  // Owned by this window as its Qt parent; null once it has been deleted.
+  QPointer<TFrmSetup> frmSetup_;
   std::unique_ptr<TSheetReport> report_;  // made on the first preview or print
   TBusyWindow* busy_ = nullptr;
   bool running_ = false;

@@ -235,7 +235,7 @@ void TFrmMain::CellBitBtnQuitClick() { close(); }
 void TFrmMain::CellBitBtnSetupClick() {
   if (running_) return;
   CommitActiveCell();
-  if (!frmSetup_) frmSetup_ = std::make_unique<TFrmSetup>(settings_, this);
+  if (!frmSetup_) frmSetup_ = new TFrmSetup(settings_, this);
   frmSetup_->exec();
   RebuildKojoList();
   CellMgrMain->ReloadActive();

@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <memory>
+#include <string>
 #include <ostream>
 
 #include "Commands.h"
@@ -64,51 +65,20 @@ QImage RenderChart(TChartKind kind, const TMainData& data, int width, int height
   return image;
 }
 
-int Chart(const std::vector<std::string>& args, TCliIo& io) {
-  TChartKind kind;
-  if (args[0] == "xchart") {
-    kind = TChartKind::XChart;
-  } else if (args[0] == "histogram") {
-    kind = TChartKind::Histogram;
-  } else {
-    io.err << "グラフの種類は xchart か histogram で指定してください：" << args[0] << "\n";
-    return kExitUsage;
-  }
-
+struct TChartArgs {
+  std::string kind;
   std::string path;
   std::string out;
   int width = kDefaultWidth;
   int height = kDefaultHeight;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-o" || a == "--output") {
-      if (i + 1 >= args.size()) {
-        io.err << a << " のあとに出力ファイル名を指定してください．\n";
-        return kExitUsage;
-      }
-      out = args[++i];
-    } else if (a == "--size") {
-      if (i + 1 >= args.size() || !ParseSize(args[i + 1], width, height)) {
-        io.err << "大きさは 幅x高さ（各 1～" << kMaxSide << " ピクセル）で指定してください．\n";
-        return kExitUsage;
-      }
-      ++i;
-    } else if (path.empty() && !a.empty() && a[0] != '-') {
-      path = a;
-    } else {
-      io.err << "引数が正しくありません：" << a << "\n";
-      return kExitUsage;
-    }
-  }
-  if (path.empty()) {
-    io.err << "データファイルが指定されていません．\n";
-    return kExitUsage;
-  }
-  if (out.empty()) {
-    io.err << "出力ファイル名を -o で指定してください．\n";
-    return kExitUsage;
-  }
+};
 
+int Chart(const TChartArgs& a, TCliIo& io) {
+  const TChartKind kind = a.kind == "xchart" ? TChartKind::XChart : TChartKind::Histogram;
+  const std::string& path = a.path;
+  const std::string& out = a.out;
+  const int width = a.width;
+  const int height = a.height;
   TMainData data;
   if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
@@ -139,11 +109,31 @@ int Chart(const std::vector<std::string>& args, TCliIo& io) {
 
 }  // namespace
 
-void RegisterChartCommands(TCommandTable& table) {
-  table.Add({"chart", "xchart|histogram FILE.slt -o OUT.png [--size WxH]",
-             "データファイルを読み込んで再計算し，画面のＸ管理図（xchart）またはヒストグラム（histogram）を "
-             "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．",
-             4, 6, Chart});
+void RegisterChartCommands(TCommandLine& cli) {
+  auto a = std::make_shared<TChartArgs>();
+  CLI::App& c = cli.Add("chart",
+                        "データファイルを読み込んで再計算し，画面のＸ管理図（xchart）またはヒストグラム（histogram）を "
+                        "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．",
+                        [a](TCliIo& io) { return Chart(*a, io); });
+  AddArgument(c, a->kind, "xchart|histogram", "グラフの種類：xchart（Ｘ管理図）か histogram（ヒストグラム）")
+      ->check(OneOf({"xchart", "histogram"}, "グラフの種類は xchart か histogram で指定してください"));
+  AddArgument(c, a->path, "FILE.slt", "データファイル");
+  c.add_option("-o,--output", a->out, "書き出す PNG 画像")
+      ->type_name("OUT.png")
+      ->required()
+      ->check(Accepted([](const std::string& v) { return !v.empty(); }, "出力ファイル名を指定してください"));
+  const std::string sizeMessage =
+      "大きさは 幅x高さ（各 1～" + std::to_string(kMaxSide) + " ピクセル）で指定してください";
+  c.add_option_function<std::string>(
+       "--size", [a](const std::string& v) { ParseSize(v, a->width, a->height); },
+       "画像の幅x高さ（ピクセル，各 1～" + std::to_string(kMaxSide) + "；既定 458x369）")
+      ->type_name("WxH")
+      ->check(Accepted(
+          [](const std::string& v) {
+            int w = 0, h = 0;
+            return ParseSize(v, w, h);
+          },
+          sizeMessage));
 }
 
 }  // namespace kestrin::cli

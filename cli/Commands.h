@@ -1,13 +1,14 @@
 // Registration of the kestrin-cli subcommands. Each group of commands has
-// its own source file and Register function; main() calls them in the
-// order the help lists them. Commands that need Qt (drawing charts or
+// its own source file and Register function, which adds the commands with
+// their arguments and options to the command line; main() calls them in
+// the order the help lists them. Commands that need Qt (drawing charts or
 // sheets) are registered only in builds with Qt.
 #pragma once
 
 #include <ostream>
 #include <string>
 
-#include "CommandTable.h"
+#include "CommandLine.h"
 #include "core/MainData.h"
 #include "core/SafeFile.h"
 
@@ -25,15 +26,15 @@ TFileResult LoadMonth(const std::string& path, TMainData& data);
 void PrintFailure(std::ostream& err, const char* message, const TFileResult& result);
 
 // stats, resave, import (FileCommands.cpp; no Qt).
-void RegisterFileCommands(TCommandTable& table);
+void RegisterFileCommands(TCommandLine& cli);
 
 // export (ExportCommands.cpp; --calc only where the Calc client is built).
-void RegisterExportCommands(TCommandTable& table);
+void RegisterExportCommands(TCommandLine& cli);
 
 // chart (ChartCommands.cpp; Qt builds only, KESTRIN_CLI_WITH_CHARTS).
-void RegisterChartCommands(TCommandTable& table);
+void RegisterChartCommands(TCommandLine& cli);
 
 // sheets (SheetCommands.cpp; Qt builds only, KESTRIN_CLI_WITH_SHEETS).
-void RegisterSheetCommands(TCommandTable& table);
+void RegisterSheetCommands(TCommandLine& cli);
 
 }  // namespace kestrin::cli

@@ -1,5 +1,6 @@
 // export: the spreadsheet block of a month, as tab-separated text or into
 // LibreOffice Calc.
+#include <memory>
 #include <ostream>
 
 #include "Commands.h"
@@ -28,24 +29,7 @@ class TConsoleBusy : public calc::TExportBusyWindow {
 };
 #endif
 
-int Export(const std::vector<std::string>& args, TCliIo& io) {
-  std::string path;
-  bool toCalc = false;
-  for (const std::string& a : args) {
-    if (a == "--calc") {
-      toCalc = true;
-    } else if (path.empty()) {
-      path = a;
-    } else {
-      io.err << "引数が正しくありません：" << a << "\n";
-      return kExitUsage;
-    }
-  }
-  if (path.empty()) {
-    io.err << "データファイルが指定されていません．\n";
-    return kExitUsage;
-  }
-
+int Export(const std::string& path, bool toCalc, TCliIo& io) {
   TMainData data;
   if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
@@ -74,13 +58,21 @@ int Export(const std::vector<std::string>& args, TCliIo& io) {
 
 }  // namespace
 
-void RegisterExportCommands(TCommandTable& table) {
-  table.Add({"export", "FILE.slt [--calc]",
-             "データファイルを読み込んで再計算し，表計算ソフトへ出力する値の表（A1 から P 列まで）を"
-             "タブ区切りテキスト（UTF-8，シートの 1 行を 1 行）で標準出力に書きます．"
-             "テキスト中のタブと改行は空白で示します．--calc を付けると LibreOffice Calc の新しい"
-             "文書に出力し，その文書名を書きます．",
-             1, 2, Export});
+void RegisterExportCommands(TCommandLine& cli) {
+  struct TArgs {
+    std::string path;
+    bool calc = false;
+  };
+  auto a = std::make_shared<TArgs>();
+  CLI::App& c = cli.Add("export",
+                        "データファイルを読み込んで再計算し，表計算ソフトへ出力する値の表（A1 から P 列まで）を"
+                        "タブ区切りテキスト（UTF-8，シートの 1 行を 1 行）で標準出力に書きます．"
+                        "テキスト中のタブと改行は空白で示します．--calc を付けると LibreOffice Calc の新しい"
+                        "文書に出力し，その文書名を書きます．",
+                        [a](TCliIo& io) { return Export(a->path, a->calc, io); });
+  AddArgument(c, a->path, "FILE.slt", "データファイル");
+  c.add_flag("--calc", a->calc, "LibreOffice Calc の新しい文書に出力し，その文書名を書きます．")
+      ->disable_flag_override();
 }
 
 }  // namespace kestrin::cli

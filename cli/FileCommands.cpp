@@ -1,6 +1,7 @@
 // stats, resave and import: the data-file commands.
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <ostream>
 
 #include "Commands.h"
@@ -33,9 +34,9 @@ namespace {
 constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
 
 
-int Stats(const std::vector<std::string>& args, TCliIo& io) {
+int Stats(const std::string& path, TCliIo& io) {
   TMainData data;
-  if (const TFileResult loaded = LoadMonth(args[0], data); !loaded) {
+  if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
@@ -43,23 +44,23 @@ int Stats(const std::vector<std::string>& args, TCliIo& io) {
   return kExitOk;
 }
 
-int Resave(const std::vector<std::string>& args, TCliIo& io) {
+int Resave(const std::string& in, const std::string& out, TCliIo& io) {
   TMainData data;
-  if (const TFileResult loaded = LoadMonth(args[0], data); !loaded) {
+  if (const TFileResult loaded = LoadMonth(in, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
-  if (const TFileResult saved = SaveToFile(args[1], data); !saved) {
+  if (const TFileResult saved = SaveToFile(out, data); !saved) {
     PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;
 }
 
-int Import(const std::vector<std::string>& args, TCliIo& io) {
-  std::ifstream in(args[0], std::ios::binary);
+int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
+  std::ifstream in(jsonPath, std::ios::binary);
   if (!in) {
-    io.err << "JSON ファイルを開けません：" << args[0] << "\n";
+    io.err << "JSON ファイルを開けません：" << jsonPath << "\n";
     return kExitFailure;
   }
   std::string text;
@@ -68,19 +69,19 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (static_cast<std::streamsize>(text.size()) > kMaxJsonBytes) {
-      io.err << "JSON ファイルが大きすぎます：" << args[0] << "\n";
+      io.err << "JSON ファイルが大きすぎます：" << jsonPath << "\n";
       return kExitFailure;
     }
   }
   if (in.bad()) {
-    io.err << "JSON ファイルを読み込めません：" << args[0] << "\n";
+    io.err << "JSON ファイルを読み込めません：" << jsonPath << "\n";
     return kExitFailure;
   }
 
   Json json;
   TJsonError error;
   if (!ParseRecordJson(text, json, error)) {
-    io.err << error.message << "：" << args[0] << "\n";
+    io.err << error.message << "：" << jsonPath << "\n";
     return kExitFailure;
   }
 
@@ -89,7 +90,7 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
     io.err << error.message << "\n";
     return kExitFailure;
   }
-  if (const TFileResult saved = SaveToFile(args[1], data); !saved) {
+  if (const TFileResult saved = SaveToFile(out, data); !saved) {
     PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
@@ -98,17 +99,34 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
 
 }  // namespace
 
-void RegisterFileCommands(TCommandTable& table) {
-  table.Add({"stats", "FILE.slt",
-             "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差を含む）を "
-             "JSON（UTF-8）で標準出力に書きます．",
-             1, 1, Stats});
-  table.Add({"resave", "IN.slt OUT.slt",
-             "データファイルを読み込んで再計算し，現在の形式（バージョン 211）で保存し直します．", 2, 2,
-             Resave});
-  table.Add({"import", "IN.json OUT.slt",
-             "stats と同じ形の JSON から月度データを作り（ヘッダと測定値のみ使用），データファイルに保存します．",
-             2, 2, Import});
+void RegisterFileCommands(TCommandLine& cli) {
+  struct TPaths {
+    std::string in, out;
+  };
+  {
+    auto a = std::make_shared<TPaths>();
+    CLI::App& c = cli.Add("stats",
+                          "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差を含む）を "
+                          "JSON（UTF-8）で標準出力に書きます．",
+                          [a](TCliIo& io) { return Stats(a->in, io); });
+    AddArgument(c, a->in, "FILE.slt", "データファイル");
+  }
+  {
+    auto a = std::make_shared<TPaths>();
+    CLI::App& c = cli.Add("resave",
+                          "データファイルを読み込んで再計算し，現在の形式（バージョン 211）で保存し直します．",
+                          [a](TCliIo& io) { return Resave(a->in, a->out, io); });
+    AddArgument(c, a->in, "IN.slt", "読み込むデータファイル（以前の形式も可）");
+    AddArgument(c, a->out, "OUT.slt", "保存先のデータファイル");
+  }
+  {
+    auto a = std::make_shared<TPaths>();
+    CLI::App& c = cli.Add("import",
+                          "stats と同じ形の JSON から月度データを作り（ヘッダと測定値のみ使用），データファイルに保存します．",
+                          [a](TCliIo& io) { return Import(a->in, a->out, io); });
+    AddArgument(c, a->in, "IN.json", "読み込む JSON ファイル（UTF-8）");
+    AddArgument(c, a->out, "OUT.slt", "保存先のデータファイル");
+  }
 }
 
 }  // namespace kestrin::cli

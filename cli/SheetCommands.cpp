@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QString>
 
-#include <charconv>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -31,86 +30,21 @@ enum class TOutputKind { Pdf, Png };
 struct TSheetsArgs {
   std::string input;
   std::string output;
-  TPrintSheet sheet = TPrintSheet::All;
+  std::string sheet = "all";
   int dpi = kDefaultDpi;
   std::optional<std::string> settings;
 };
+
+TPrintSheet SheetOf(const std::string& word) {
+  if (word == "table") return TPrintSheet::Table;
+  if (word == "xchart") return TPrintSheet::XChart;
+  return TPrintSheet::All;
+}
 
 std::string Lower(std::string s) {
   for (char& ch : s)
     if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
   return s;
-}
-
-// Parses FILE -o OUT [--sheet all|table|xchart] [--dpi N] [--settings INI];
-// options also as --name=value. An empty result means a usage error,
-// already reported.
-std::optional<TSheetsArgs> ParseArgs(const std::vector<std::string>& args, TCliIo& io) {
-  TSheetsArgs a;
-  bool haveInput = false, haveOutput = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> value;
-    if (name.rfind("--", 0) == 0) {
-      const std::size_t eq = name.find('=');
-      if (eq != std::string::npos) {
-        value = name.substr(eq + 1);
-        name = name.substr(0, eq);
-      }
-    }
-    const bool isOption = name == "-o" || name == "--output" || name == "--sheet" ||
-                          name == "--dpi" || name == "--settings";
-    if (!isOption) {
-      if (name.size() > 1 && name[0] == '-') {
-        io.err << "不明なオプションです：" << args[i] << "\n";
-        return std::nullopt;
-      }
-      if (haveInput) {
-        io.err << "データファイルは一つだけ指定してください：" << args[i] << "\n";
-        return std::nullopt;
-      }
-      a.input = args[i];
-      haveInput = true;
-      continue;
-    }
-    if (!value) {
-      if (i + 1 >= args.size()) {
-        io.err << name << " の値がありません．\n";
-        return std::nullopt;
-      }
-      value = args[++i];
-    }
-    if (name == "-o" || name == "--output") {
-      a.output = *value;
-      haveOutput = true;
-    } else if (name == "--sheet") {
-      if (*value == "all") a.sheet = TPrintSheet::All;
-      else if (*value == "table") a.sheet = TPrintSheet::Table;
-      else if (*value == "xchart") a.sheet = TPrintSheet::XChart;
-      else {
-        io.err << "--sheet には all，table，xchart のいずれかを指定してください：" << *value << "\n";
-        return std::nullopt;
-      }
-    } else if (name == "--dpi") {
-      int dpi = 0;
-      const char* b = value->data();
-      const char* e = b + value->size();
-      auto [p, ec] = std::from_chars(b, e, dpi);
-      if (b == e || ec != std::errc() || p != e || dpi < kMinDpi || dpi > kMaxPdfDpi) {
-        io.err << "--dpi には " << kMinDpi << " から " << kMaxPdfDpi
-               << " までの整数を指定してください：" << *value << "\n";
-        return std::nullopt;
-      }
-      a.dpi = dpi;
-    } else {
-      a.settings = *value;
-    }
-  }
-  if (!haveInput || !haveOutput || a.output.empty()) {
-    io.err << "データファイルと出力ファイル（-o）を指定してください．\n";
-    return std::nullopt;
-  }
-  return a;
 }
 
 std::optional<TOutputKind> OutputKind(const std::string& path) {
@@ -148,33 +82,21 @@ std::optional<TSettings> NamedSettings(const std::string& path, TCliIo& io) {
   return settings;
 }
 
-int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable* table) {
-  const std::optional<TSheetsArgs> a = ParseArgs(args, io);
-  auto usage = [&] {
-    if (const TCliCommand* c = table ? table->Find("sheets") : nullptr)
-      io.err << table->CommandUsage(*c);
-    return kExitUsage;
-  };
-  if (!a) return usage();
-  const std::optional<TOutputKind> kind = OutputKind(a->output);
-  if (!kind) {
-    io.err << "出力ファイルの拡張子は .pdf または .png にしてください：" << a->output << "\n";
-    return usage();
-  }
-  if (*kind == TOutputKind::Png && a->dpi > kMaxPngDpi) {
-    io.err << "PNG の解像度は " << kMaxPngDpi << " dpi までです：" << a->dpi << "\n";
-    return usage();
-  }
+int Sheets(const TSheetsArgs& a, TCliIo& io) {
+  const std::optional<TOutputKind> kind = OutputKind(a.output);
+  if (!kind) throw TUsageError("出力ファイルの拡張子は .pdf または .png にしてください：" + a.output);
+  if (*kind == TOutputKind::Png && a.dpi > kMaxPngDpi)
+    throw TUsageError("PNG の解像度は " + std::to_string(kMaxPngDpi) + " dpi までです：" + std::to_string(a.dpi));
 
   TMainData data;
-  if (const TFileResult loaded = LoadMonth(a->input, data); !loaded) {
+  if (const TFileResult loaded = LoadMonth(a.input, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
 
   TSettings settings;
-  if (a->settings) {
-    std::optional<TSettings> named = NamedSettings(*a->settings, io);
+  if (a.settings) {
+    std::optional<TSettings> named = NamedSettings(*a.settings, io);
     if (!named) return kExitFailure;
     settings = std::move(*named);
   } else {
@@ -184,15 +106,15 @@ int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();
 
-  const QString output = QString::fromStdString(a->output);
+  const QString output = QString::fromStdString(a.output);
   TSheetOutputError error;
   std::vector<QString> written;
   bool ok;
   if (*kind == TOutputKind::Pdf) {
-    ok = WriteSheetsPdf(output, a->sheet, a->dpi, data, settings, &error);
+    ok = WriteSheetsPdf(output, SheetOf(a.sheet), a.dpi, data, settings, &error);
     if (ok) written.push_back(output);
   } else {
-    ok = WriteSheetsPng(output, a->sheet, a->dpi, data, settings, &written, &error);
+    ok = WriteSheetsPng(output, SheetOf(a.sheet), a.dpi, data, settings, &written, &error);
   }
   if (!ok) {
     io.err << error.Message.toStdString() << "\n";
@@ -204,18 +126,34 @@ int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable
 
 }  // namespace
 
-void RegisterSheetCommands(TCommandTable& table) {
-  const TCommandTable* self = &table;
-  table.Add({"sheets", "FILE.slt -o OUT.pdf|png [options]",
-             "印刷する２枚の帳票（管理表・ヒストグラム，Ｘ管理図）を A4 縦で PDF（１枚１ページ）"
-             "または PNG（OUT-1.png，OUT-2.png …）に書きます．オプション: --sheet S（S は all（両方，管理表が先；初期値），"
-             "table（管理表・ヒストグラム），xchart（Ｘ管理図）），--dpi N（初期値 600，PNG は 600 まで），"
-             "--settings INI．"
-             "会社名・印鑑欄名称・印刷オプションは kestrin の設定ファイル（実行ファイルと同じフォルダ）から，"
-             "--settings があればそのファイルから読みます．",
-             3, 9, [self](const std::vector<std::string>& args, TCliIo& io) {
-               return Sheets(args, io, self);
-             }});
+void RegisterSheetCommands(TCommandLine& cli) {
+  auto a = std::make_shared<TSheetsArgs>();
+  CLI::App& c = cli.Add("sheets",
+                        "印刷する２枚の帳票（管理表・ヒストグラム，Ｘ管理図）を A4 縦で PDF（１枚１ページ）"
+                        "または PNG（OUT-1.png，OUT-2.png …）に書きます．"
+                        "会社名・印鑑欄名称・印刷オプションは kestrin の設定ファイル（実行ファイルと同じフォルダ）から，"
+                        "--settings があればそのファイルから読みます．",
+                        [a](TCliIo& io) { return Sheets(*a, io); });
+  AddArgument(c, a->input, "FILE.slt", "データファイル");
+  c.add_option("-o,--output", a->output, "出力ファイル（拡張子 .pdf で PDF，.png で PNG）")
+      ->type_name("OUT.pdf|png")
+      ->required()
+      ->check(Accepted([](const std::string& v) { return !v.empty(); }, "出力ファイル名を指定してください"));
+  c.add_option("--sheet", a->sheet,
+               "all（両方，管理表が先；初期値），table（管理表・ヒストグラム），xchart（Ｘ管理図）")
+      ->type_name("S")
+      ->check(OneOf({"all", "table", "xchart"}, "--sheet には all，table，xchart のいずれかを指定してください"));
+  c.add_option("--dpi", a->dpi,
+               "解像度（" + std::to_string(kMinDpi) + "～" + std::to_string(kMaxPdfDpi) + "，PNG は " +
+                   std::to_string(kMaxPngDpi) + " まで；初期値 " + std::to_string(kDefaultDpi) + "）")
+      ->type_name("N")
+      ->check(IntegerIn(kMinDpi, kMaxPdfDpi,
+                        "--dpi には " + std::to_string(kMinDpi) + " から " + std::to_string(kMaxPdfDpi) +
+                            " までの整数を指定してください"));
+  c.add_option_function<std::string>(
+       "--settings", [a](const std::string& v) { a->settings = v; },
+       "会社名・印鑑欄名称・印刷オプションを読む設定ファイル")
+      ->type_name("INI");
 }
 
 }  // namespace kestrin::cli

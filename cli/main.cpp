@@ -11,17 +11,17 @@ int main(int argc, char** argv) {
   // A save beyond the file-size limit must report a failure, not end us.
   kestrin::IgnoreFileSizeSignal();
 
-  kestrin::cli::TCommandTable table;
-  kestrin::cli::RegisterFileCommands(table);
-  kestrin::cli::RegisterExportCommands(table);
+  kestrin::cli::TCommandLine cli;
+  kestrin::cli::RegisterFileCommands(cli);
+  kestrin::cli::RegisterExportCommands(cli);
 #ifdef KESTRIN_CLI_WITH_CHARTS
-  kestrin::cli::RegisterChartCommands(table);
+  kestrin::cli::RegisterChartCommands(cli);
 #endif
 #ifdef KESTRIN_CLI_WITH_SHEETS
-  kestrin::cli::RegisterSheetCommands(table);
+  kestrin::cli::RegisterSheetCommands(cli);
 #endif
 
   const std::vector<std::string> args(argv + 1, argv + argc);
   kestrin::cli::TCliIo io{std::cout, std::cerr};
-  return table.Run(args, io);
+  return cli.Run(args, io);
 }

@@ -11,6 +11,10 @@ PKGS=(
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
+  # The change history page from CHANGELOG.md (CommonMark).
+  libcmark-dev
+  # kestrin-cli's command line (header-only).
+  libcli11-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
   xvfb xauth poppler-utils
   # Driving the program under Xvfb by hand: key input and window lookup.

@@ -17,75 +17,10 @@
 #include <algorithm>
 
 #include "sheets/report/PreviewGlyphs.h"
-#include "sheets/report/VelReport.h"
+#include "sheets/report/PreviewPageView.h"
 #include "widgets/TitleBar.h"
 
 namespace kestrin {
-
-// ------------------------------------------------------------ the page view
-
-// The scrolled content: the page at its displayed size on a grey ground,
-// with a frame and a shadow line at the right and bottom edges. The left
-// button drags the page; a double click brings the clicked point to the
-// centre of the visible area.
-class TPreviewPageView : public QWidget {
- public:
-  explicit TPreviewPageView(TVelReportPreview* preview)
-      : QWidget(nullptr), m_preview(preview) {
-    setCursor(Qt::OpenHandCursor);
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
-    const QSize shown = m_preview->ShownSize();
-    const QPoint o = PageOrigin(shown, size());
-    const QRect page(o, shown);
-    p.fillRect(page, Qt::white);
-    const QImage& img = m_preview->Rendering();
-    if (!img.isNull()) p.drawImage(o, img);
-    // Frame one pixel outside the page, shadow on the second pixel at the
-    // right and at the bottom.
-    p.setPen(QColor(0x20, 0x20, 0x20));
-    p.drawRect(page.adjusted(-1, -1, 0, 0));
-    p.setPen(QColor(0x30, 0x30, 0x30));
-    p.drawLine(page.right() + 2, page.top() + 1, page.right() + 2, page.bottom() + 2);
-    p.drawLine(page.left() + 1, page.bottom() + 2, page.right() + 2, page.bottom() + 2);
-  }
-
-  void mousePressEvent(QMouseEvent* e) override {
-    if (e->button() != Qt::LeftButton) return;
-    m_dragging = true;
-    m_dragStart = e->globalPosition().toPoint();
-    m_scrollStart = m_preview->ScrollPosition();
-    setCursor(Qt::ClosedHandCursor);
-  }
-
-  void mouseMoveEvent(QMouseEvent* e) override {
-    if (!m_dragging) return;
-    const QPoint d = e->globalPosition().toPoint() - m_dragStart;
-    m_preview->SetScrollPosition(m_scrollStart - d);
-  }
-
-  void mouseReleaseEvent(QMouseEvent* e) override {
-    if (e->button() != Qt::LeftButton) return;
-    m_dragging = false;
-    setCursor(Qt::OpenHandCursor);
-  }
-
-  void mouseDoubleClickEvent(QMouseEvent* e) override {
-    if (e->button() == Qt::LeftButton) m_preview->CentreOn(e->position().toPoint());
-  }
-
- private:
-  TVelReportPreview* m_preview;
-  bool m_dragging = false;
-  QPoint m_dragStart;
-  QPoint m_scrollStart;
-};
 
 // ------------------------------------------------------------ the window
 
@@ -111,8 +46,8 @@ QFrame* Separator(QWidget* parent) {
 
 }  // namespace
 
-TVelReportPreview::TVelReportPreview(TVelReport* report, QWidget* parent)
-    : QDialog(parent), m_report(report) {
+TVelReportPreview::TVelReportPreview(TReportPages* pages, QWidget* parent)
+    : QDialog(parent), m_pages(pages) {
   setWindowTitle(QStringLiteral("プレビュー"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -187,7 +122,9 @@ TVelReportPreview::TVelReportPreview(TVelReport* report, QWidget* parent)
   ScrollBox->setFocusPolicy(Qt::NoFocus);
   ScrollBox->setFrameShape(QFrame::StyledPanel);
   ScrollBox->setBackgroundRole(QPalette::Dark);
-  m_view = new TPreviewPageView(this);
+  m_view = new TPreviewPageView({[this] { return ShownSize(); }, [this]() -> const QImage& { return Rendering(); },
+                                 [this] { return ScrollPosition(); }, [this](QPoint p) { SetScrollPosition(p); },
+                                 [this](QPoint p) { CentreOn(p); }});
   ScrollBox->setWidget(m_view);
   ScrollBox->viewport()->installEventFilter(this);
   box->addWidget(ScrollBox, 1);
@@ -212,6 +149,16 @@ TVelReportPreview::TVelReportPreview(TVelReport* report, QWidget* parent)
   connect(CellPrint, &QToolButton::clicked, this, [this] { RequestPrint(); });
   connect(CellClose, &QToolButton::clicked, this, [this] { reject(); });
 
+  // The run: its title, its first page, and its pages as they come.
+  if (m_pages) {
+    SetTitle(m_pages->RunTitle(), m_pages->RunTitleColor());
+    SetCurrentPage(m_pages->FirstPageOfRange());
+    connect(m_pages, &TReportPages::PageStored, this, &TVelReportPreview::PageReady);
+    connect(m_pages, &TReportPages::ProductionFinished, this, &TVelReportPreview::ProductionDone);
+    connect(m_pages, &TReportPages::Progress, this, &TVelReportPreview::ShowProgress);
+    connect(m_pages, &TReportPages::ProgressEnded, this, &TVelReportPreview::EndProgress);
+  }
+
   // Keys reach the window whichever of its cells has the focus.
   qApp->installEventFilter(this);
   UpdateModeCells();
@@ -235,9 +182,8 @@ void TVelReportPreview::SetTitle(const QString& title, TColor color) {
 void TVelReportPreview::SetCurrentPage(int pageNo) { m_currentPage = std::max(1, pageNo); }
 
 void TVelReportPreview::UpdateNavigation() {
-  TVelRepDraw* draw = m_report ? m_report->RepDraw() : nullptr;
-  const int first = draw ? draw->FirstStoredPage() : 0;
-  const int last = draw ? draw->LastStoredPage() : 0;
+  const int first = m_pages ? m_pages->FirstStoredPage() : 0;
+  const int last = m_pages ? m_pages->LastStoredPage() : 0;
   const bool back = first > 0 && m_currentPage > first;
   const bool forward = last > 0 && m_currentPage < last;
   CellFirstPage->setEnabled(back);
@@ -263,10 +209,23 @@ void TVelReportPreview::ProductionDone() {
   m_view->update();
 }
 
+void TVelReportPreview::ShowProgress(const QString& text) {
+  if (!m_progressShown) {
+    m_statusBeforeProgress = StatusBar->text();
+    m_progressShown = true;
+  }
+  StatusBar->setText(text);
+}
+
+void TVelReportPreview::EndProgress() {
+  if (!m_progressShown) return;
+  StatusBar->setText(m_statusBeforeProgress);
+  m_progressShown = false;
+}
+
 void TVelReportPreview::LoadCurrentPage() {
-  TVelRepDraw* draw = m_report ? m_report->RepDraw() : nullptr;
   auto page = std::make_unique<TPageImage>();
-  if (draw && draw->LoadPage(m_currentPage, *page)) {
+  if (m_pages && m_pages->LoadPage(m_currentPage, *page)) {
     m_image = std::move(page);
   } else {
     m_image.reset();
@@ -279,10 +238,8 @@ QSize TVelReportPreview::PageSizePixels() const {
   if (m_image && m_image->Width() > 0 && m_image->Height() > 0) {
     return QSize(m_image->Width(), m_image->Height());
   }
-  TVelRepDraw* draw = m_report ? m_report->RepDraw() : nullptr;
-  if (draw && draw->Geometry.PhysicalWidth > 0 && draw->Geometry.PhysicalHeight > 0) {
-    return QSize(draw->Geometry.PhysicalWidth, draw->Geometry.PhysicalHeight);
-  }
+  const QSize paper = m_pages ? m_pages->PageSizePixels() : QSize();
+  if (paper.width() > 0 && paper.height() > 0) return paper;
   return QSize(210, 297);
 }
 
@@ -302,8 +259,8 @@ void TVelReportPreview::Relayout() {
       }
       break;
     case TPreviewMode::RealSize: {
-      const long double w = m_report ? m_report->PaperWidthMm() : 210;
-      const long double h = m_report ? m_report->PaperHeightMm() : 297;
+      const long double w = m_pages ? m_pages->PaperWidthMm() : 210;
+      const long double h = m_pages ? m_pages->PaperHeightMm() : 297;
       m_shown = RealPaperSize(w, h, logicalDpiX(), logicalDpiY());
       break;
     }
@@ -408,8 +365,7 @@ bool TVelReportPreview::ZoomOut() {
 }
 
 void TVelReportPreview::GoToPage(int pageNo) {
-  TVelRepDraw* draw = m_report ? m_report->RepDraw() : nullptr;
-  if (!draw || !draw->IsStored(pageNo) || pageNo == m_currentPage) return;
+  if (!m_pages || !m_pages->IsStored(pageNo) || pageNo == m_currentPage) return;
   m_currentPage = pageNo;
   if (m_mode == TPreviewMode::Free) m_mode = m_fitMode;
   LoadCurrentPage();
@@ -420,18 +376,19 @@ void TVelReportPreview::GoToPage(int pageNo) {
 }
 
 void TVelReportPreview::FirstPage() {
-  if (TVelRepDraw* d = m_report ? m_report->RepDraw() : nullptr) GoToPage(d->FirstStoredPage());
+  if (m_pages) GoToPage(m_pages->FirstStoredPage());
 }
 
 void TVelReportPreview::PrevPage() { GoToPage(m_currentPage - 1); }
 void TVelReportPreview::NextPage() { GoToPage(m_currentPage + 1); }
 
 void TVelReportPreview::LastPage() {
-  if (TVelRepDraw* d = m_report ? m_report->RepDraw() : nullptr) GoToPage(d->LastStoredPage());
+  if (m_pages) GoToPage(m_pages->LastStoredPage());
 }
 
 void TVelReportPreview::RequestPrint() {
   m_printRequested = true;
+  if (m_pages) m_pages->RequestPrint();
   accept();
 }
 

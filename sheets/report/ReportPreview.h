@@ -2,9 +2,9 @@
 // four display modes (free zoom, whole page, full width, near real size),
 // with page navigation, zoom, dragging, keys and printing from the window.
 //
-// Pages arrive while the window is open: the run calls PageReady after each
-// stored page and ProductionDone at the end; the navigation cells follow
-// the stored pages.
+// The window reads the run's pages through TReportPages only. Pages arrive
+// while the window is open: the run's signals say when a page is stored and
+// when production is done; the navigation cells follow the stored pages.
 #pragma once
 
 #include <QDialog>
@@ -16,6 +16,7 @@
 
 #include "platform/Color.h"
 #include "platform/PageImage.h"
+#include "sheets/report/ReportPages.h"
 #include "sheets/report/PreviewZoom.h"
 
 class QLabel;
@@ -26,7 +27,6 @@ class QAbstractButton;
 namespace kestrin {
 
 class TTitleBar;
-class TVelReport;
 class TPreviewPageView;
 
 // The key help of the status bar.
@@ -38,7 +38,8 @@ inline const char* const kPreviewKeyHelp =
 class TVelReportPreview : public QDialog {
   Q_OBJECT
  public:
-  TVelReportPreview(TVelReport* report, QWidget* parent = nullptr);
+  // pages: the run whose pages the window shows (may be null: no pages).
+  TVelReportPreview(TReportPages* pages, QWidget* parent = nullptr);
   ~TVelReportPreview() override;
 
   // ---- components
@@ -61,12 +62,14 @@ class TVelReportPreview : public QDialog {
   // maximizes windows).
   void PlaceMaximized();
 
-  // ---- called by the run
   void SetTitle(const QString& title, TColor color);
   void SetCurrentPage(int pageNo);
   void UpdateNavigation();
+  // ---- the run's signals
   void PageReady(int pageNo);
   void ProductionDone();
+  void ShowProgress(const QString& text);
+  void EndProgress();
 
   // ---- state
   int CurrentPage() const { return m_currentPage; }
@@ -102,7 +105,6 @@ class TVelReportPreview : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  friend class TPreviewPageView;
   bool HandleKey(QKeyEvent* event);
   void GoToPage(int pageNo);
   void LoadCurrentPage();
@@ -115,7 +117,7 @@ class TVelReportPreview : public QDialog {
   void UpdateModeCells();
   void CentreOn(QPoint contentPoint);
 
-  TVelReport* m_report;
+  QPointer<TReportPages> m_pages;
   TPreviewPageView* m_view = nullptr;
   int m_currentPage = 1;
   std::unique_ptr<TPageImage> m_image;
@@ -125,6 +127,8 @@ class TVelReportPreview : public QDialog {
   QImage m_rendering;
   bool m_renderingValid = false;
   bool m_printRequested = false;
+  QString m_statusBeforeProgress;  // the status text while progress shows
+  bool m_progressShown = false;
 };
 
 }  // namespace kestrin

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "RecordJson.h"
 #include "core/DataFile.h"
@@ -306,4 +307,61 @@ TEST(CliImport, RejectedInputWritesNothing) {
   const Result r = Cli(dir, {"import", dir / "none.json", dir / "new.slt"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("JSON ファイルを開けません"), std::string::npos);
+}
+
+// Each kind of argument refuses a bad use with exit code 2, a message that
+// names what is wrong and the command's usage; nothing is read or written.
+// Options take their value as "--name value" and "--name=value" alike.
+TEST(CliUsage, EachKindOfArgumentRefusesBadUse) {
+  TempDir dir;
+  const std::string help = Cli(dir, {"--help"}).out;
+  const bool drawing = help.find("  sheets ") != std::string::npos;
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+    bool needsDrawing = false;
+  };
+  const std::string missing = dir / "missing.slt";
+  const std::vector<Case> cases = {
+      {{"resave", missing}, "引数の数が正しくありません．OUT.slt を指定してください．"},
+      {{"stats", missing, "b"}, "引数の数が正しくありません．FILE.slt は一つだけ指定してください：b"},
+      {{"resave", "a", "b", "c"}, "引数の数が正しくありません．余分な引数です：c"},
+      {{"stats", "--colour", missing}, "不明なオプションです：--colour"},
+      {{"export", missing, "--calc=maybe"}, "--calc は値を取りません．"},
+      {{"sheets", missing, "-o"}, "-o, --output の値がありません．", true},
+      {{"sheets", missing, "--dpi"}, "--dpi の値がありません．", true},
+      {{"sheets", missing}, "-o OUT.pdf|png を指定してください．", true},
+      {{"sheets", missing, "-o", "a.pdf", "--sheet", "both"},
+       "--sheet には all，table，xchart のいずれかを指定してください：both", true},
+      {{"sheets", missing, "-o", "a.pdf", "--dpi=49"}, "--dpi には 50 から 2400 までの整数を指定してください：49", true},
+      {{"sheets", missing, "-o", "a.pdf", "--dpi", "3e2"}, "--dpi には 50 から 2400", true},
+      {{"chart", "pie", missing, "-o", "a.png"}, "グラフの種類は xchart か histogram で指定してください：pie", true},
+      {{"chart", "xchart", missing, "-o", "a.png", "--size=400"}, "大きさは 幅x高さ（各 1～4096 ピクセル）で指定してください：400",
+       true},
+      {{"chart", "xchart", missing, "--output="}, "-o, --output の値がありません．", true},
+      {{"chart", "xchart", missing, "-o", ""}, "出力ファイル名を指定してください", true},
+  };
+  for (const Case& c : cases) {
+    if (c.needsDrawing && !drawing) continue;
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    const Result r = Cli(dir, c.args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("使い方: kestrin-cli " + c.args[0]), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+
+  // Well-formed options in both forms get as far as loading the file.
+  std::vector<std::vector<std::string>> good = {{"export", missing, "--calc"}};
+  if (drawing) {
+    good.push_back({"sheets", missing, "--output=a.pdf", "--sheet=table", "--dpi=50"});
+    good.push_back({"sheets", missing, "-o", "a.png", "--sheet", "xchart", "--dpi", "600", "--settings", "x.ini"});
+    good.push_back({"chart", "histogram", missing, "--output", "a.png", "--size=1x4096"});
+  }
+  for (const auto& args : good) {
+    const Result r = Cli(dir, args);
+    EXPECT_EQ(r.code, 1) << args[0] << ": " << r.err;
+    EXPECT_EQ(r.err.find("ファイルのロードに失敗しました．"), 0u) << args[0];
+  }
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{});
 }

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Checks of what Kestrin installs (called by CTest, see CMakeLists.txt here):
+#   history LOG PAGE GENERATOR       the built history page is the log's page, has
+#                                    every heading and item of the log, and no
+#                                    HTML of a log passes through
 #   desktop FILE                     desktop-file-validate, Japanese name and comment
 #   metainfo FILE                    appstreamcli validate --no-net
 #   man MANDIR KESTRIN_CLI           manual pages format without warnings and
@@ -30,6 +33,48 @@ validate_desktop() {
 
 cmd=${1:-}; shift || true
 case "$cmd" in
+history)
+  log=$1 page=$2 gen=$3
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  "$gen" "$log" "$scratch/page.htm" || fail "$gen $log failed"
+  cmp -s "$scratch/page.htm" "$page" || fail "$page is not the page of $log"
+  grep -q '^<title>.\+</title>$' "$page" || fail "$page has no title"
+  # Every version with its anchor, every group heading, every list item.
+  versions=$(sed -n 's/^## \+\([0-9][0-9A-Za-z.+~]*\) .*/\1/p' "$log")
+  [ -n "$versions" ] || fail "$log names no version"
+  for v in $versions; do
+    grep -qF "<h2 id=\"v$v\">$v " "$page" || fail "$page: no heading with the anchor v$v"
+  done
+  while IFS= read -r h; do
+    grep -qF "<h3>$h</h3>" "$page" || fail "$page: no heading '$h'"
+  done < <(sed -n 's/^### \+//p' "$log")
+  items=$(grep -cE '^ *[-*+] ' "$log")
+  got=$(grep -o '<li>' "$page" | wc -l)
+  [ "$items" -eq "$got" ] || fail "$page has $got list items, the log $items"
+  # A hostile log: its HTML and unsafe link targets never become markup,
+  # its text is escaped, Japanese lines join without a blank.
+  cat > "$scratch/log.md" <<'LOG'
+# a < b
+
+<script>alert(1)</script>
+
+- text <img src=x onerror=alert(1)> & "quoted"
+- [click](javascript:alert(1)) [data](data:text/html,x) [file](file:///etc/passwd)
+- 月度の値を出力し，
+  保存します．
+LOG
+  "$gen" "$scratch/log.md" "$scratch/log.htm" || fail "$gen on a hostile log failed"
+  body=$(sed -n '/^<body>$/,/^<\/body>$/p' "$scratch/log.htm")
+  for bad in '<script' '<img' 'javascript:' 'data:' 'file:'; do
+    [[ "$body" != *"$bad"* ]] || fail "'$bad' of the log passed through: $body"
+  done
+  grep -qF '<title>a &lt; b</title>' "$scratch/log.htm" || fail "title not escaped"
+  grep -qF '&amp; &quot;quoted&quot;' "$scratch/log.htm" || fail "text not escaped"
+  grep -qF '<li>月度の値を出力し，保存します．</li>' "$scratch/log.htm" || fail "Japanese lines not joined"
+  echo "history page: $(echo $versions) with $got items; a hostile log stays text"
+  ;;
+
 desktop)
   need desktop-file-validate desktop-file-utils
   f=$1
@@ -82,6 +127,15 @@ install)
   done
   "$prefix/bin/kestrin-cli" --help >/dev/null || fail "the installed kestrin-cli does not run"
   cmp -s "$prefix/bin/history.htm" "$build/history.htm" || fail "bin/history.htm missing or not the built page"
+
+  # The bash completion offers every command that kestrin-cli lists.
+  completion="$prefix/share/bash-completion/completions/kestrin-cli"
+  [ -f "$completion" ] || fail "bash completion share/bash-completion/completions/kestrin-cli not installed"
+  offered=$(bash -c 'source "$1" && COMP_WORDS=(kestrin-cli "") COMP_CWORD=1 && _kestrin_cli && echo "${COMPREPLY[*]}"' _ "$completion") ||
+    fail "the bash completion does not run"
+  for c in $("$prefix/bin/kestrin-cli" --help | sed -n 's/^  \([a-z][a-z0-9-]*\) .*/\1/p'); do
+    [[ " $offered " == *" $c "* ]] || fail "the bash completion does not offer the command $c"
+  done
 
   man="$prefix/share/man"
   for page in man1/kestrin-cli.1 ja/man1/kestrin-cli.1; do
