@@ -50,6 +50,19 @@ std::string HomeFolder() {
   return "/tmp";
 }
 
+// The Signals section; a length outside its range reads as its default.
+void ReadSignalSettings(const TIniFile& ini, TSettings& s) {
+  s.RunLength = LengthOrDefault(ini.ReadInteger(kSectionSignals, "RunLength", kDefaultRunLength),
+                                kMinRunLength, kMaxRunLength, kDefaultRunLength);
+  s.TrendLength = LengthOrDefault(ini.ReadInteger(kSectionSignals, "TrendLength", kDefaultTrendLength),
+                                  kMinTrendLength, kMaxTrendLength, kDefaultTrendLength);
+}
+
+void WriteSignalSettings(TIniFile& ini, const TSettings& s) {
+  ini.WriteInteger(kSectionSignals, "RunLength", s.RunLength);
+  ini.WriteInteger(kSectionSignals, "TrendLength", s.TrendLength);
+}
+
 }  // namespace
 
 TSettings::TSettings()
@@ -68,6 +81,7 @@ TSettings ReadSettings(const TIniFile& ini) {
   s.DispNullData = ini.ReadInteger(kSectionInfo, "DispNullData", s.DispNullData);
   s.DrawHistNoRange = ini.ReadBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
   s.DrawXChartNoRange = ini.ReadBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
+  ReadSignalSettings(ini, s);
   return s;
 }
 
@@ -83,6 +97,7 @@ void WriteSettings(TIniFile& ini, const TSettings& s) {
   ini.WriteInteger(kSectionInfo, "DispNullData", s.DispNullData);
   ini.WriteBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
   ini.WriteBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
+  WriteSignalSettings(ini, s);
 }
 
 TSettings LoadSettingsFile(const std::string& path) {
