@@ -231,6 +231,8 @@ void TFrmMain::CellBitBtnSetupClick() {
   if (!frmSetup_) frmSetup_ = std::make_unique<TFrmSetup>(settings_, this);
   frmSetup_->exec();
   RebuildKojoList();
+  // The run and trend lengths may have changed.
+  RecalcAndRepaint();
   CellMgrMain->ReloadActive();
   CellMgrMain->RepaintAll();
 }

@@ -8,6 +8,7 @@
 
 #include "CommandTable.h"
 #include "core/MainData.h"
+#include "core/Settings.h"
 
 namespace kestrin::cli {
 
@@ -17,6 +18,10 @@ inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しま�
 // Loads as the main window's load command does: reset the record, read the
 // file, recompute. On failure the record is a fresh default month.
 bool LoadMonth(const std::string& path, TMainData& data);
+
+// The settings the program itself uses: those of `kestrin` in the folder
+// of this executable (FileCommands.cpp).
+TSettings ProgramSettings();
 
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandTable& table);

@@ -3,9 +3,12 @@
 #include <iterator>
 #include <ostream>
 
+#include <filesystem>
+
 #include "Commands.h"
 #include "RecordJson.h"
 #include "core/DataFile.h"
+#include "core/Settings.h"
 
 namespace kestrin::cli {
 
@@ -19,6 +22,13 @@ bool LoadMonth(const std::string& path, TMainData& data) {
   }
   data.Calculate();
   return ok;
+}
+
+TSettings ProgramSettings() {
+  const std::string self = CurrentExecutablePath();
+  if (self.empty()) return TSettings{};
+  const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
+  return LoadSettingsForExecutable(kestrin.string());
 }
 
 namespace {
@@ -35,7 +45,8 @@ int Stats(const std::vector<std::string>& args, TCliIo& io) {
     io.err << kLoadFailed << "\n";
     return kExitFailure;
   }
-  io.out << MainDataToJson(data).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  // The signals with the run and trend lengths the program itself uses.
+  io.out << MainDataToJson(data, ProgramSettings().SignalLengths()).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   return kExitOk;
 }
 
@@ -98,8 +109,9 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
 
 void RegisterFileCommands(TCommandTable& table) {
   table.Add({"stats", "FILE.slt",
-             "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差を含む）を "
-             "JSON（UTF-8）で標準出力に書きます．",
+             "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差・"
+             "工程能力指数・管理状態の判定を含む）を JSON（UTF-8）で標準出力に書きます．"
+             "連・傾向の点数は kestrin の設定ファイルから読みます．",
              1, 1, Stats});
   table.Add({"resave", "IN.slt OUT.slt",
              "データファイルを読み込んで再計算し，現在の形式（バージョン 211）で保存し直します．", 2, 2,

@@ -121,15 +121,6 @@ std::optional<TOutputKind> OutputKind(const std::string& path) {
 }
 
 
-// The settings the program itself prints with: those of `kestrin` in the
-// folder of this executable.
-TSettings ProgramSettings() {
-  const std::string self = CurrentExecutablePath();
-  if (self.empty()) return TSettings{};
-  const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
-  return LoadSettingsForExecutable(kestrin.string());
-}
-
 int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable* table) {
   const std::optional<TSheetsArgs> a = ParseArgs(args, io);
   auto usage = [&] {
