@@ -4,6 +4,7 @@
 //   window_shot OUTDIR [FILE.slt]
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
 
 #include "app/AppFonts.h"
@@ -77,6 +78,19 @@ int main(int argc, char** argv) {
     w.CmPageCtrl->SetCurrentTab(2);
     shoot(w, QStringLiteral("window-sample-signals.png"));
     w.PageSignals->grab().save(out + QStringLiteral("/page-sample-signals.png"));
+    {
+      // The README picture: the X chart with its rings beside the signal tab.
+      const QPixmap chart = w.PaintBoxChartX->grab();
+      const QPixmap page = w.PageSignals->grab();
+      QPixmap both(chart.width() + page.width(), std::max(chart.height(), page.height()));
+      both.setDevicePixelRatio(chart.devicePixelRatio());
+      both.fill(Qt::white);
+      QPainter p(&both);
+      p.drawPixmap(0, 0, chart);
+      p.drawPixmap(chart.width() / chart.devicePixelRatio(), 0, page);
+      p.end();
+      both.save(out + QStringLiteral("/signals.png"));
+    }
   }
   return 0;
 }
