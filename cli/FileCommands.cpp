@@ -1,9 +1,8 @@
 // stats, resave and import: the data-file commands.
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <ostream>
-
-#include <filesystem>
 
 #include "Commands.h"
 #include "RecordJson.h"
@@ -12,16 +11,21 @@
 
 namespace kestrin::cli {
 
-bool LoadMonth(const std::string& path, TMainData& data) {
+TFileResult LoadMonth(const std::string& path, TMainData& data) {
   data.ClearLists();
   data.Clear();
-  const bool ok = LoadFromFile(path, data);
+  TFileResult ok = LoadFromFile(path, data);
   if (!ok) {
     data.ClearLists();
     data.Clear();
   }
   data.Calculate();
   return ok;
+}
+
+void PrintFailure(std::ostream& err, const char* message, const TFileResult& result) {
+  err << message << "\n";
+  if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
 }
 
 TSettings ProgramSettings() {
@@ -33,7 +37,6 @@ TSettings ProgramSettings() {
 
 namespace {
 
-constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 
 // A JSON month is a few kilobytes; refuse to read anything absurdly large.
 constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
@@ -41,8 +44,8 @@ constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
 
 int Stats(const std::vector<std::string>& args, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(args[0], data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(args[0], data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
   // The signals with the run and trend lengths the program itself uses.
@@ -52,12 +55,12 @@ int Stats(const std::vector<std::string>& args, TCliIo& io) {
 
 int Resave(const std::vector<std::string>& args, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(args[0], data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(args[0], data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
-  if (!SaveToFile(args[1], data)) {
-    io.err << kSaveFailed << "\n";
+  if (const TFileResult saved = SaveToFile(args[1], data); !saved) {
+    PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;
@@ -98,8 +101,8 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
     io.err << error.message << "\n";
     return kExitFailure;
   }
-  if (!SaveToFile(args[1], data)) {
-    io.err << kSaveFailed << "\n";
+  if (const TFileResult saved = SaveToFile(args[1], data); !saved) {
+    PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;
