@@ -14,6 +14,7 @@
 #include "AppFonts.h"
 #include "FrmSetup.h"
 #include "SettingsStore.h"
+#include "SignalPage.h"
 #include "WindowPlacement.h"
 #include "charts/HistogramChart.h"
 #include "sheets/report/SheetReport.h"
@@ -77,9 +78,14 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     TQtCanvas canvas(&p);
     DrawHistogram(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, d);
   });
-  SetXChartDrawer([](QPainter& p, const QRect& r, const TMainData& d) {
+  SetXChartDrawer([this](QPainter& p, const QRect& r, const TMainData& d) {
     TQtCanvas canvas(&p);
-    DrawXChart(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, d);
+    const TRect rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    // The signals belong to the window's own record only.
+    if (&d == mainData_.get())
+      DrawXChart(canvas, rect, d, signals_);
+    else
+      DrawXChart(canvas, rect, d);
   });
 
   // Design size of the client area; the window may grow but not shrink
@@ -142,6 +148,9 @@ void TFrmMain::SetFunctionKeyAction(int fkey, bool shift, std::function<void()> 
 
 void TFrmMain::RecalcAndRepaint() {
   mainData_->Calculate();
+  capability_ = MonthCapability(*mainData_);
+  signals_ = MonthSignals(*mainData_, settings_.SignalLengths());
+  PageSignals->SetContents(capability_, signals_, mainData_->BasicInfo.Getsudo, settings_.SignalLengths());
   PaintBoxChartHistgram->update();
   PaintBoxChartX->update();
   SyncCementMode();

@@ -1,7 +1,8 @@
 // The main window: the month header, the day table with the AM/PM
 // measurements and their judgements, mean and standard deviation, and the
-// histogram and X control chart on two tabs. It owns the month record and
-// the cement type table for the whole run.
+// histogram, the X control chart and the process signals (管理状態) on
+// three tabs. It owns the month record and the cement type table for the
+// whole run.
 #pragma once
 
 #include <QMainWindow>
@@ -9,8 +10,10 @@
 #include <functional>
 #include <memory>
 
+#include "core/Capability.h"
 #include "core/Cement.h"
 #include "core/MainData.h"
+#include "core/Signals.h"
 #include "core/Settings.h"
 #include "platform/calc/CalcClient.h"
 
@@ -34,6 +37,7 @@ class TFrmSetup;
 class TNumCell;
 class TSettingsStore;
 class TSheetReport;
+class TSignalPage;
 class TPaintBox;
 class TShiftPager;
 class TStatusLine;
@@ -127,8 +131,13 @@ class TFrmMain : public QMainWindow {
   void SetFunctionKeyAction(int fkey, bool shift, std::function<void()> action);
 
   // ---- operations used by the commands and the cell handlers
-  // Recomputes the record and repaints everything that depends on it.
+  // Recomputes the record, its capability and its signals and repaints
+  // everything that depends on them.
   void RecalcAndRepaint();
+  // The month's capability and process signals as of the last
+  // RecalcAndRepaint (the X chart rings the signals' values).
+  const TCapability& Capability() const { return capability_; }
+  const std::vector<TSignal>& Signals() const { return signals_; }
   // The day table's row count becomes the days of the header month; every
   // cell repaints.
   void UpdateDayRows();
@@ -191,6 +200,7 @@ class TFrmMain : public QMainWindow {
   TChartTabs* CmPageCtrl = nullptr;
   TPaintBox* PaintBoxChartHistgram = nullptr;
   TPaintBox* PaintBoxChartX = nullptr;
+  TSignalPage* PageSignals = nullptr;  // tab "管理状態"
   QWidget* PnlLine = nullptr;
   TShiftPager* CmShiftPager = nullptr;
   TStatusLine* StatusBar = nullptr;
@@ -282,6 +292,8 @@ class TFrmMain : public QMainWindow {
   std::shared_ptr<TDatePair> datePair_;
   TChartDrawer histogramDrawer_;
   TChartDrawer xChartDrawer_;
+  TCapability capability_;
+  std::vector<TSignal> signals_;
   QWidget* client_ = nullptr;
   QWidget* tableBox_ = nullptr;
   QWidget* scrollFrame_ = nullptr;

@@ -238,6 +238,8 @@ void TFrmMain::CellBitBtnSetupClick() {
   if (!frmSetup_) frmSetup_ = new TFrmSetup(settings_, this);
   frmSetup_->exec();
   RebuildKojoList();
+  // The run and trend lengths may have changed.
+  RecalcAndRepaint();
   CellMgrMain->ReloadActive();
   CellMgrMain->RepaintAll();
 }

@@ -6,6 +6,7 @@
 #include "AppFonts.h"
 #include "FrmMain.h"
 #include "KeyGlyphs.h"
+#include "SignalPage.h"
 #include "UnitLabel.h"
 #include "core/Numbers.h"
 #include "widgets/CellManager.h"
@@ -422,6 +423,10 @@ void TFrmMain::CreateCharts() {
       ->Font = LabelFont();
   CmPageCtrl->AddTab(QStringLiteral("CmTabSheetChartX"), QStringLiteral("X管理図"),
                      QStringLiteral("Ｘ管理図を表示しています．"), PaintBoxChartX)
+      ->Font = LabelFont();
+  PageSignals = new TSignalPage;
+  CmPageCtrl->AddTab(QStringLiteral("CmTabSheetSignals"), QStringLiteral("管理状態"),
+                     QStringLiteral("工程能力指数と管理状態の判定を表示しています．"), PageSignals)
       ->Font = LabelFont();
   CmPageCtrl->SetCurrentTab(1);  // the X chart at start
 }

@@ -22,6 +22,7 @@ const QColor kLabelColor(0x10, 0x92, 0x5A);
 const QColor kGroupLabelColor(0x12, 0xA5, 0x66);  // "印鑑欄名称", "工場名"
 const QColor kAreaColor(0xF9, 0xF3, 0xDF);
 const QColor kLineColor(0x4A, 0x8A, 0x67);
+const QColor kUnitColor(0xD6, 0xF8, 0xE6);  // unit cells, as in the main window
 constexpr int kRow = 26;
 constexpr int kTitle = 36, kLine = 3, kKeys = 42, kStatus = 23;
 
@@ -177,6 +178,48 @@ void TFrmSetup::CreateCells() {
          [s] { return s->DrawXChartNoRange; }, [s] { s->DrawXChartNoRange = true; },
          QStringLiteral("Ｘ管理図の範囲外の塗りつぶします．を入力してください．")),
       At(640, 139, 80));
+
+  // The signal lengths, a row apart from the printing options. An empty
+  // entry gives the default; the editor keeps entries in range.
+  auto length = [this](const QString& name, int32_t* value, int32_t lo, int32_t hi, int32_t def) {
+    auto c = std::make_unique<TNumCell>(name);
+    c->Font = ValueFont();
+    c->Rule.Decimals = 0;
+    c->Rule.MaxChars = 2;
+    c->Rule.HasRange = true;
+    c->Rule.Min = lo;
+    c->Rule.Max = hi;
+    c->OnGetValue = [value] { return TNumValue{static_cast<double>(*value), false}; };
+    c->OnSetValue = [this, value, lo, hi, def](const TNumValue& v) {
+      *value = v.Blank ? def : LengthOrDefault(static_cast<int32_t>(v.Value), lo, hi, def);
+      CellMgrMain->RepaintAll();
+    };
+    return c;
+  };
+  auto unit = [](const QString& name, const QString& caption) {
+    auto c = std::make_unique<TCell>(name);
+    c->Caption = caption;
+    c->Color = kUnitColor;
+    c->Font = UnitFont();
+    return c;
+  };
+  const int signalsTop = 139 + 2 * kRow;
+  m->Add(Label(QStringLiteral("CellTxtRunLength"), QStringLiteral("連（中心線の片側）"), kLabelColor),
+         At(400, signalsTop, 160));
+  CellRunLength = m->Add(length(QStringLiteral("CellRunLength"), &s->RunLength, kMinRunLength, kMaxRunLength,
+                                kDefaultRunLength),
+                         At(560, signalsTop, 40));
+  CellRunLength->StatusMessage = QStringLiteral("連と判定する連続点数（2～62）を入力してください．");
+  m->Add(unit(QStringLiteral("CellRunLengthTani"), QStringLiteral("点連続（2～62）")),
+         At(600, signalsTop, 120));
+  m->Add(Label(QStringLiteral("CellTxtTrendLength"), QStringLiteral("傾向（上昇・下降）"), kLabelColor),
+         At(400, signalsTop + kRow, 160));
+  CellTrendLength = m->Add(length(QStringLiteral("CellTrendLength"), &s->TrendLength, kMinTrendLength,
+                                  kMaxTrendLength, kDefaultTrendLength),
+                           At(560, signalsTop + kRow, 40));
+  CellTrendLength->StatusMessage = QStringLiteral("傾向と判定する連続点数（3～62）を入力してください．");
+  m->Add(unit(QStringLiteral("CellTrendLengthTani"), QStringLiteral("点連続（3～62）")),
+         At(600, signalsTop + kRow, 120));
 }
 
 void TFrmSetup::CreateFunctionKeys() {

@@ -1,5 +1,6 @@
 // The setup dialog: company name, default person, the ten plant names, the
-// titles of the three seal boxes and the three printing options. Its cells
+// titles of the three seal boxes, the three printing options and the
+// lengths of the run and trend signals. Its cells
 // read the settings values when shown and write them back on every
 // committed change; closing keeps every committed change (there is no
 // cancel). The values reach the settings file when the main window closes.
@@ -14,6 +15,7 @@ namespace kestrin {
 
 class TCellManager;
 class TCellMgrMain;
+class TNumCell;
 class TShiftPager;
 class TStatusLine;
 class TSwitchCell;
@@ -52,6 +54,8 @@ class TFrmSetup : public QDialog {
   TSwitchCell* CellDrawHistNoRange1 = nullptr;
   TSwitchCell* CellDrawXChartNoRange0 = nullptr;
   TSwitchCell* CellDrawXChartNoRange1 = nullptr;
+  TNumCell* CellRunLength = nullptr;    // RunLength, 2..62
+  TNumCell* CellTrendLength = nullptr;  // TrendLength, 3..62
 
  public slots:
   void done(int result) override;

@@ -2,7 +2,12 @@
 // keystroke that commits a value, so it must stay far below a frame.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
+#include "BenchMonth.h"
+#include "core/Capability.h"
 #include "core/MainData.h"
+#include "core/Signals.h"
 
 using namespace kestrin;
 
@@ -20,3 +25,20 @@ static void BM_CalculateFullMonth(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CalculateFullMonth);
+
+// The process signals and the capability of a full month (31 days, 62
+// values; the values climb in steps, so the month has trends, runs and
+// near-limit values), as every commit recomputes them after Calculate.
+static void BM_SignalsFullMonth(benchmark::State& state) {
+  const TMainData d = bench::FullMonth(2026, 12, "");
+  std::size_t found = 0;
+  for (auto _ : state) {
+    const TCapability c = MonthCapability(d);
+    const std::vector<TSignal> s = MonthSignals(d, {});
+    found = s.size();
+    benchmark::DoNotOptimize(c);
+    benchmark::DoNotOptimize(s.data());
+  }
+  state.counters["signals"] = static_cast<double>(found);
+}
+BENCHMARK(BM_SignalsFullMonth);

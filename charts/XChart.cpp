@@ -105,9 +105,30 @@ TXChart::TXChart(TXEnv* env, const TMainData* month) : THorLineChart(env), Month
 }
 
 void TXChart::Draw() {
-  // The data line lies on top of the limit lines.
+  // The data line lies on top of the limit lines, the signal rings on top
+  // of both.
   DrawLimitLines();
   THorLineChart::Draw();
+  DrawSignalRings();
+}
+
+void TXChart::DrawSignalRings() {
+  if (RingSlots.empty()) return;
+  TCanvas* c = Env->Canvas;
+  const TPen savedPen = c->Pen;
+  const TBrush savedBrush = c->Brush;
+  c->Pen = TPen{kXSignalRingColor, kXSignalRingWidth, TPenStyle::Solid};
+  c->Brush.SetStyle(TBrushStyle::Clear);
+  constexpr int r = kXSignalRingRadius;
+  for (const auto& [day, half] : RingSlots) {
+    const int32_t v = GetValue(day, half);
+    if (v == 0) continue;
+    const int x = Env->XConv.ValueToPixel(day + (half == 0 ? 0.25L : 0.75L));
+    const int y = Env->YConv.ValueToPixel(v);
+    c->Ellipse(x - r, y - r, x + r + 1, y + r + 1);
+  }
+  c->Pen = savedPen;
+  c->Brush = savedBrush;
 }
 
 int32_t TXChart::GetValue(int day, int half) {
@@ -248,7 +269,30 @@ void ConfigureCommon(TXEnv& env, const TMainData& data) {
 
 }  // namespace
 
-void DrawXChart(TCanvas& canvas, const TRect& rect, const TMainData& data) {
+std::vector<std::pair<int, int>> SignalRingSlots(const TMainData& data, const std::vector<TSignal>& found) {
+  std::vector<std::pair<int, int>> ringed;
+  if (found.empty()) return ringed;
+  const std::vector<TSignalValue> seq = SignalSequence(data);
+  const int32_t t = data.BasicInfo.KariAveX;
+  const int32_t k = data.BasicInfo.Kyoyo;
+  // Walk the days in the order SignalSequence takes the values.
+  int32_t position = 0;
+  for (int i = 0; i < data.SlumpList.Count(); ++i) {
+    const TSokuteiList& list = data.SlumpList.Items(i).SokuteiList;
+    for (int j = 0; j < list.Count(); ++j) {
+      if (list.Items(j).Value <= 0) continue;
+      const bool covered = std::any_of(found.begin(), found.end(), [&](const TSignal& s) {
+        return SignalCovers(s, seq, position, t, k);
+      });
+      if (covered && j < kHalves) ringed.emplace_back(i, j);
+      ++position;
+    }
+  }
+  return ringed;
+}
+
+void DrawXChart(TCanvas& canvas, const TRect& rect, const TMainData& data,
+                const std::vector<TSignal>& found) {
   TXEnv env(FitAspectRect(rect, 4, 3), &canvas);
   ConfigureCommon(env, data);
   env.SetMargins(40, 10, 10, 30);
@@ -258,6 +302,7 @@ void DrawXChart(TCanvas& canvas, const TRect& rect, const TMainData& data) {
 
   TXChart series(&env, &data);
   series.SetColor(kXSeriesColor);
+  series.RingSlots = SignalRingSlots(data, found);
 
   env.Draw();
   series.Draw();

@@ -15,10 +15,13 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "charts/CanvasAssist.h"
 #include "charts/ChartFrame.h"
 #include "core/MainData.h"
+#include "core/Signals.h"
 #include "platform/Canvas.h"
 
 namespace kestrin {
@@ -33,6 +36,12 @@ inline constexpr TColor kXSeriesColor = Rgb(0, 0, 255);         // screen data l
 inline constexpr TColor kXCentreLineColor = Rgb(0, 128, 0);     // screen line at T
 inline constexpr TColor kXLimitLineColor = Rgb(255, 0, 0);      // screen lines at T +- K
 inline constexpr TColor kXDocLimitLineColor = Rgb(128, 128, 128);  // sheet dotted lines
+// Rings around the values of a process signal (screen only): a dark
+// magenta that stays readable on the cream plot and the pink bands and
+// differs from the blue data line and the green and red limit lines.
+inline constexpr TColor kXSignalRingColor = Rgb(160, 0, 160);
+inline constexpr int kXSignalRingRadius = 5;  // pixels from the value's point
+inline constexpr int kXSignalRingWidth = 2;
 
 // The screen frame: pink bands between one and two tolerances from the
 // target, Y labels in whole centimetres, day numbers under the even days,
@@ -87,6 +96,11 @@ class TXChart : public THorLineChart {
   void DrawSeries(int series) override;
   virtual void DrawLimitLines();
 
+  // Slots (day index, half) ringed on top of the data line; empty on the
+  // sheet, which never shows signals.
+  std::vector<std::pair<int, int>> RingSlots;
+  void DrawSignalRings();
+
  protected:
   TXEnv* XEnv() const { return static_cast<TXEnv*>(Env); }
   // True when at least two values fall in more than one histogram class.
@@ -108,8 +122,13 @@ class TXDocChart : public TXChart {
 
 // The screen chart in the largest 4 : 3 rectangle centred in `rect` (the
 // paint box's client rectangle). The labels use the canvas's current font
-// (the paint box's: "ＭＳ Ｐゴシック", 12-pixel characters).
-void DrawXChart(TCanvas& canvas, const TRect& rect, const TMainData& data);
+// (the paint box's: "ＭＳ Ｐゴシック", 12-pixel characters). The values of
+// `found` (the signals of this month, core/Signals.h) are ringed.
+void DrawXChart(TCanvas& canvas, const TRect& rect, const TMainData& data,
+                const std::vector<TSignal>& found = {});
+
+// The slots (day index in SlumpList, half) of the values `found` cover.
+std::vector<std::pair<int, int>> SignalRingSlots(const TMainData& data, const std::vector<TSignal>& found);
 
 // The sheet chart filling `rect` of a sheet page, drawn through the sheet's
 // assist (whose line weights are set from the page height). With

@@ -1,6 +1,8 @@
 // chart: the screen charts of a month as PNG pictures, drawn exactly as the
 // main window's chart paint box of the same size shows them (white paint
-// box background, then the chart over the box's client rectangle).
+// box background, then the chart over the box's client rectangle), the X
+// chart with its signals ringed (run and trend lengths from the program's
+// settings).
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
@@ -56,7 +58,7 @@ QImage RenderChart(TChartKind kind, const TMainData& data, int width, int height
     TQtCanvas canvas(&painter);
     const TRect rect{0, 0, width, height};
     if (kind == TChartKind::XChart) {
-      DrawXChart(canvas, rect, data);
+      DrawXChart(canvas, rect, data, MonthSignals(data, ProgramSettings().SignalLengths()));
     } else {
       DrawHistogram(canvas, rect, data);
     }

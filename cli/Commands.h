@@ -11,6 +11,7 @@
 #include "CommandLine.h"
 #include "core/MainData.h"
 #include "core/SafeFile.h"
+#include "core/Settings.h"
 
 namespace kestrin::cli {
 
@@ -24,6 +25,10 @@ TFileResult LoadMonth(const std::string& path, TMainData& data);
 
 // Writes the fixed message and, on a second line, the reason of `result`.
 void PrintFailure(std::ostream& err, const char* message, const TFileResult& result);
+
+// The settings the program itself uses: those of `kestrin` in the folder
+// of this executable (FileCommands.cpp).
+TSettings ProgramSettings();
 
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandLine& cli);

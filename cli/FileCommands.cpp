@@ -1,4 +1,5 @@
 // stats, resave and import: the data-file commands.
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -7,6 +8,7 @@
 #include "Commands.h"
 #include "RecordJson.h"
 #include "core/DataFile.h"
+#include "core/Settings.h"
 
 namespace kestrin::cli {
 
@@ -27,6 +29,13 @@ void PrintFailure(std::ostream& err, const char* message, const TFileResult& res
   if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
 }
 
+TSettings ProgramSettings() {
+  const std::string self = CurrentExecutablePath();
+  if (self.empty()) return TSettings{};
+  const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
+  return LoadSettingsForExecutable(kestrin.string());
+}
+
 namespace {
 
 
@@ -40,7 +49,8 @@ int Stats(const std::string& path, TCliIo& io) {
     PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
-  io.out << MainDataToJson(data).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  // The signals with the run and trend lengths the program itself uses.
+  io.out << MainDataToJson(data, ProgramSettings().SignalLengths()).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   return kExitOk;
 }
 
@@ -106,8 +116,9 @@ void RegisterFileCommands(TCommandLine& cli) {
   {
     auto a = std::make_shared<TPaths>();
     CLI::App& c = cli.Add("stats",
-                          "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差を含む）を "
-                          "JSON（UTF-8）で標準出力に書きます．",
+                          "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差・"
+                          "工程能力指数・管理状態の判定を含む）を JSON（UTF-8）で標準出力に書きます．"
+                          "連・傾向の点数は kestrin の設定ファイルから読みます．",
                           [a](TCliIo& io) { return Stats(a->in, io); });
     AddArgument(c, a->in, "FILE.slt", "データファイル");
   }

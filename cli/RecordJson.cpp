@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "core/Capability.h"
 #include "core/Cement.h"
 #include "core/Cp932.h"
 #include "core/DataFile.h"
@@ -19,9 +20,32 @@ namespace {
 
 std::string Text(const AnsiString& cp932) { return Cp932ToUtf8Lossy(cp932); }
 
+Json Index(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
+
+const char* RuleName(TSignalRule r) {
+  switch (r) {
+    case TSignalRule::Run: return "Run";
+    case TSignalRule::Trend: return "Trend";
+    case TSignalRule::NearLimit: return "NearLimit";
+  }
+  return "";
+}
+
+const char* SideName(TSignalSide s) {
+  switch (s) {
+    case TSignalSide::Above: return "Above";
+    case TSignalSide::Below: return "Below";
+    case TSignalSide::Up: return "Up";
+    case TSignalSide::Down: return "Down";
+  }
+  return "";
+}
+
+Json Slot(const TSignalValue& v) { return Json{{"Day", v.Day}, {"Time", v.Half == 0 ? "AM" : "PM"}}; }
+
 }  // namespace
 
-Json MainDataToJson(const TMainData& d) {
+Json MainDataToJson(const TMainData& d, const TSignalLengths& lengths) {
   const TBasicInfo& b = d.BasicInfo;
   Json basic = {
       {"Getsudo", b.Getsudo},
@@ -54,10 +78,20 @@ Json MainDataToJson(const TMainData& d) {
                  {"SumU2F", r.SumU2F},
                  {"AveX", r.AveX},
                  {"Hensa", static_cast<double>(r.Hensa)}};
+  const TCapability cap = MonthCapability(d);
+  Json signals = Json::array();
+  for (const TSignal& s : MonthSignals(d, lengths))
+    signals.push_back({{"Rule", RuleName(s.Rule)},
+                       {"Side", SideName(s.Side)},
+                       {"From", Slot(s.From)},
+                       {"To", Slot(s.To)},
+                       {"Count", s.Count}});
   return Json{{"BasicInfo", std::move(basic)},
               {"SlumpList", std::move(slumps)},
               {"HistogramList", std::move(rows)},
-              {"CalcedResult", std::move(result)}};
+              {"CalcedResult", std::move(result)},
+              {"Capability", {{"Cp", Index(cap.Cp)}, {"Cpk", Index(cap.Cpk)}}},
+              {"Signals", std::move(signals)}};
 }
 
 // ================================================================ text -> JSON
@@ -346,7 +380,10 @@ class Validator {
 bool MainDataFromJson(const Json& json, TMainData& out, TJsonError& error) {
   Validator v(error);
   if (!json.is_object()) return v.Fail("", "JSON の最上位はオブジェクトでなければなりません．");
-  if (!v.OnlyKeys(json, "", {"BasicInfo", "SlumpList", "HistogramList", "CalcedResult"})) return false;
+  // The computed parts (class table, results, capability, signals) are
+  // accepted so that stats output feeds back in, and recomputed.
+  if (!v.OnlyKeys(json, "", {"BasicInfo", "SlumpList", "HistogramList", "CalcedResult", "Capability", "Signals"}))
+    return false;
 
   auto basicIt = json.find("BasicInfo");
   if (basicIt == json.end()) return v.Missing("BasicInfo");

@@ -6,7 +6,11 @@
 //   "Cement":{"Name","Mark"}},
 //  "SlumpList":[{"Day","SokuteiList":[{"Value","Judge"},{"Value","Judge"}]}...],
 //  "HistogramList":[{"Lower","Upper","Center","U","F"}...],
-//  "CalcedResult":{"SumF","SumUF","SumU2F","AveX","Hensa"}}
+//  "CalcedResult":{"SumF","SumUF","SumU2F","AveX","Hensa"},
+//  "Capability":{"Cp","Cpk"},               (null when undefined)
+//  "Signals":[{"Rule":"Run"|"Trend"|"NearLimit",
+//              "Side":"Above"|"Below"|"Up"|"Down",
+//              "From":{"Day","Time":"AM"|"PM"},"To":{...},"Count"}...]}
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -14,14 +18,16 @@
 #include <string_view>
 
 #include "core/MainData.h"
+#include "core/Signals.h"
 
 namespace kestrin::cli {
 
 using Json = nlohmann::ordered_json;
 
-// The whole record. Texts that are not valid CP932 show U+FFFD where the
-// bytes are broken.
-Json MainDataToJson(const TMainData& data);
+// The whole record, with its capability and its signals found with
+// `lengths`. Texts that are not valid CP932 show U+FFFD where the bytes are
+// broken.
+Json MainDataToJson(const TMainData& data, const TSignalLengths& lengths = {});
 
 struct TJsonError {
   std::string field;    // "BasicInfo.Kyoyo", "SlumpList[3].SokuteiList[0].Value"
@@ -41,7 +47,7 @@ bool ParseRecordJson(std::string_view text, Json& json, TJsonError& error);
 
 // Builds a month from JSON of the form above. Only the header and the
 // measurement values are read (Judge is type-checked and ignored; the class
-// table and the results are recomputed by Calculate). Missing header fields
+// table, the results, the capability and the signals are recomputed). Missing header fields
 // take the defaults of a new record, except Getsudo, which is required;
 // days not listed stay blank. Values must lie in the ranges the main window
 // accepts and texts must fit CP932 and the entry fields' byte limits.

@@ -66,6 +66,19 @@ std::pair<std::string, std::string> SplitExisting(const std::string& path) {
   return {head, path.substr(std::min(path.size(), head.size()))};
 }
 
+// The Signals section; a length outside its range reads as its default.
+void ReadSignalSettings(const TIniFile& ini, TSettings& s) {
+  s.RunLength = LengthOrDefault(ini.ReadInteger(kSectionSignals, "RunLength", kDefaultRunLength),
+                                kMinRunLength, kMaxRunLength, kDefaultRunLength);
+  s.TrendLength = LengthOrDefault(ini.ReadInteger(kSectionSignals, "TrendLength", kDefaultTrendLength),
+                                  kMinTrendLength, kMaxTrendLength, kDefaultTrendLength);
+}
+
+void WriteSignalSettings(TIniFile& ini, const TSettings& s) {
+  ini.WriteInteger(kSectionSignals, "RunLength", s.RunLength);
+  ini.WriteInteger(kSectionSignals, "TrendLength", s.TrendLength);
+}
+
 }  // namespace
 
 TSettings::TSettings()
@@ -84,6 +97,7 @@ TSettings ReadSettings(const TIniFile& ini) {
   s.DispNullData = ini.ReadInteger(kSectionInfo, "DispNullData", s.DispNullData);
   s.DrawHistNoRange = ini.ReadBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
   s.DrawXChartNoRange = ini.ReadBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
+  ReadSignalSettings(ini, s);
   return s;
 }
 
@@ -99,6 +113,7 @@ void WriteSettings(TIniFile& ini, const TSettings& s) {
   ini.WriteInteger(kSectionInfo, "DispNullData", s.DispNullData);
   ini.WriteBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
   ini.WriteBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
+  WriteSignalSettings(ini, s);
 }
 
 TSettings LoadSettingsFile(const std::string& path, TIniLoadResult* result) {

@@ -16,6 +16,7 @@
 #include "MainData.h"
 #include "SafeFile.h"
 #include "SettingsIni.h"
+#include "Signals.h"
 
 namespace kestrin {
 
@@ -35,6 +36,11 @@ struct TSettings {
   int32_t DispNullData = 1;  // 1: keep rows of days without values; 0: close up
   bool DrawHistNoRange = false;
   bool DrawXChartNoRange = false;
+  // Signals section: the lengths of the run and trend rules (Signals.h).
+  int32_t RunLength = kDefaultRunLength;      // 2..62
+  int32_t TrendLength = kDefaultTrendLength;  // 3..62
+
+  TSignalLengths SignalLengths() const { return {RunLength, TrendLength}; }
 
   // The defaults, as with no settings file.
   TSettings();
@@ -43,9 +49,12 @@ struct TSettings {
 // Section names of the settings file.
 inline constexpr char kSectionFile[] = "File";
 inline constexpr char kSectionInfo[] = "Info";
+inline constexpr char kSectionSignals[] = "Signals";
 
 // Reads every value; missing keys give the defaults, a DispNullData that is
-// not a number gives 1, a boolean is true only when its text begins with "1".
+// not a number gives 1, a boolean is true only when its text begins with "1",
+// a RunLength or TrendLength that is not a number in its range gives its
+// default.
 TSettings ReadSettings(const TIniFile& ini);
 // Writes every value (texts as they are, numbers in decimal, booleans as
 // "1"/"0"), leaving all other keys and sections alone.

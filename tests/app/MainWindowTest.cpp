@@ -5,6 +5,7 @@
 
 #include <QScrollBar>
 
+#include "app/SignalPage.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 #include "widgets/StatusLine.h"
@@ -300,4 +301,30 @@ TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
   EXPECT_EQ(Info().Biko, Sjis("閉じる前"));  // what was typed is kept
   ASSERT_EQ(dialogs.Messages.size(), 1u);     // and counts as a change
   EXPECT_EQ(dialogs.Messages[0].Text, "保存していませんが，終了しますか？");
+}
+
+TEST_F(DayTable, SignalTabFollowsEveryCommit) {
+  TFrmMain& f = Window();
+  ASSERT_EQ(f.CmPageCtrl->TabCount(), 3);
+  EXPECT_EQ(f.CmPageCtrl->Tab(2)->Caption, "管理状態");
+  SetMonth(2026, 6);
+  EXPECT_EQ(f.PageSignals->CpText(), "－");
+  EXPECT_EQ(f.PageSignals->Rows(), QStringList{"該当なし"});
+  // Eight values above the target from June 12 PM, June 14 PM blank; the
+  // ninth is typed.
+  const struct { int day, half; } ringed[] = {{12, 1}, {13, 0}, {13, 1}, {14, 0},
+                                             {15, 0}, {15, 1}, {16, 0}, {16, 1}};
+  int i = 0;
+  for (const auto& s : ringed) Value(s.day, s.half).Value = i++ % 2 ? 1900 : 1850;
+  f.RecalcAndRepaint();
+  EXPECT_EQ(f.PageSignals->Rows(), QStringList{"該当なし"});
+  Enter(Day(17, colAM), "18.5");
+  EXPECT_EQ(f.PageSignals->Rows(), QStringList{"6月12日 午後 〜 6月17日 午前：中心線の上側に9点連続"});
+  EXPECT_EQ(f.PageSignals->Heading(), "管理状態の判定（連9点・傾向6点・限界接近 3点中2点）");
+  const TCapability c = MonthCapability(f.MainData());
+  ASSERT_TRUE(c.Cp && c.Cpk);
+  EXPECT_EQ(f.PageSignals->CpText(), FormatFixed(*c.Cp, 2));
+  EXPECT_EQ(f.PageSignals->CpkText(), FormatFixed(*c.Cpk, 2));
+  f.CmPageCtrl->SetCurrentTab(2);
+  EXPECT_TRUE(f.PageSignals->isVisible());
 }

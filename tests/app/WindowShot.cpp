@@ -1,9 +1,10 @@
 // Renders the main window to PNG files for looking at it: the empty month
-// and the example month, with each of the two chart tabs; the setup dialog
-// and the about box.
+// and the example month, with each of the three chart tabs, the X chart
+// and the signal list alone; the setup dialog and the about box.
 //   window_shot OUTDIR [FILE.slt]
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
 
 #include "app/AppFonts.h"
@@ -11,6 +12,7 @@
 #include "app/AboutBox.h"
 #include "app/FrmMain.h"
 #include "app/FrmSetup.h"
+#include "app/SignalPage.h"
 #include "core/DataFile.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
@@ -70,8 +72,25 @@ int main(int argc, char** argv) {
     w.UpdateCaption();
     w.FocusFirstCell();
     shoot(w, QStringLiteral("window-sample-xchart.png"));
+    w.PaintBoxChartX->grab().save(out + QStringLiteral("/chart-sample-xchart.png"));
     w.CmPageCtrl->SetCurrentTab(0);
     shoot(w, QStringLiteral("window-sample-histogram.png"));
+    w.CmPageCtrl->SetCurrentTab(2);
+    shoot(w, QStringLiteral("window-sample-signals.png"));
+    w.PageSignals->grab().save(out + QStringLiteral("/page-sample-signals.png"));
+    {
+      // The README picture: the X chart with its rings beside the signal tab.
+      const QPixmap chart = w.PaintBoxChartX->grab();
+      const QPixmap page = w.PageSignals->grab();
+      QPixmap both(chart.width() + page.width(), std::max(chart.height(), page.height()));
+      both.setDevicePixelRatio(chart.devicePixelRatio());
+      both.fill(Qt::white);
+      QPainter p(&both);
+      p.drawPixmap(0, 0, chart);
+      p.drawPixmap(chart.width() / chart.devicePixelRatio(), 0, page);
+      p.end();
+      both.save(out + QStringLiteral("/signals.png"));
+    }
   }
   return 0;
 }

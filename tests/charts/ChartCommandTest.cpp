@@ -46,7 +46,8 @@ TMainData LoadSample() {
   return d;
 }
 
-// The paint box: white background, then the chart over its rectangle.
+// The paint box: white background, then the chart over its rectangle
+// (the X chart with the month's signals at the default lengths ringed).
 QImage PaintBox(bool xchart, const TMainData& d, int w, int h) {
   QImage img(w, h, QImage::Format_RGB32);
   QPainter p(&img);
@@ -54,7 +55,7 @@ QImage PaintBox(bool xchart, const TMainData& d, int w, int h) {
   {
     TQtCanvas canvas(&p);
     if (xchart)
-      DrawXChart(canvas, TRect{0, 0, w, h}, d);
+      DrawXChart(canvas, TRect{0, 0, w, h}, d, MonthSignals(d, {}));
     else
       DrawHistogram(canvas, TRect{0, 0, w, h}, d);
   }

@@ -184,6 +184,32 @@ TEST(CliStats, HandMadeFileGivesTheProgramsFigures) {
   EXPECT_EQ(j["SlumpList"], cli::MainDataToJson(own)["SlumpList"]);
 }
 
+TEST(CliStats, CapabilityAndSignals) {
+  TempDir dir;
+  // Nine equal values above the target: one class (sigma 0, no capability)
+  // and one run from June 1 AM to June 5 AM.
+  TMainData d;
+  d.BasicInfo.Getsudo = PackDate(2026, 6, 1);
+  d.MakeSlumpList();
+  d.MakeHistogramList();
+  for (int i = 0; i < 9; ++i) d.SlumpList.Items(i / 2).SokuteiList.Items(i % 2).Value = 1850;
+  d.Calculate();
+  ASSERT_TRUE(SaveToFile(dir / "run.slt", d));
+  Result r = Cli(dir, {"stats", dir / "run.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  cli::Json j = ParseJson(r.out);
+  EXPECT_EQ(j["Capability"], cli::Json::parse(R"({"Cp": null, "Cpk": null})"));
+  EXPECT_EQ(j["Signals"], cli::Json::parse(R"([{"Rule": "Run", "Side": "Above",
+      "From": {"Day": 1, "Time": "AM"}, "To": {"Day": 5, "Time": "AM"}, "Count": 9}])"));
+
+  r = Cli(dir, {"stats", kExamples + "/sample-month.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  j = ParseJson(r.out);
+  EXPECT_TRUE(j["Capability"]["Cp"].is_number());
+  EXPECT_TRUE(j["Capability"]["Cpk"].is_number());
+  EXPECT_TRUE(j["Signals"].is_array());
+}
+
 TEST(CliStats, LoadFailures) {
   TempDir dir;
   const std::string good = testutil::ReadFile(kExamples + "/sample-month.slt");

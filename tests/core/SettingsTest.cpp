@@ -84,6 +84,35 @@ TEST(Settings, NumbersAndBooleansThatDoNotParse) {
   }
 }
 
+TEST(Settings, SignalLengthsHaveTheirOwnSectionAndFallBackToTheirDefaults) {
+  struct Case {
+    const char* text;
+    int32_t run;
+    int32_t trend;
+  };
+  const Case cases[] = {
+      {"", 9, 6},
+      {"[Signals]\r\nRunLength=2\r\nTrendLength=3\r\n", 2, 3},
+      {"[Signals]\r\nRunLength=62\r\nTrendLength=62\r\n", 62, 62},
+      {"[Signals]\r\nRunLength=1\r\nTrendLength=2\r\n", 9, 6},    // below the range
+      {"[Signals]\r\nRunLength=63\r\nTrendLength=-6\r\n", 9, 6},  // above, negative
+      {"[Signals]\r\nRunLength=7x\r\nTrendLength=\r\n", 9, 6},    // not numbers
+      {"[Info]\r\nRunLength=5\r\nTrendLength=5\r\n", 9, 6},       // wrong section
+  };
+  for (const auto& c : cases) {
+    const TSettings s = FromText(c.text);
+    EXPECT_EQ(s.RunLength, c.run) << c.text;
+    EXPECT_EQ(s.TrendLength, c.trend) << c.text;
+  }
+  TIniFile ini;
+  TSettings s;
+  s.RunLength = 7;
+  s.TrendLength = 5;
+  WriteSettings(ini, s);
+  EXPECT_EQ(ini.ReadInteger("Signals", "RunLength", 0), 7);
+  EXPECT_EQ(ini.ReadInteger("Signals", "TrendLength", 0), 5);
+}
+
 TEST(Settings, TextsAreCp932BytesAndMissingKeysKeepTheirDefaults) {
   const std::string text = "[Info]\r\nCompanyName=" + Sjis("生コン株式会社") + "\r\nKojoName3=" +
                            Sjis("第三工場") + "\r\nInkanTitle2=\r\nInkanTitle3=\"" + Sjis("  係 ") + "\"\r\n";
