@@ -495,6 +495,12 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   ASSERT_EQ(dialogs.Files.size(), 2u);
   EXPECT_TRUE(dialogs.Files[1].Save);
 
+  // Quit goes through the same question.
+  dialogs.Answers = {false};
+  Press(Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.Texts().last(), "保存していませんが，終了しますか？");
+  EXPECT_TRUE(f.isVisible());
+
   WhenOpen<QMenu>([&](QMenu* m) {
     EXPECT_EQ(m, f.PopupMenu);  // the sheet choice of F9
     m->setActiveAction(f.N01);
@@ -503,10 +509,4 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   Press(Qt::Key_P, Qt::ControlModifier);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], std::make_pair(false, 1));
-
-  // Quit goes through the same question.
-  dialogs.Answers = {false};
-  Press(Qt::Key_Q, Qt::ControlModifier);
-  EXPECT_EQ(dialogs.Texts().last(), "保存していませんが，終了しますか？");
-  EXPECT_TRUE(f.isVisible());
 }

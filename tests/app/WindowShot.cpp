@@ -1,9 +1,10 @@
 // Renders the main window to PNG files for looking at it: the empty month
-// and the example month, with each of the two chart tabs; the setup dialog
-// and the about box.
+// and the example month, with each of the two chart tabs; the file menu,
+// the setup dialog and the about box.
 //   window_shot OUTDIR [FILE.slt]
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPixmap>
 
 #include "app/AppFonts.h"
@@ -12,6 +13,7 @@
 #include "app/FrmMain.h"
 #include "app/FrmSetup.h"
 #include "core/DataFile.h"
+#include "widgets/CellMgrMain.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 
@@ -40,6 +42,10 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-empty-histogram.png"));
     w.CmShiftPager->SetPage(1);  // as while Shift is held
     shoot(w, QStringLiteral("window-shift-page.png"));
+    w.MenuFile->popup(w.mapToGlobal(QPoint(0, 20)));
+    QApplication::processEvents();
+    w.MenuFile->grab().save(out + QStringLiteral("/menu-file.png"));
+    w.MenuFile->hide();
 
     TSettings settings;
     settings.CompanyName = Sjis("北山生コン株式会社");
@@ -72,6 +78,11 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-sample-xchart.png"));
     w.CmPageCtrl->SetCurrentTab(0);
     shoot(w, QStringLiteral("window-sample-histogram.png"));
+    // Active cells with a list and with an empty value.
+    w.CellMgrMain->Activate(w.CellKojo);
+    shoot(w, QStringLiteral("window-sample-plant-active.png"));
+    w.CellMgrMain->Activate(w.DayCell(0, colAM));
+    shoot(w, QStringLiteral("window-sample-empty-day-active.png"));
   }
   return 0;
 }

@@ -141,7 +141,8 @@ TEST(XChartSheet, LongCompanyAndPlantNamesShrinkLeftOfTheMonth) {
   settings.CompanyName = Sjis("北山生コンクリート工業株式会社");  // 30 bytes
   data.BasicInfo.Kojo = Sjis("北関東第一生コン工場");           // 10 kanji
   const TRecordedSheet fits = Record(data, settings);
-  settings.CompanyName = Sjis("北山生コンクリート工業株式会社東日本支社営業本部");
+  // Thirty full-width characters, as a hand-edited settings file may hold.
+  settings.CompanyName = Sjis("株式会社北山生コンクリート工業ホールディングス東日本支社営業");
   const TRecordedSheet shrunk = Record(data, settings);
 
   const QString month = Q("2025年10月度");
