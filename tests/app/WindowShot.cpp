@@ -14,6 +14,8 @@
 #include "app/FrmSetup.h"
 #include "core/DataFile.h"
 #include "widgets/CellMgrMain.h"
+#include "widgets/CellTable.h"
+#include "widgets/EditCells.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 
