@@ -76,6 +76,8 @@ void TFrmMain::ConnectCommands() {
   connect(MenuFSave, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
   connect(EXCEL1, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
   connect(MenuFExit, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
+  // Ctrl+P on the print submenu: the sheet choice at the F9 button.
+  connect(MenuFPrint->menuAction(), &QAction::triggered, this, [this] { CellBitBtnPreviewPrintClick(false); });
   connect(EClear, &QAction::triggered, this, [this] { CellBitBtnClearClick(); });
   connect(MenuOptionAbout, &QAction::triggered, this, [this] { MenuOptionAboutClick(); });
   for (QMenu* m : {MenuFPreview, MenuFPrint}) {

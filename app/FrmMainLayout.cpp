@@ -15,6 +15,7 @@
 #include "widgets/ChartTabs.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/EditCells.h"
+#include "widgets/ScrollBarStyle.h"
 #include "widgets/ShiftPager.h"
 #include "widgets/StatusLine.h"
 #include "widgets/TitleBar.h"
@@ -113,6 +114,7 @@ void TFrmMain::CreateRegions() {
   scrollFrame_->setPalette(sp);
   CmScrollBar = new QScrollBar(Qt::Vertical, scrollFrame_);
   CmScrollBar->setObjectName(QStringLiteral("CmScrollBar"));
+  TScrollBarStyle::Apply(CmScrollBar);
   CellMgrTable->AttachScrollBar(CmScrollBar);
 
   CellMgrHistgram = new QWidget(client_);
@@ -478,6 +480,12 @@ void TFrmMain::CreateMenus() {
   MenuFPrint = sheetMenu(QStringLiteral("印刷(&P)"));
   MenuFile->addSeparator();
   MenuFExit = MenuFile->addAction(QStringLiteral("終了(&X)"));
+  // The common shortcuts besides the function keys, shown in the menu.
+  // Ctrl+P opens the sheet choice as F9 does.
+  MenuFLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  MenuFSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenuFPrint->menuAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenuFExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   EClear = MenuEdit->addAction(QStringLiteral("クリア(&A)"));
   MenuOption = menuBar()->addMenu(QStringLiteral("オプション(&O)"));

@@ -36,7 +36,12 @@ std::unique_ptr<TCell> Label(const QString& name, const QString& caption, const 
   return c;
 }
 
-QRect At(int left, int top, int width, int height = kRow) { return QRect(left, top, width, height); }
+// Cell positions are given in the dialog's client area, whose top band is
+// the title bar: 61 is 25 px below the title bar, matching the 24 px left
+// margin. The cell area itself starts below the title bar.
+QRect At(int left, int top, int width, int height = kRow) {
+  return QRect(left, top - kTitle, width, height);
+}
 
 }  // namespace
 

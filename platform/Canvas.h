@@ -20,6 +20,9 @@
 // - TextOut(x, y) puts the top of the text cell at y and moves the pen
 //   position to (x + text width, y).
 // - Shapes and lines are not antialiased.
+// - A clip rectangle (SetClipRect) limits every later operation to the
+//   pixels l..r-1 x t..b-1 until ResetClip; the device's own limits (a
+//   widget's paint region) still apply.
 #pragma once
 
 #include <QString>
@@ -113,6 +116,22 @@ class TCanvas {
   int TextWidth(const QString& text) { return DoTextExtent(text).cx; }
   int TextHeight(const QString& text) { return DoTextExtent(text).cy; }
 
+  // Clipping. SetClipRect replaces an earlier clip rectangle of this
+  // canvas; ResetClip removes it. The clip is not part of the drawing state
+  // above: code that sets one resets it when done.
+  void SetClipRect(const TRect& r) {
+    m_clip = r;
+    m_clipped = true;
+    DoSetClipRect(&r);
+  }
+  void ResetClip() {
+    if (!m_clipped) return;
+    m_clipped = false;
+    DoSetClipRect(nullptr);
+  }
+  bool HasClip() const { return m_clipped; }
+  const TRect& ClipRect() const { return m_clip; }
+
   // Resolution of the device, for information (pixels per inch).
   virtual int PixelsPerInchX() const = 0;
   virtual int PixelsPerInchY() const = 0;
@@ -129,6 +148,12 @@ class TCanvas {
   // the pen position advances by (the text extent's cx).
   virtual int DoTextOut(int x, int y, const QString& text) = 0;
   virtual TSize DoTextExtent(const QString& text) = 0;
+  // Limits drawing to `r`, or lifts the limit (nullptr).
+  virtual void DoSetClipRect(const TRect* r) = 0;
+
+ private:
+  TRect m_clip;
+  bool m_clipped = false;
 };
 
 }  // namespace kestrin

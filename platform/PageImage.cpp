@@ -15,7 +15,8 @@ namespace kestrin {
 namespace {
 
 constexpr quint32 kMagic = 0x4B504731;  // "KPG1"
-constexpr quint16 kVersion = 1;
+// Version 2 added the clip operation; version 1 files still load.
+constexpr quint16 kVersion = 2;
 constexpr quint32 kMaxOps = 20'000'000;
 constexpr quint32 kMaxPoints = 1'000'000;
 constexpr quint32 kMaxTextBytes = 1'000'000;
@@ -79,6 +80,10 @@ struct Writer {
   void operator()(const pageop::Text& op) {
     s << quint8(9) << qint32(op.X) << qint32(op.Y) << op.ScaleX << op.ScaleY;
     WriteString(s, op.Str);
+  }
+  void operator()(const pageop::Clip& op) {
+    s << quint8(10) << quint8(op.On ? 1 : 0);
+    WriteRect(s, op.R);
   }
 };
 
@@ -169,6 +174,14 @@ bool ReadOp(QDataStream& s, TPageOp& out) {
       out = std::move(text);
       break;
     }
+    case 10: {
+      quint8 on = 0;
+      TRect r;
+      s >> on;
+      if (on > 1 || !ReadRect(s, r)) return false;
+      out = pageop::Clip{on == 1, r};
+      break;
+    }
     default:
       return false;
   }
@@ -188,6 +201,8 @@ void TPageImage::Play(TCanvas& target, double scaleX, double scaleY, int offsetX
   const TPoint savedPos = target.PenPos;
   const double savedSx = target.TextScaleX;
   const double savedSy = target.TextScaleY;
+  const bool savedClipped = target.HasClip();
+  const TRect savedClip = target.ClipRect();
 
   auto X = [&](int x) { return offsetX + static_cast<int>(std::floor(x * scaleX + 0.5)); };
   auto Y = [&](int y) { return offsetY + static_cast<int>(std::floor(y * scaleY + 0.5)); };
@@ -226,10 +241,24 @@ void TPageImage::Play(TCanvas& target, double scaleX, double scaleY, int offsetX
             target.TextScaleX = o.ScaleX * scaleX;
             target.TextScaleY = o.ScaleY * scaleY;
             target.TextOut(X(o.X), Y(o.Y), o.Str);
+          } else if constexpr (std::is_same_v<T, pageop::Clip>) {
+            if (o.On) {
+              // Within a clip the target already had.
+              TRect r = R(o.R);
+              if (savedClipped) {
+                r = TRect{std::max(r.Left, savedClip.Left), std::max(r.Top, savedClip.Top),
+                          std::min(r.Right, savedClip.Right), std::min(r.Bottom, savedClip.Bottom)};
+              }
+              target.SetClipRect(r);
+            } else if (savedClipped) target.SetClipRect(savedClip);
+            else target.ResetClip();
           }
         },
         op);
   }
+
+  if (savedClipped) target.SetClipRect(savedClip);
+  else target.ResetClip();
 
   target.Pen = savedPen;
   target.Brush = savedBrush;
@@ -286,7 +315,7 @@ bool TPageImage::LoadFromFile(const QString& fileName) {
   quint16 version = 0;
   qint32 width = 0, height = 0, dpiX = 0, dpiY = 0;
   s >> magic >> version >> width >> height >> dpiX >> dpiY >> count;
-  if (s.status() != QDataStream::Ok || magic != kMagic || version != kVersion ||
+  if (s.status() != QDataStream::Ok || magic != kMagic || version < 1 || version > kVersion ||
       count > kMaxOps || width < 0 || height < 0 || dpiX <= 0 || dpiY <= 0) {
     return false;
   }
@@ -405,6 +434,10 @@ int TRecordingCanvas::DoTextOut(int x, int y, const QString& text) {
   SyncBrush();
   m_page->Append(pageop::Text{x, y, text, TextScaleX, TextScaleY});
   return advance;
+}
+
+void TRecordingCanvas::DoSetClipRect(const TRect* r) {
+  m_page->Append(r ? pageop::Clip{true, *r} : pageop::Clip{false, TRect{}});
 }
 
 }  // namespace kestrin

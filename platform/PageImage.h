@@ -34,11 +34,16 @@ struct Text {
   QString Str;
   double ScaleX, ScaleY;
 };
+// Drawing limited to R from here on (On), or no longer limited (!On).
+struct Clip {
+  bool On;
+  TRect R;
+};
 }  // namespace pageop
 
 using TPageOp = std::variant<pageop::SetPen, pageop::SetBrush, pageop::SetFont, pageop::Line,
                              pageop::Rectangle, pageop::FillRect, pageop::FrameRect,
-                             pageop::Ellipse, pageop::Polygon, pageop::Text>;
+                             pageop::Ellipse, pageop::Polygon, pageop::Text, pageop::Clip>;
 
 class TPageImage {
  public:
@@ -57,7 +62,8 @@ class TPageImage {
 
   // Replays the page: a recorded point (x, y) lands on
   // (offsetX + round(x * scaleX), offsetY + round(y * scaleY)). The target's
-  // state (pen, brush, font, pen position, text scale) is restored after.
+  // state (pen, brush, font, pen position, text scale, clip rectangle) is
+  // restored after.
   void Play(TCanvas& target, double scaleX, double scaleY, int offsetX = 0,
             int offsetY = 0) const;
   // Stretches the whole page onto the destination rectangle.
@@ -99,6 +105,7 @@ class TRecordingCanvas : public TCanvas {
   void DoEllipse(const TRect& r) override;
   int DoTextOut(int x, int y, const QString& text) override;
   TSize DoTextExtent(const QString& text) override;
+  void DoSetClipRect(const TRect* r) override;
 
  private:
   TSize Measure(const QString& text);

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -20,7 +21,23 @@ TQtCanvas::TQtCanvas(QPaintDevice* device)
 TQtCanvas::~TQtCanvas() { End(); }
 
 void TQtCanvas::End() {
+  ResetClip();
   if (m_ownPainter && m_ownPainter->isActive()) m_ownPainter->end();
+}
+
+void TQtCanvas::DoSetClipRect(const TRect* r) {
+  if (m_painter == nullptr || !m_painter->isActive()) return;
+  if (m_painterSaved) {
+    m_painter->restore();
+    m_painterSaved = false;
+  }
+  if (r == nullptr) return;
+  m_painter->save();
+  m_painterSaved = true;
+  // Intersected with what the painter already clips to (a borrowed
+  // painter's region); an empty rectangle clips everything.
+  m_painter->setClipRect(QRect(r->Left, r->Top, std::max(0, r->Width()), std::max(0, r->Height())),
+                         m_painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
 }
 
 void TQtCanvas::Init() {

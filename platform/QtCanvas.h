@@ -23,8 +23,9 @@ class TQtCanvas : public TCanvas {
   ~TQtCanvas() override;
 
   QPainter* Painter() const { return m_painter; }
-  // Ends an own painter early (e.g. before saving the image); no effect on
-  // a borrowed painter. The canvas must not be drawn on afterwards.
+  // Ends an own painter early (e.g. before saving the image); a borrowed
+  // painter only gets its clip back. The canvas must not be drawn on
+  // afterwards.
   void End();
 
   int PixelsPerInchX() const override;
@@ -39,6 +40,7 @@ class TQtCanvas : public TCanvas {
   void DoEllipse(const TRect& r) override;
   int DoTextOut(int x, int y, const QString& text) override;
   TSize DoTextExtent(const QString& text) override;
+  void DoSetClipRect(const TRect* r) override;
 
  private:
   void Init();
@@ -52,6 +54,9 @@ class TQtCanvas : public TCanvas {
   const QFont& CurrentQFont();
 
   std::unique_ptr<QPainter> m_ownPainter;
+  // The painter state was saved when the clip was set and is restored when
+  // it is lifted, so the device's own clip comes back unchanged.
+  bool m_painterSaved = false;
   QPainter* m_painter = nullptr;
   bool m_haveFont = false;
   TLogFont m_fontFor;

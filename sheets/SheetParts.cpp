@@ -1,5 +1,6 @@
 #include "sheets/SheetParts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "charts/NumberText.h"
@@ -87,11 +88,23 @@ void DrawSheetHeader(TCanvasAssist& a, const TRect& b, const TMainData& data,
   auto put = [&](const TRect& rc, int align, double rate, const QString& text) {
     if (!text.isEmpty()) a.PutTextFit(rc, align, rate, text);
   };
+  // Company and plant on the left, the month on the right of the free
+  // first row. Long names shrink to the width left of the month text (a
+  // full-width blank apart), keeping the left margin of the whole row.
   const QString company = SheetText(settings.CompanyName) + U8(" ") + SheetText(info.Kojo);
-  put(cell(0, 9, Y0, Y1), kAlignLeft, 0.05, company.trimmed().isEmpty() ? QString() : company);
   const QString month = Padded(DateYear(info.Getsudo), 4) + U8("年") +
                         Padded(DateMonth(info.Getsudo), 2) + U8("月度");
-  put(cell(0, 9, Y0, Y1), kAlignRight, 0.05, month);
+  const TRect firstRow = cell(0, 9, Y0, Y1);
+  if (!company.trimmed().isEmpty()) {
+    a.PutTextEx(firstRow, kAlignRight, 0.05, true, -1, month);
+    const int namesRight = a.TextRect.Left - a.Canvas->TextWidth(U8("　"));
+    const int savedMargin = a.HMargin;
+    a.HMargin = RoundOff(static_cast<long double>(firstRow.Width()) * 0.05L);
+    a.PutTextEx(TRect{firstRow.Left, Y0, std::max(firstRow.Left, namesRight), Y1}, kAlignLeft, -1,
+                false, -1, company);
+    a.HMargin = savedMargin;
+  }
+  put(firstRow, kAlignRight, 0.05, month);
   // Strength, aggregate size and air content are 0 when not entered: such
   // a cell stays empty rather than claiming "0N/mm2" on the printed sheet.
   if (info.Kyodo > 0)

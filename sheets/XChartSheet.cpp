@@ -1,5 +1,7 @@
 #include "sheets/XChartSheet.h"
 
+#include <algorithm>
+
 #include "charts/CanvasAssist.h"
 #include "charts/XChart.h"
 #include "core/Numbers.h"
@@ -9,7 +11,8 @@ namespace kestrin {
 
 namespace {
 
-void DrawCaption(TCanvasAssist& a, const TRect& b, const TBasicInfo& info) {
+// Returns the first row below the caption's underline.
+int DrawCaption(TCanvasAssist& a, const TRect& b, const TBasicInfo& info) {
   TCanvas& c = *a.Canvas;
   const int Hc = b.Height();
   a.CreateFont(Hc, 0, 0, kFaceMincho);
@@ -17,11 +20,13 @@ void DrawCaption(TCanvasAssist& a, const TRect& b, const TBasicInfo& info) {
   const TSize ext = c.TextExtent(caption);
   c.TextOut(b.Left, b.Top, caption);
   c.Pen = TPen{clBlack, 1, TPenStyle::Solid};
-  a.HorzLine(b.Left, b.Left + ext.cx, b.Top + ext.cy + RoundEven(static_cast<long double>(Hc) / 15), 0);
+  const int underline = b.Top + ext.cy + RoundEven(static_cast<long double>(Hc) / 15);
+  a.HorzLine(b.Left, b.Left + ext.cx, underline, 0);
 
   a.CreateFont(2 * Hc / 3, 0, 0, kFaceMincho);
   a.PutText(TRect{b.Left + ext.cx, b.Top + 2 * Hc / 3, b.Right, b.Bottom}, kAlignLeft,
             U8("　") + ToleranceText(info));
+  return underline + a.WeightPixels(0) / 2 + 1;
 }
 
 void DrawRemarks(TCanvasAssist& a, const TRect& b) {
@@ -62,9 +67,17 @@ void DrawXChartSheet(TCanvas& canvas, const TRect& pageRect, const TMainData& da
   DrawSealBoxes(a, FracX(l.Seal, 0.73L), l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom,
                 RoundOff(0.5L * r), settings);
 
-  DrawCaption(a, l.Caption, data.BasicInfo);
+  const int belowCaption = DrawCaption(a, l.Caption, data.BasicInfo);
 
+  // A value far outside the tolerance is plotted beyond the plot; it may
+  // leave the chart as a line but never cross the caption, the header or
+  // the remarks box. The clip takes in the free strips above and below the
+  // chart block (the top Y label reaches into the upper one), up to the
+  // caption's underline and the remarks box.
+  canvas.SetClipRect(TRect{l.Chart.Left, std::max(l.Caption.Bottom, belowCaption), l.Chart.Right,
+                           l.Remarks.Top});
   DrawXChartDoc(canvas, l.Chart, a, data, settings.DrawXChartNoRange);
+  canvas.ResetClip();
   // The chart may leave its own pen, brush and fonts behind.
   ResetSheetCanvas(canvas);
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QToolTip>
+#include <QAbstractItemView>
 #include <climits>
 
 #include "CellMgrMain.h"
@@ -13,6 +14,20 @@
 #include "EditCells.h"
 
 namespace kestrin {
+
+QPalette ActiveEditorPalette(const QPalette& editor, const QPalette& area) {
+  const QColor back = area.color(QPalette::Active, QPalette::Highlight);
+  const QColor text = area.color(QPalette::Active, QPalette::HighlightedText);
+  QPalette pal = editor;
+  for (QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button})
+    pal.setColor(role, back);
+  for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+    pal.setColor(role, text);
+  // Selected text in a darker shade, so that it still stands out.
+  pal.setColor(QPalette::Highlight, back.darker(150));
+  pal.setColor(QPalette::HighlightedText, text);
+  return pal;
+}
 
 TCellArea::TCellArea(QWidget* parent) : QWidget(parent) {
   // The group takes the keyboard only when its active cell has no editor
@@ -184,11 +199,12 @@ void TCellArea::OpenEditor() {
   if (!cell || !cell->HasEditor()) return;
   QWidget* e = cell->CreateEditor(this);
   if (!e) return;
-  QPalette pal = e->palette();
-  pal.setColor(QPalette::Base, cell->Color);
-  pal.setColor(QPalette::Text, Qt::black);
-  e->setPalette(pal);
+  e->setPalette(ActiveEditorPalette(e->palette(), palette()));
   e->setAutoFillBackground(true);
+  if (auto* combo = qobject_cast<QComboBox*>(e)) {
+    // The drop-down list keeps the ordinary colours.
+    combo->view()->setPalette(palette());
+  }
   editor_ = e;
   editorCommitted_ = false;
   WatchEditor(e);
@@ -208,11 +224,14 @@ void TCellArea::WatchEditor(QWidget* editor) {
   editor->installEventFilter(this);
   if (auto* combo = qobject_cast<QComboBox*>(editor))
     if (combo->lineEdit()) combo->lineEdit()->installEventFilter(this);
-  for (TCp932Validator* v : editor->findChildren<TCp932Validator*>()) {
-    connect(v, &TCp932Validator::Refused, this, [this](const QString& message) {
-      if (main_) main_->ShowTransientMessage(message);
-    });
-  }
+  // Refused keys beep and say why in the status line.
+  auto refuse = [this](const QString& message) {
+    if (main_) main_->RefuseInput(message);
+  };
+  for (TCp932Validator* v : editor->findChildren<TCp932Validator*>())
+    connect(v, &TCp932Validator::Refused, this, refuse);
+  for (TNumValidator* v : editor->findChildren<TNumValidator*>())
+    connect(v, &TNumValidator::Refused, this, refuse);
 }
 
 void TCellArea::CloseEditor() {
@@ -283,6 +302,10 @@ void TCellArea::mousePressEvent(QMouseEvent* event) {
   if (cell->Focusable()) {
     if (main_) main_->Activate(this, i);
     else SetActiveIndex(i);
+    // This click entered the cell (its editor opened with all of the text
+    // selected); the next click on the editor places the caret.
+    if (auto* le = qobject_cast<TCellLineEdit*>(editor_.data()); le && ActiveIndex() == i)
+      le->EntryClickTaken();
   }
 }
 

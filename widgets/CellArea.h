@@ -15,6 +15,11 @@ namespace kestrin {
 
 class TCellMgrMain;
 
+// The colours of an open editor: the selection colours of its area (the
+// active cell shows them whether it has an editor or not), with selected
+// text in a darker shade of the selection colour.
+QPalette ActiveEditorPalette(const QPalette& editor, const QPalette& area);
+
 class TCellArea : public QWidget {
   Q_OBJECT
  public:

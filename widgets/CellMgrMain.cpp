@@ -1,5 +1,6 @@
 #include "CellMgrMain.h"
 
+#include <QApplication>
 #include <algorithm>
 
 #include "CellArea.h"
@@ -84,6 +85,12 @@ void TCellMgrMain::ShowTransientMessage(const QString& message) {
   status_ = message;
   transient_.start();
   emit StatusMessageChanged(status_);
+}
+
+void TCellMgrMain::RefuseInput(const QString& message) {
+  QApplication::beep();
+  ShowTransientMessage(message);
+  emit InputRefused(message);
 }
 
 void TCellMgrMain::NotifyActivated(TCellArea* area) {

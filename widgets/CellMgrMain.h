@@ -45,6 +45,9 @@ class TCellMgrMain : public QObject {
   // message about refused input.
   QString StatusMessage() const { return status_; }
   void ShowTransientMessage(const QString& message);
+  // An editor refused a key or a paste: the warning beep and the reason
+  // as a transient message.
+  void RefuseInput(const QString& message);
 
   // Esc pressed outside an open editor (the window closes).
   void RequestEscape() { emit EscapePressed(); }
@@ -58,6 +61,7 @@ class TCellMgrMain : public QObject {
   void EditedChanged(bool edited);
   void EscapePressed();
   void ActiveCellChanged();
+  void InputRefused(const QString& message);
 
  private:
   void UpdateStatus();

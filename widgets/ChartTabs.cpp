@@ -128,10 +128,14 @@ void TChartTabs::resizeEvent(QResizeEvent* event) {
 }
 
 void TChartTabs::mousePressEvent(QMouseEvent* event) {
-  // A click shows the tab without taking the keyboard from the cell being
-  // typed into.
+  // A click shows the tab's chart and makes the tab the active cell, as
+  // reaching it by keyboard does: the cell before commits and the status
+  // line shows the tab's message.
+  if (event->button() != Qt::LeftButton) return;
   const int i = CellIndexAt(event->position().toPoint());
-  if (i >= 0) SetCurrentTab(i);
+  if (i < 0) return;
+  SetCurrentTab(i);
+  TCellArea::mousePressEvent(event);
 }
 
 }  // namespace kestrin

@@ -1,5 +1,7 @@
 #include "EditCells.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <algorithm>
@@ -31,9 +33,52 @@ TCellLineEdit::TCellLineEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void TCellLineEdit::Load(const QString& text) {
-  setText(text);
+  {
+    // Filling the editor is not typing: a stored value the rule would
+    // refuse raises no message.
+    const QSignalBlocker quiet(const_cast<QValidator*>(validator()));
+    setText(text);
+  }
   LoadedText = this->text();
   selectAll();
+  entryClickPending_ = true;
+}
+
+void TCellLineEdit::mousePressEvent(QMouseEvent* event) {
+  if (SelectAllOnEntryClick && entryClickPending_ && event->button() == Qt::LeftButton) {
+    entryClickPending_ = false;
+    entryClickHeld_ = true;
+    setFocus(Qt::MouseFocusReason);
+    selectAll();
+    event->accept();
+    return;
+  }
+  entryClickPending_ = false;
+  QLineEdit::mousePressEvent(event);
+}
+
+void TCellLineEdit::mouseMoveEvent(QMouseEvent* event) {
+  // A hand that moves a little during the entering click does not shrink
+  // the selection.
+  if (entryClickHeld_) {
+    event->accept();
+    return;
+  }
+  QLineEdit::mouseMoveEvent(event);
+}
+
+void TCellLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+  if (entryClickHeld_) {
+    entryClickHeld_ = false;
+    event->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(event);
+}
+
+void TCellLineEdit::keyPressEvent(QKeyEvent* event) {
+  entryClickPending_ = false;
+  QLineEdit::keyPressEvent(event);
 }
 
 namespace {
@@ -105,6 +150,31 @@ bool IsNumericTextAllowed(const QString& text, const TNumRule& rule) {
   return QRegularExpression(pattern).match(text).hasMatch();
 }
 
+QString NumericRefusal(const QString& text, const TNumRule& rule) {
+  if (IsNumericTextAllowed(text, rule)) return {};
+  int points = 0;
+  for (int i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c.isDigit() && c.unicode() < 0x80) continue;
+    if (c == QLatin1Char('-')) {
+      if (!rule.AllowNegative()) return QStringLiteral("マイナスの値は入力できません．");
+      if (i != 0) return QStringLiteral("マイナスは先頭にだけ入力できます．");
+      continue;
+    }
+    if (c == QLatin1Char('.')) {
+      if (rule.Decimals == 0) return QStringLiteral("小数点は入力できません．");
+      if (++points > 1) return QStringLiteral("小数点は１つだけ入力できます．");
+      continue;
+    }
+    return rule.Decimals > 0 ? QStringLiteral("数字と小数点のほかは入力できません．")
+                             : QStringLiteral("数字のほかは入力できません．");
+  }
+  const int point = static_cast<int>(text.indexOf(QLatin1Char('.')));
+  if (point >= 0 && text.size() - point - 1 > rule.Decimals)
+    return QStringLiteral("小数点以下は%1桁まで入力できます．").arg(rule.Decimals);
+  return QStringLiteral("この欄には%1文字まで入力できます．").arg(rule.MaxChars);
+}
+
 TNumValue ParseNumericEntry(const QString& text, const TNumRule& rule) {
   const QString t = NormalizeNumericInput(text.trimmed());
   bool ok = false;
@@ -143,7 +213,10 @@ TNumValidator::TNumValidator(const TNumRule& rule, QObject* parent)
 QValidator::State TNumValidator::validate(QString& input, int& pos) const {
   const QString n = NormalizeNumericInput(input);
   if (n != input) input = n;
-  if (!IsNumericTextAllowed(input, rule_)) return Invalid;
+  if (!IsNumericTextAllowed(input, rule_)) {
+    emit Refused(NumericRefusal(input, rule_));
+    return Invalid;
+  }
   if (input.isEmpty() || input == QLatin1String("-") || input == QLatin1String(".") ||
       input == QLatin1String("-."))
     return Intermediate;
@@ -163,6 +236,7 @@ QString TNumCell::DisplayText() const {
 
 QWidget* TNumCell::CreateEditor(QWidget* parent) {
   auto* e = MakeLineEdit(*this, parent);
+  e->SelectAllOnEntryClick = true;
   e->setValidator(new TNumValidator(Rule, e));
   ApplyImeMode(e, TImeMode::Off, true);
   return e;
@@ -232,6 +306,7 @@ QString TDateCell::DisplayText() const {
 
 QWidget* TDateCell::CreateEditor(QWidget* parent) {
   auto* e = MakeLineEdit(*this, parent);
+  e->SelectAllOnEntryClick = true;
   TNumRule digits;
   digits.MaxChars = Part == TPart::Year ? 4 : 2;
   digits.HasRange = true;  // no sign

@@ -28,8 +28,26 @@ class TCellLineEdit : public QLineEdit {
   explicit TCellLineEdit(QWidget* parent = nullptr);
   // The text the editor was filled with; a different text is a change.
   QString LoadedText;
+  // Fills the editor with all of the text selected.
   void Load(const QString& text);
   bool Modified() const { return text() != LoadedText; }
+
+  // Numbers and dates: the first click after the editor was filled keeps
+  // the whole text selected (it enters the cell, as Enter and Tab do), so
+  // that typing replaces the value; later clicks place the caret.
+  bool SelectAllOnEntryClick = false;
+  // The cell was entered by a click on it: the next click places the caret.
+  void EntryClickTaken() { entryClickPending_ = false; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  bool entryClickPending_ = false;
+  bool entryClickHeld_ = false;  // the selecting click's button is still down
 };
 
 // ------------------------------------------------------------------ text
@@ -75,6 +93,9 @@ QString NormalizeNumericInput(const QString& text);
 // most one point followed by at most `Decimals` digits, a leading minus only
 // where allowed, at most `MaxChars` characters.
 bool IsNumericTextAllowed(const QString& text, const TNumRule& rule);
+// Why `text` may not stand in the editor, as a short status-line message;
+// empty when it may.
+QString NumericRefusal(const QString& text, const TNumRule& rule);
 // The committed value of an entry: empty (or only a sign or point) is blank
 // with value 0; anything else is the number, moved to the nearer bound when
 // it lies outside the range.
@@ -83,11 +104,17 @@ TNumValue ParseNumericEntry(const QString& text, const TNumRule& rule);
 // rounded half away from zero ("0.0" style formats).
 QString FormatFixed(double value, int decimals);
 
+// Keeps a numeric editor's text within its rule; a refused key or paste
+// says why.
 class TNumValidator : public QValidator {
   Q_OBJECT
  public:
   TNumValidator(const TNumRule& rule, QObject* parent = nullptr);
   State validate(QString& input, int& pos) const override;
+
+ signals:
+  // Why an input was refused, as a message for the status line.
+  void Refused(const QString& message) const;
 
  private:
   TNumRule rule_;

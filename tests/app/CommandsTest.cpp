@@ -474,3 +474,43 @@ TEST_F(Commands, PreviewShowsTheChosenSheetsOfTheMonth) {
   EXPECT_EQ(f.PrintSheet, 0);
   EXPECT_TRUE(f.PreviewMode);
 }
+
+TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
+  TFrmMain& f = Window();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  EXPECT_EQ(f.MenuFLoad->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(f.MenuFSave->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(f.MenuFPrint->menuAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+  EXPECT_EQ(f.MenuFExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+  // Typed into an editor, the keys still reach the commands.
+  RecordReports();
+  Go(Day(3, colAM));
+  TypeText(Editor(), "18.5");
+  dialogs.FileAnswers = {"", ""};
+  dialogs.Answers = {true};  // the load asks first: the value was committed
+  Press(Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，ロードしますか？"});
+  ASSERT_EQ(dialogs.Files.size(), 1u);
+  EXPECT_FALSE(dialogs.Files[0].Save);
+  EXPECT_EQ(Value(3, 0).Value, 1850);
+  Press(Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(dialogs.Files.size(), 2u);
+  EXPECT_TRUE(dialogs.Files[1].Save);
+
+  // Quit goes through the same question.
+  dialogs.Answers = {false};
+  Press(Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.Texts().last(), "保存していませんが，終了しますか？");
+  EXPECT_TRUE(f.isVisible());
+
+  WhenOpen<QMenu>([&](QMenu* m) {
+    EXPECT_EQ(m, f.PopupMenu);  // the sheet choice of F9
+    m->setActiveAction(f.N01);
+    QTest::keyClick(m, Qt::Key_Return);
+  });
+  Press(Qt::Key_P, Qt::ControlModifier);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0], std::make_pair(false, 1));
+}

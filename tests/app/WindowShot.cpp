@@ -1,9 +1,10 @@
 // Renders the main window to PNG files for looking at it: the empty month
 // and the example month, with each of the three chart tabs, the X chart
-// and the signal list alone; the setup dialog and the about box.
+// and the signal list alone; the file menu, the setup dialog and the about box.
 //   window_shot OUTDIR [FILE.slt]
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 
@@ -14,6 +15,9 @@
 #include "app/FrmSetup.h"
 #include "app/SignalPage.h"
 #include "core/DataFile.h"
+#include "widgets/CellMgrMain.h"
+#include "widgets/CellTable.h"
+#include "widgets/EditCells.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 
@@ -42,6 +46,10 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-empty-histogram.png"));
     w.CmShiftPager->SetPage(1);  // as while Shift is held
     shoot(w, QStringLiteral("window-shift-page.png"));
+    w.MenuFile->popup(w.mapToGlobal(QPoint(0, 20)));
+    QApplication::processEvents();
+    w.MenuFile->grab().save(out + QStringLiteral("/menu-file.png"));
+    w.MenuFile->hide();
 
     TSettings settings;
     settings.CompanyName = Sjis("北山生コン株式会社");
@@ -91,6 +99,11 @@ int main(int argc, char** argv) {
       p.end();
       both.save(out + QStringLiteral("/signals.png"));
     }
+    // Active cells with a list and with an empty value.
+    w.CellMgrMain->Activate(w.CellKojo);
+    shoot(w, QStringLiteral("window-sample-plant-active.png"));
+    w.CellMgrMain->Activate(w.DayCell(0, colAM));
+    shoot(w, QStringLiteral("window-sample-empty-day-active.png"));
   }
   return 0;
 }

@@ -61,6 +61,7 @@ class FakeCanvas : public TCanvas {
     measured.push_back(Font.Log.Height);
     return extent(t, Font.Log.Height);
   }
+  void DoSetClipRect(const TRect*) override {}
 };
 
 // Recorded operations of a drawing with real fonts at 600 dpi.

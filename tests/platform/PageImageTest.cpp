@@ -273,3 +273,45 @@ TEST(PageImage, LoadRefusesDamagedFilesAndKeepsThePage) {
   EXPECT_FALSE(tryLoad(hugeCount));
   EXPECT_FALSE(TPageImage().LoadFromFile(dir.filePath(QStringLiteral("missing.kpg"))));
 }
+
+TEST(PageImage, ClipIsRecordedReplayedAtScaleAndLiftedAfterThePage) {
+  TPageImage page(100, 100, 96, 96);
+  {
+    TRecordingCanvas rec(&page);
+    rec.Brush.SetColor(clBlack);
+    rec.SetClipRect(TRect{10, 10, 50, 50});
+    rec.FillRect(TRect{0, 0, 100, 100});
+    rec.MoveTo(0, 70);
+    rec.LineTo(100, 70);  // outside the clip: not painted
+    rec.ResetClip();
+    rec.FillRect(TRect{90, 90, 100, 100});
+  }
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("clip.kpg"));
+  ASSERT_TRUE(page.SaveToFile(file));
+  TPageImage loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(file));
+  for (const TPageImage* p : {&page, &loaded}) {
+    QImage img = WhiteImage(200, 200);
+    TQtCanvas c(&img);
+    p->Play(c, TRect{0, 0, 200, 200});
+    EXPECT_FALSE(c.HasClip());
+    c.End();
+    EXPECT_EQ(InkBox(img, 128), (TRect{20, 20, 200, 200}));
+    EXPECT_TRUE(IsWhite(img, 19, 30));
+    EXPECT_EQ(PixelAt(img, 99, 99), clBlack);
+    EXPECT_TRUE(IsWhite(img, 100, 100));
+    EXPECT_TRUE(IsWhite(img, 50, 140));  // the line below the clip
+    EXPECT_EQ(PixelAt(img, 199, 199), clBlack);
+  }
+  // A page replayed into a clip of the target stays inside both.
+  QImage img = WhiteImage(200, 200);
+  {
+    TQtCanvas c(&img);
+    c.SetClipRect(TRect{0, 0, 60, 200});
+    page.Play(c, TRect{0, 0, 200, 200});
+    ASSERT_TRUE(c.HasClip());
+    EXPECT_EQ(c.ClipRect(), (TRect{0, 0, 60, 200}));
+  }
+  EXPECT_EQ(InkBox(img, 128), (TRect{20, 20, 60, 100}));
+}
