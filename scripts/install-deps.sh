@@ -26,6 +26,11 @@ PKGS=(
   # Packaging: icon rendering at build time, validators of the desktop entry
   # and the AppStream metadata, the .deb's shared-library dependencies.
   librsvg2-bin desktop-file-utils appstream dpkg-dev
+  # Printing through a real print queue in the tests: a private CUPS server
+  # (cupsd, lpadmin, lpstat) with a cups-pdf queue; the filters that turn
+  # the job into PostScript for it (poppler's cairo renderer keeps texts);
+  # unshare and mount give cups-pdf a private configuration.
+  cups cups-client cups-bsd printer-driver-cups-pdf cups-filters ghostscript util-linux mount
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -101,7 +103,49 @@ Reference<css::uno::XComponentContext> TryResolve(const Reference<css::bridge::X
   return {};
 }
 
+// A name part nobody else can know in advance.
+std::string RandomPart() {
+  unsigned char bytes[8] = {};
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    const ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got < sizeof bytes) {
+    // No random source: time and process id still make the name
+    // unpredictable enough to be no fixed target.
+    const auto t = std::chrono::steady_clock::now().time_since_epoch().count();
+    for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] ^= static_cast<unsigned char>((t >> (8 * i)) ^ getpid());
+  }
+  static const char* const kHex = "0123456789abcdef";
+  std::string s;
+  for (unsigned char b : bytes) {
+    s += kHex[b >> 4];
+    s += kHex[b & 15];
+  }
+  return s;
+}
+
 }  // namespace
+
+std::string PipeSocketPath(const std::string& pipeName) {
+  // Where LibreOffice's pipes live: /tmp, or /var/tmp when /tmp cannot be
+  // written; named after the user and the pipe.
+  const char* dir = access("/tmp", W_OK) == 0 ? "/tmp" : "/var/tmp";
+  return std::string(dir) + "/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipeName;
+}
+
+TPipeOwner PipeOwner(const std::string& pipeName) {
+  struct stat st {};
+  if (lstat(PipeSocketPath(pipeName).c_str(), &st) != 0) return TPipeOwner::Missing;
+  // A link, a file of another kind or another user's socket: not ours. In
+  // the sticky temporary folder nobody else can replace our own socket, so
+  // what is checked here is what the connection reaches.
+  if (!S_ISSOCK(st.st_mode) || st.st_uid != geteuid()) return TPipeOwner::Foreign;
+  return TPipeOwner::Own;
+}
 
 std::string DefaultPipeName() { return "kestrin_calc_" + std::to_string(getuid()); }
 
@@ -118,7 +162,10 @@ std::string OuToUtf8(const rtl::OUString& text) {
 }
 
 Reference<css::uno::XComponentContext> ConnectOffice(const TOfficeOptions& options) {
-  const std::string pipe = options.PipeName.empty() ? DefaultPipeName() : options.PipeName;
+  std::string pipe = options.PipeName.empty() ? DefaultPipeName() : options.PipeName;
+  // Another user holds the pipe's name (planted before us): never talk to
+  // it; this run uses a name of its own that only it knows.
+  if (PipeOwner(pipe) == TPipeOwner::Foreign) pipe += "_" + RandomPart();
   const std::string soffice = options.SofficePath.empty() ? DefaultSofficePath() : options.SofficePath;
   const std::string accept = "--accept=pipe,name=" + pipe + ";urp;";
   const std::string urlText = "uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
@@ -131,8 +178,18 @@ Reference<css::uno::XComponentContext> ConnectOffice(const TOfficeOptions& optio
     throw TNoOfficeError("cannot set up the local UNO environment: " + OuToUtf8(e.Message));
   }
 
-  std::string lastError;
-  if (auto remote = TryResolve(resolver, url, lastError); remote.is()) return remote;
+  // Connects only to a pipe of this user.
+  std::string lastError = "no office listens on the pipe";
+  auto connect = [&]() -> Reference<css::uno::XComponentContext> {
+    switch (PipeOwner(pipe)) {
+      case TPipeOwner::Missing: return {};
+      case TPipeOwner::Foreign:
+        throw TNoOfficeError("the office pipe " + PipeSocketPath(pipe) + " belongs to another user");
+      case TPipeOwner::Own: break;
+    }
+    return TryResolve(resolver, url, lastError);
+  };
+  if (auto remote = connect(); remote.is()) return remote;
   if (!options.Launch) throw TNoOfficeError("no office on pipe " + pipe + ": " + lastError);
 
   if (access(soffice.c_str(), X_OK) != 0)
@@ -145,7 +202,7 @@ Reference<css::uno::XComponentContext> ConnectOffice(const TOfficeOptions& optio
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.ConnectTimeoutMs);
   for (;;) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (auto remote = TryResolve(resolver, url, lastError); remote.is()) return remote;
+    if (auto remote = connect(); remote.is()) return remote;
     if (child > 0) {
       int status = 0;
       if (waitpid(child, &status, WNOHANG) == child) {

@@ -36,14 +36,26 @@ class TNoOfficeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// "kestrin_calc_<uid>": one pipe per user, shared by every export.
+// "kestrin_calc_<uid>": one pipe per user, shared by every export. When
+// another user has taken that name, ConnectOffice uses the name with a
+// random part added for its run.
 std::string DefaultPipeName();
+
+// The socket file of a LibreOffice pipe of this user.
+std::string PipeSocketPath(const std::string& pipeName);
+
+// Whose pipe this is: none yet, this user's (a socket owned by the
+// effective user), or anything else (another user's socket, a link, a
+// file), which is never connected to.
+enum class TPipeOwner { Missing, Own, Foreign };
+TPipeOwner PipeOwner(const std::string& pipeName);
 
 // The office start script of the installed LibreOffice.
 std::string DefaultSofficePath();
 
 // Sets up the local UNO side (once per process) and returns the office's
-// component context. First tries the pipe once; when nothing listens and
+// component context. Connects only to a pipe of this user (PipeOwner).
+// First tries the pipe once; when nothing listens and
 // Launch is set, runs `soffice --norestore --nodefault --accept=...` (a
 // running office takes the accept over, otherwise a new one starts) and
 // retries every 100 ms until the deadline, giving up early when the started

@@ -286,13 +286,18 @@ void TVelReportPreview::ApplyContentSize() {
   const QSize view(full.width() - (needV ? bar : 0), full.height() - (needH ? bar : 0));
   const QSize content(std::max(view.width(), w), std::max(view.height(), h));
   if (m_view->size() != content) m_view->resize(content);
-  if (m_rendering.size() != m_shown) m_renderingValid = false;
+  if (m_rendering.deviceIndependentSize().toSize() != m_shown) m_renderingValid = false;
   m_view->update();
 }
 
 const QImage& TVelReportPreview::Rendering() {
-  if (!m_renderingValid || m_rendering.size() != m_shown) {
-    m_rendering = m_image ? m_image->ToImage(m_shown.width(), m_shown.height()) : QImage();
+  // On a high-density screen the page is drawn in the screen's own pixels
+  // (crisp lines and text) and shown at its size in window units.
+  const qreal ratio = m_view ? m_view->devicePixelRatioF() : 1.0;
+  const QSize pixels = ratio == 1.0 ? m_shown : (QSizeF(m_shown) * ratio).toSize();
+  if (!m_renderingValid || m_rendering.size() != pixels) {
+    m_rendering = m_image ? m_image->ToImage(pixels.width(), pixels.height()) : QImage();
+    if (!m_rendering.isNull()) m_rendering.setDevicePixelRatio(ratio);
     m_renderingValid = true;
   }
   return m_rendering;

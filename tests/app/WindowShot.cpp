@@ -1,12 +1,20 @@
 // Renders the main window to PNG files for looking at it: the empty month
 // and the example month, with each of the three chart tabs, the X chart
-// and the signal list alone; the file menu, the setup dialog and the about box.
-//   window_shot OUTDIR [FILE.slt]
+// and the signal list alone; the file menu, the setup dialog, the about box
+// and the print preview of the example month.
+//   window_shot OUTDIR [FILE.slt] [--scale F]
+// Without --scale (and without QT_SCALE_FACTOR set) the pictures are taken
+// at 1x, then again at 1.5x and 2x by a run of this program each (the
+// scale factor is fixed when the application starts), named NAME@1.5x.png
+// and NAME@2x.png. A high-density run needs a screen large enough for the
+// window at that scale: xvfb-run -s "-screen 0 2600x2000x24".
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QProcess>
+#include <QTimer>
 
 #include "app/AppFonts.h"
 #include "platform/Fonts.h"
@@ -18,6 +26,9 @@
 #include "widgets/CellMgrMain.h"
 #include "widgets/CellTable.h"
 #include "widgets/EditCells.h"
+#include "core/MainData.h"
+#include "sheets/report/ReportPreview.h"
+#include "sheets/report/SheetReport.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 
@@ -25,17 +36,34 @@ using namespace kestrin;
 
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QStringList args;
+  QString scale;
+  for (int i = 1; i < argc; ++i) {
+    const QString a = QString::fromLocal8Bit(argv[i]);
+    if (a == QStringLiteral("--scale") && i + 1 < argc) {
+      scale = QString::fromLocal8Bit(argv[++i]);
+    } else {
+      args << a;
+    }
+  }
+  const bool scaledRuns = scale.isEmpty() && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
+  if (!scale.isEmpty()) qputenv("QT_SCALE_FACTOR", scale.toLatin1());
   QApplication app(argc, argv);
   RegisterFontSubstitutions();
   QApplication::setFont(BaseFont());
-  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-  const std::string file =
-      argc > 2 ? argv[2] : std::string(KESTRIN_SOURCE_DIR) + "/examples/sample-month.slt";
+  const QString out = !args.isEmpty() ? args[0] : QStringLiteral(".");
+  const std::string file = args.size() > 1 ? args[1].toStdString()
+                                           : std::string(KESTRIN_SOURCE_DIR) + "/examples/sample-month.slt";
   QDir().mkpath(out);
+  // NAME.png, or NAME@2x.png at scale 2.
+  const QString suffix = scale.isEmpty() ? QString() : QStringLiteral("@") + scale + QStringLiteral("x");
+  auto path = [&](QString name) {
+    return out + QLatin1Char('/') + name.replace(QStringLiteral(".png"), suffix + QStringLiteral(".png"));
+  };
 
-  auto shoot = [&](TFrmMain& w, const QString& name) {
+  auto shoot = [&](QWidget& w, const QString& name) {
     QApplication::processEvents();
-    w.grab().save(out + QLatin1Char('/') + name);
+    w.grab().save(path(name));
   };
   {
     TFrmMain w;
@@ -58,12 +86,12 @@ int main(int argc, char** argv) {
     TFrmSetup setup(settings, &w);
     setup.show();
     QApplication::processEvents();
-    setup.grab().save(out + QStringLiteral("/setup-dialog.png"));
+    shoot(setup, QStringLiteral("setup-dialog.png"));
     setup.hide();
     TAboutBox about(QStringLiteral(KESTRIN_SOURCE_DIR "/kestrin"));
     about.show();
     QApplication::processEvents();
-    about.grab().save(out + QStringLiteral("/about-box.png"));
+    shoot(about, QStringLiteral("about-box.png"));
   }
   {
     TFrmMain w;
@@ -104,6 +132,32 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-sample-plant-active.png"));
     w.CellMgrMain->Activate(w.DayCell(0, colAM));
     shoot(w, QStringLiteral("window-sample-empty-day-active.png"));
+
+    // The preview of both sheets, whole page, each page.
+    TSheetReport report(&w);
+    TSettings settings;
+    report.Drawers = MakeSheetDrawers(w.MainData(), settings);
+    report.Rep.Ui.ExecPreview = [&](TVelReportPreview& p) {
+      p.PlaceMaximized();
+      p.show();
+      while (!report.RepDraw.Finished()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+      for (int page = 1; page <= 2; ++page) {
+        p.SetCurrentPage(page);
+        QApplication::processEvents();
+        shoot(p, QStringLiteral("preview-%1.png").arg(page));
+      }
+      p.reject();
+    };
+    report.PreviewMode = true;
+    report.Run(kPrintAllSheets);
   }
-  return 0;
+  int rc = 0;
+  if (scaledRuns) {
+    for (const char* f : {"1.5", "2"}) {
+      QStringList again = args;
+      again << QStringLiteral("--scale") << QString::fromLatin1(f);
+      rc |= QProcess::execute(QCoreApplication::applicationFilePath(), again);
+    }
+  }
+  return rc;
 }

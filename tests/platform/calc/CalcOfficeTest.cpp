@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <grp.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -90,6 +95,76 @@ TMainData FebruaryToleranceFive() {
   return d;
 }
 
+// Another user (nobody) listening on the socket of an office pipe, as a
+// local user could plant it in /tmp before Kestrin's first export. It
+// reports every connection it gets.
+class TPipeSquatter {
+ public:
+  explicit TPipeSquatter(const std::string& path) : path_(path) {
+    int control[2], report[2];
+    if (pipe(control) != 0 || pipe(report) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(control[1]);
+      close(report[0]);
+      if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+      const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+      sockaddr_un addr{};
+      addr.sun_family = AF_UNIX;
+      std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+      if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0)
+        _exit(3);
+      if (write(report[1], "R", 1) != 1) _exit(4);
+      for (;;) {  // until the test closes the control pipe
+        pollfd fds[2] = {{fd, POLLIN, 0}, {control[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) continue;
+        if (fds[1].revents) _exit(0);
+        if (fds[0].revents & POLLIN) {
+          const int c = accept(fd, nullptr, nullptr);
+          if (c >= 0) close(c);
+          if (write(report[1], "C", 1) != 1) _exit(5);
+        }
+      }
+    }
+    close(control[0]);
+    close(report[1]);
+    control_ = control[1];
+    report_ = report[0];
+    char c = 0;
+    ready_ = pid_ > 0 && read(report_, &c, 1) == 1 && c == 'R';
+  }
+  ~TPipeSquatter() {
+    if (pid_ > 0) {
+      close(control_);
+      waitpid(pid_, nullptr, 0);
+      close(report_);
+    }
+    unlink(path_.c_str());
+  }
+  bool Ready() const { return ready_; }
+  // Connections received so far.
+  int Connections() const {
+    pollfd p{report_, POLLIN, 0};
+    int n = 0;
+    char buf[64];
+    while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+      const ssize_t r = read(report_, buf, sizeof buf);
+      if (r <= 0) break;
+      n += static_cast<int>(r);
+    }
+    connections_ += n;
+    return connections_;
+  }
+
+ private:
+  std::string path_;
+  pid_t pid_ = -1;
+  int control_ = -1;
+  int report_ = -1;
+  bool ready_ = false;
+  mutable int connections_ = 0;
+};
+
 class CalcOffice : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -108,8 +183,9 @@ class CalcOffice : public ::testing::Test {
     if (profile_.empty()) return;
     int status = 0;
     Capture("'" + kReadBack + "' --pipe " + pipe_ + " --terminate 2>&1", &status);
-    // Wait for the office to end; whatever is left of it goes by force.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    // Wait for the office to end; whatever is left of it goes by force (at
+    // once when it could not be asked to end).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(status == 0 ? 15 : 0);
     while (!ProcessesWith(profile_).empty() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     for (pid_t pid : ProcessesWith(profile_)) kill(pid, SIGKILL);
@@ -244,4 +320,25 @@ TEST_F(CalcOffice, OfficeMissingOrFailingAtStartIsReportedQuickly) {
   EXPECT_EQ(r.Status, TCalcExportStatus::NoSpreadsheet);
   EXPECT_NE(r.DetailUtf8.find("in time"), std::string::npos) << r.DetailUtf8;
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST_F(CalcOffice, PipeNameTakenByAnotherUserIsNeverConnectedTo) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user (nobody) planting the pipe";
+  // Where LibreOffice keeps the socket of a named pipe of this user.
+  TPipeSquatter squatter("/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipe_);
+  ASSERT_TRUE(squatter.Ready());
+
+  // Not allowed to start an office: the export finds none (the planted
+  // pipe is not one) and says so.
+  TCalcExportOptions o = Options();
+  o.HelperArgs.push_back("--no-start");
+  TCalcExportResult r = ExportToCalc(WorkedExample(), nullptr, o);
+  EXPECT_EQ(r.Status, TCalcExportStatus::NoSpreadsheet) << r.DetailUtf8;
+  EXPECT_EQ(squatter.Connections(), 0);
+
+  // Allowed to start one: the month goes into an office of our own, on a
+  // pipe name of this run.
+  r = ExportToCalc(WorkedExample(), nullptr, Options());
+  EXPECT_EQ(r.Status, TCalcExportStatus::Exported) << r.DetailUtf8;
+  EXPECT_EQ(squatter.Connections(), 0);
 }
