@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef KESTRIN_CLI_WITH_SHEETS
   kestrin::cli::RegisterSheetCommands(table);
+  kestrin::cli::RegisterOverviewCommands(table, kestrin::cli::OverviewSheetWriter());
+#else
+  kestrin::cli::RegisterOverviewCommands(table);
 #endif
 
   const std::vector<std::string> args(argv + 1, argv + argc);

@@ -55,19 +55,18 @@ void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainDat
     DrawTableSheet(canvas, pageRect, data, settings);
 }
 
-bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, TSheetOutputError* error) {
+bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount, int dpi,
+                   const QString& title, const TPageDrawer& draw, TSheetOutputError* error) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
     SetError(error, CannotWrite(path));
     return false;
   }
-  const TReportSetup setup = SheetReportSetup();
   {
     QPdfWriter writer(&file);
     writer.setResolution(dpi);
     writer.setPageLayout(SheetPageLayout(setup));
-    writer.setTitle(QString::fromUtf8("スランプ試験"));
+    writer.setTitle(title);
     writer.setCreator(QStringLiteral("Kestrin"));
 
     QPainter painter;
@@ -77,12 +76,10 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
       return false;
     }
     const TPageGeometry geometry = ComputePageGeometry(DeviceInfoOf(writer), setup);
-    bool first = true;
-    for (int sheet : SheetsOf(choice)) {
-      if (!first) writer.newPage();
-      first = false;
+    for (int page = 0; page < pageCount; ++page) {
+      if (page > 0) writer.newPage();
       TQtCanvas canvas(&painter);
-      DrawSheet(canvas, geometry.PageRect, sheet, data, settings);
+      draw(canvas, geometry.PageRect, page);
     }
     painter.end();
   }
@@ -91,6 +88,18 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
     return false;
   }
   return true;
+}
+
+bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, TSheetOutputError* error) {
+  const std::vector<int> sheets = SheetsOf(choice);
+  return WritePagesPdf(
+      path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
+      QString::fromUtf8("スランプ試験"),
+      [&](TCanvas& canvas, const TRect& pageRect, int page) {
+        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings);
+      },
+      error);
 }
 
 QString PngPagePath(const QString& path, int page) {
@@ -102,16 +111,13 @@ QString PngPagePath(const QString& path, int page) {
   return path.left(path.size() - suffix.size() - 1) + number + QStringLiteral(".") + suffix;
 }
 
-bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, std::vector<QString>* written,
-                    TSheetOutputError* error) {
-  const TReportSetup setup = SheetReportSetup();
+bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount, int dpi,
+                   const TPageDrawer& draw, std::vector<QString>* written,
+                   TSheetOutputError* error) {
   const TDeviceInfo device = PictureDevice(setup, dpi);
   const TPageGeometry geometry = ComputePageGeometry(device, setup);
   const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
-  int page = 0;
-  for (int sheet : SheetsOf(choice)) {
-    ++page;
+  for (int page = 0; page < pageCount; ++page) {
     QImage image(device.PhysicalWidth, device.PhysicalHeight, QImage::Format_RGB32);
     if (image.isNull()) {
       SetError(error, QString::fromUtf8("メモリが不足しています．"));
@@ -122,10 +128,10 @@ bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMai
     image.setDotsPerMeterY(dotsPerMeter);
     {
       TQtCanvas canvas(&image);
-      DrawSheet(canvas, geometry.PageRect, sheet, data, settings);
+      draw(canvas, geometry.PageRect, page);
       canvas.End();
     }
-    const QString name = PngPagePath(path, page);
+    const QString name = PngPagePath(path, page + 1);
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
       SetError(error, CannotWrite(name));
@@ -134,6 +140,18 @@ bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMai
     if (written != nullptr) written->push_back(name);
   }
   return true;
+}
+
+bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, std::vector<QString>* written,
+                    TSheetOutputError* error) {
+  const std::vector<int> sheets = SheetsOf(choice);
+  return WritePagesPng(
+      path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
+      [&](TCanvas& canvas, const TRect& pageRect, int page) {
+        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings);
+      },
+      written, error);
 }
 
 }  // namespace kestrin

@@ -1,0 +1,272 @@
+// overview: the year and plant overview of a set of month files as JSON,
+// as CSV, or (Qt builds) as the printed overview in PDF or PNG.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <type_traits>
+
+#include "Commands.h"
+#include "RecordJson.h"
+#include "core/Numbers.h"
+
+namespace kestrin::cli {
+
+namespace {
+
+struct TOverviewArgs {
+  std::vector<std::string> inputs;
+  bool recursive = false;
+  bool csv = false;
+  std::string output;
+  int dpi = kOverviewDefaultDpi;
+  std::optional<std::string> settings;
+};
+
+// Parses FILE...|DIR [--recursive] [--csv] [-o OUT] [--dpi N] [--settings
+// INI]; options also as --name=value, "--" ends the options. An empty result
+// means a usage error, already reported.
+std::optional<TOverviewArgs> ParseArgs(const std::vector<std::string>& args, TCliIo& io) {
+  TOverviewArgs a;
+  bool optionsEnd = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    if (optionsEnd || name.empty() || name[0] != '-' || name == "-") {
+      a.inputs.push_back(args[i]);
+      continue;
+    }
+    if (name == "--") {
+      optionsEnd = true;
+      continue;
+    }
+    std::optional<std::string> value;
+    const std::size_t eq = name.find('=');
+    if (name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+    }
+    if ((name == "--recursive" || name == "--csv") && !value) {
+      (name == "--csv" ? a.csv : a.recursive) = true;
+      continue;
+    }
+    if (name != "-o" && name != "--output" && name != "--dpi" && name != "--settings") {
+      io.err << "不明なオプションです：" << args[i] << "\n";
+      return std::nullopt;
+    }
+    if (!value) {
+      if (i + 1 >= args.size()) {
+        io.err << name << " の値がありません．\n";
+        return std::nullopt;
+      }
+      value = args[++i];
+    }
+    if (name == "--dpi") {
+      int dpi = 0;
+      const char* b = value->data();
+      const char* e = b + value->size();
+      auto [p, ec] = std::from_chars(b, e, dpi);
+      if (b == e || ec != std::errc() || p != e || dpi < kOverviewMinDpi || dpi > kOverviewMaxDpi) {
+        io.err << "--dpi には " << kOverviewMinDpi << " から " << kOverviewMaxDpi
+               << " までの整数を指定してください：" << *value << "\n";
+        return std::nullopt;
+      }
+      a.dpi = dpi;
+    } else if (name == "--settings") {
+      a.settings = *value;
+    } else {
+      if (value->empty()) {
+        io.err << "出力ファイルを指定してください．\n";
+        return std::nullopt;
+      }
+      a.output = *value;
+    }
+  }
+  if (a.inputs.empty()) {
+    io.err << "データファイルまたはフォルダを指定してください．\n";
+    return std::nullopt;
+  }
+  if (a.csv && !a.output.empty()) {
+    io.err << "--csv と -o は同時に指定できません．\n";
+    return std::nullopt;
+  }
+  return a;
+}
+
+Json Optional(const std::optional<int32_t>& v) { return v ? Json(*v) : Json(nullptr); }
+Json Optional(const std::optional<long double>& v) {
+  return v ? Json(static_cast<double>(*v)) : Json(nullptr);
+}
+Json Optional(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
+
+Json OverviewJson(const TOverview& o) {
+  Json months = Json::array();
+  for (const TOverviewMonth& m : o.Months) {
+    months.push_back(Json{{"File", m.File},
+                          {"Getsudo", m.Getsudo},
+                          {"Kojo", Cp932ToUtf8Lossy(m.Kojo)},
+                          {"KariAveX", m.KariAveX},
+                          {"Kyoyo", m.Kyoyo},
+                          {"Count", m.Count},
+                          {"Failed", m.Failed},
+                          {"AveX", m.AveX},
+                          {"Hensa", static_cast<double>(m.Hensa)},
+                          {"Min", Optional(m.Min)},
+                          {"Max", Optional(m.Max)},
+                          {"Cp", Optional(m.Capability.Cp)},
+                          {"Cpk", Optional(m.Capability.Cpk)},
+                          {"Duplicate", m.Duplicate}});
+  }
+  Json plants = Json::array();
+  for (const TOverviewPlant& p : o.Plants) {
+    plants.push_back(Json{{"Kojo", Cp932ToUtf8Lossy(p.Kojo)},
+                          {"Months", p.Months},
+                          {"Count", p.Count},
+                          {"Failed", p.Failed},
+                          {"AveX", Optional(p.AveX)},
+                          {"Hensa", Optional(p.Hensa)},
+                          {"Min", Optional(p.Min)},
+                          {"Max", Optional(p.Max)},
+                          {"Cp", Optional(p.Capability.Cp)},
+                          {"Cpk", Optional(p.Capability.Cpk)}});
+  }
+  Json failed = Json::array();
+  for (const TOverviewFailure& f : o.FailedFiles)
+    failed.push_back(Json{{"File", f.File}, {"Reason", f.Reason}});
+  return Json{{"Months", months}, {"Plants", plants}, {"FailedFiles", failed}};
+}
+
+// One CSV field: quoted when it holds a separator, a quote or a line end.
+// A text a spreadsheet would take for a formula gets a leading apostrophe,
+// so a plant name or path from a file cannot run as one.
+std::string CsvText(const std::string& text) {
+  std::string t = text;
+  if (!t.empty() && (t[0] == '=' || t[0] == '+' || t[0] == '-' || t[0] == '@' || t[0] == '\t' ||
+                     t[0] == '\r'))
+    t.insert(t.begin(), '\'');
+  if (t.find_first_of(",\"\r\n") == std::string::npos) return t;
+  std::string q = "\"";
+  for (char ch : t) {
+    if (ch == '"') q += '"';
+    q += ch;
+  }
+  return q + "\"";
+}
+
+std::string CsvNumber(double v) {
+  char buffer[64];
+  auto [p, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return ec == std::errc() ? std::string(buffer, p) : std::string();
+}
+
+template <typename T>
+std::string CsvOptional(const std::optional<T>& v) {
+  if (!v) return std::string();
+  if constexpr (std::is_integral_v<T>)
+    return std::to_string(*v);
+  else
+    return CsvNumber(static_cast<double>(*v));
+}
+
+void WriteCsv(const TOverview& o, std::ostream& out) {
+  out << "\xEF\xBB\xBF"
+      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate\r\n";
+  for (const TOverviewMonth& m : o.Months) {
+    // The month of record as year/month: the packed number means nothing
+    // in a spreadsheet.
+    char month[16];
+    std::snprintf(month, sizeof month, "%d/%02d", DateYear(m.Getsudo), DateMonth(m.Getsudo));
+    out << CsvText(m.File) << ',' << month << ',' << CsvText(Cp932ToUtf8Lossy(m.Kojo)) << ','
+        << m.KariAveX << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ',' << m.AveX
+        << ',' << CsvNumber(static_cast<double>(m.Hensa)) << ',' << CsvOptional(m.Min) << ','
+        << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
+        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << "\r\n";
+  }
+}
+
+int Overview(const std::vector<std::string>& args, TCliIo& io, const TCommandTable* table,
+             const TOverviewWriter& writer) {
+  const std::optional<TOverviewArgs> a = ParseArgs(args, io);
+  auto usage = [&] {
+    if (const TCliCommand* c = table ? table->Find("overview") : nullptr)
+      io.err << table->CommandUsage(*c);
+    return kExitUsage;
+  };
+  if (!a) return usage();
+  if (!a->output.empty()) {
+    if (!writer) {
+      io.err << "このビルドの kestrin-cli は帳票を出力できません．\n";
+      return usage();
+    }
+    std::string message;
+    if (!writer.Check(a->output, a->dpi, message)) {
+      io.err << message << "\n";
+      return usage();
+    }
+  }
+
+  // Folders become their month files; a folder without any is a failure
+  // of its own, listed like a file that cannot be read.
+  std::vector<std::string> files;
+  std::vector<TOverviewFailure> folderFailures;
+  for (const std::string& input : a->inputs) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(input, ec)) {
+      files.push_back(input);
+      continue;
+    }
+    std::vector<std::string> listed;
+    std::string error;
+    if (ListMonthFiles(input, a->recursive, listed, error))
+      files.insert(files.end(), listed.begin(), listed.end());
+    else
+      folderFailures.push_back({input, error});
+  }
+
+  TOverview overview = BuildOverview(files);
+  overview.FailedFiles.insert(overview.FailedFiles.begin(), folderFailures.begin(),
+                              folderFailures.end());
+  for (const TOverviewFailure& f : overview.FailedFiles)
+    io.err << f.File << "：" << f.Reason << "\n";
+  const int code = overview.FailedFiles.empty() ? kExitOk : kExitFailure;
+
+  if (!a->output.empty()) {
+    if (overview.Months.empty()) {
+      io.err << "読み込めた月度データがないため，帳票は出力しません．\n";
+      return kExitFailure;
+    }
+    std::vector<std::string> written;
+    std::string message;
+    if (!writer.Write(overview, a->output, a->dpi, a->settings, written, message)) {
+      io.err << message << "\n";
+      return kExitFailure;
+    }
+    if (!message.empty()) io.err << message << "\n";
+    for (const std::string& name : written) io.out << name << "\n";
+    return code;
+  }
+  if (a->csv)
+    WriteCsv(overview, io.out);
+  else
+    io.out << OverviewJson(overview).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  return code;
+}
+
+}  // namespace
+
+void RegisterOverviewCommands(TCommandTable& table, TOverviewWriter writer) {
+  const TCommandTable* self = &table;
+  table.Add({"overview", "FILE...|DIR [--recursive] [--csv] [-o OUT.pdf|png]",
+             "複数の月度データから年間推移（月ごとの行，工場ごとの通算値）を JSON で出力します．"
+             "フォルダはその中の .slt ファイル（--recursive でサブフォルダも）．"
+             "--csv は月ごとの行を CSV（UTF-8，BOM 付き）で，-o は印刷する年間推移"
+             "（工場ごとに A4 横１ページ）を PDF または PNG（OUT-1.png …）で書きます．"
+             "オプション: --dpi N（初期値 600），--settings INI．"
+             "終了コード: すべて読み込めたとき 0，読み込めないファイルがあったとき 1"
+             "（読み込めたものは出力します），使い方の誤り 2．",
+             1, 100000, [self, writer](const std::vector<std::string>& args, TCliIo& io) {
+               return Overview(args, io, self, writer);
+             }});
+}
+
+}  // namespace kestrin::cli
