@@ -109,8 +109,9 @@ Json OverviewJson(const TOverview& o) {
                           {"Kyoyo", m.Kyoyo},
                           {"Count", m.Count},
                           {"Failed", m.Failed},
-                          {"AveX", m.AveX},
-                          {"Hensa", static_cast<double>(m.Hensa)},
+                          // A month without values has no mean and no deviation.
+                          {"AveX", m.Count > 0 ? Json(m.AveX) : Json(nullptr)},
+                          {"Hensa", m.Count > 0 ? Json(static_cast<double>(m.Hensa)) : Json(nullptr)},
                           {"Min", Optional(m.Min)},
                           {"Max", Optional(m.Max)},
                           {"Cp", Optional(m.Capability.Cp)},
@@ -177,8 +178,10 @@ void WriteCsv(const TOverview& o, std::ostream& out) {
     char month[16];
     std::snprintf(month, sizeof month, "%d/%02d", DateYear(m.Getsudo), DateMonth(m.Getsudo));
     out << CsvText(m.File) << ',' << month << ',' << CsvText(Cp932ToUtf8Lossy(m.Kojo)) << ','
-        << m.KariAveX << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ',' << m.AveX
-        << ',' << CsvNumber(static_cast<double>(m.Hensa)) << ',' << CsvOptional(m.Min) << ','
+        << m.KariAveX << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ','
+        << (m.Count > 0 ? std::to_string(m.AveX) : std::string()) << ','
+        << (m.Count > 0 ? CsvNumber(static_cast<double>(m.Hensa)) : std::string()) << ','
+        << CsvOptional(m.Min) << ','
         << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
         << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << "\r\n";
   }

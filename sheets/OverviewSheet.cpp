@@ -158,6 +158,20 @@ void DrawChartCaption(TCanvasAssist& a, const TRect& chart, const TOverview& o,
 
 }  // namespace
 
+QStringList OverviewColumnCaptions() {
+  QStringList l;
+  for (const TColumn& c : kColumns) l << U8(c.Caption);
+  return l;
+}
+QStringList OverviewMonthCells(const TOverviewMonth& month) {
+  const TRow r = MonthRow(month);
+  return QStringList(r.begin(), r.end());
+}
+QStringList OverviewPlantCells(const TOverviewPlant& plant) {
+  const TRow r = PlantRow(plant);
+  return QStringList(r.begin(), r.end());
+}
+
 TReportSetup OverviewReportSetup() {
   TReportSetup s = SheetReportSetup();
   s.OrientIsPortrait = false;

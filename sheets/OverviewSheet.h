@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/Overview.h"
 #include "core/Settings.h"
@@ -31,6 +32,13 @@ TOverviewSheetLayout OverviewSheetLayout(const TRect& pageRect);
 // The page setup of the printed overview: A4 landscape with the sheets'
 // margins.
 TReportSetup OverviewReportSetup();
+
+// The month table's column captions and the texts of one month row and of
+// a plant's pooled row ("－" for a figure that is not defined), shared by
+// the printed table and the overview window.
+QStringList OverviewColumnCaptions();
+QStringList OverviewMonthCells(const TOverviewMonth& month);
+QStringList OverviewPlantCells(const TOverviewPlant& plant);
 
 // "2025年4月～2026年3月" (one month alone: "2025年4月").
 QString OverviewPeriodText(const TOverview& overview, std::size_t plant);
