@@ -1,7 +1,8 @@
 // Renders the main window to PNG files for looking at it: the empty month
 // and the example month, with each of the two chart tabs; the setup dialog
-// and the about box.
-//   window_shot OUTDIR [FILE.slt]
+// and the about box; with a third argument, the year overview window of the
+// month files of that folder.
+//   window_shot OUTDIR [FILE.slt [FOLDER]]
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -10,6 +11,7 @@
 #include "platform/Fonts.h"
 #include "app/AboutBox.h"
 #include "app/FrmMain.h"
+#include "app/FrmOverview.h"
 #include "app/FrmSetup.h"
 #include "core/DataFile.h"
 #include "widgets/ChartTabs.h"
@@ -72,6 +74,14 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-sample-xchart.png"));
     w.CmPageCtrl->SetCurrentTab(0);
     shoot(w, QStringLiteral("window-sample-histogram.png"));
+  }
+  if (argc > 3) {
+    TSettings settings;
+    TFrmOverview f(&settings);
+    f.show();
+    f.AddPaths({QString::fromLocal8Bit(argv[3])});
+    QApplication::processEvents();
+    f.grab().save(out + QStringLiteral("/overview-window.png"));
   }
   return 0;
 }
