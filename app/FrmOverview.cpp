@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,10 +12,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <set>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include "AppFonts.h"
 #include "FrmMain.h"
@@ -42,6 +46,12 @@ const QColor kDuplicateColor(0xD0, 0x28, 0x5F);
 QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString FromLocal(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
 
 }  // namespace
 
@@ -117,6 +127,17 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("OverviewStatus"));
 
+  watcher_ = new QFileSystemWatcher(this);
+  refresh_ = new QTimer(this);
+  refresh_->setSingleShot(true);
+  refresh_->setInterval(300);  // a save or a copy of many files ends first
+  connect(refresh_, &QTimer::timeout, this, [this] { RefreshFromDisk(); });
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+    changed_.insert(Local(path));
+    refresh_->start();
+  });
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { refresh_->start(); });
+
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
   layout->addWidget(split, 1);
@@ -133,7 +154,11 @@ void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
   std::vector<std::string> files;
   for (const QString& p : paths) {
     const std::string path = Local(p);
+    removed_.erase(path);
     if (QFileInfo(p).isDir()) {
+      if (std::find_if(folders_.begin(), folders_.end(),
+                       [&](const auto& f) { return f.first == path; }) == folders_.end())
+        folders_.emplace_back(path, recursive);
       std::vector<std::string> found;
       std::string error;
       if (ListMonthFiles(path, recursive, found, error))
@@ -147,14 +172,44 @@ void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   for (const std::string& f : files) {
     if (!listed.insert(f).second) continue;
-    TOverviewMonth m;
-    std::string reason;
-    if (ReadOverviewMonth(f, m, reason))
-      months_.push_back(std::move(m));
-    else
-      failures_.push_back({f, reason});
+    removed_.erase(f);
+    ReadInto(f);
   }
   QApplication::restoreOverrideCursor();
+  Rebuild();
+}
+
+void TFrmOverview::ReadInto(const std::string& path) {
+  TOverviewMonth m;
+  std::string reason;
+  if (ReadOverviewMonth(path, m, reason))
+    months_.push_back(std::move(m));
+  else
+    failures_.push_back({path, reason});
+}
+
+void TFrmOverview::RefreshFromDisk() {
+  auto listed = [this](const std::string& f) {
+    return std::any_of(months_.begin(), months_.end(), [&](const auto& m) { return m.File == f; }) ||
+           std::any_of(failures_.begin(), failures_.end(), [&](const auto& x) { return x.File == f; });
+  };
+  // Changed files are read again; files gone from the disk leave the list.
+  std::set<std::string> reread;
+  for (const std::string& f : changed_)
+    if (listed(f)) reread.insert(f);
+  changed_.clear();
+  std::erase_if(months_, [&](const TOverviewMonth& m) { return reread.count(m.File) || !Exists(m.File); });
+  std::erase_if(failures_, [&](const TOverviewFailure& x) { return reread.count(x.File) || !Exists(x.File); });
+  for (const std::string& f : reread)
+    if (Exists(f)) ReadInto(f);
+  // New month files of the chosen folders join.
+  for (const auto& [folder, recursive] : folders_) {
+    std::vector<std::string> found;
+    std::string error;
+    if (!ListMonthFiles(folder, recursive, found, error)) continue;
+    for (const std::string& f : found)
+      if (!removed_.count(f) && !listed(f)) ReadInto(f);
+  }
   Rebuild();
 }
 
@@ -174,6 +229,7 @@ void TFrmOverview::RemoveSelected() {
     }
   }
   if (gone.empty()) return;
+  removed_.insert(gone.begin(), gone.end());
   std::erase_if(months_, [&](const TOverviewMonth& m) { return gone.count(m.File) > 0; });
   std::erase_if(failures_, [&](const TOverviewFailure& f) { return gone.count(f.File) > 0; });
   Rebuild();
@@ -182,7 +238,29 @@ void TFrmOverview::RemoveSelected() {
 void TFrmOverview::RemoveAll() {
   months_.clear();
   failures_.clear();
+  folders_.clear();
+  removed_.clear();
+  changed_.clear();
   Rebuild();
+}
+
+void TFrmOverview::Watch() {
+  QStringList paths;
+  for (const auto& f : folders_) paths << FromLocal(f.first);
+  for (const TOverviewMonth& m : months_) paths << FromLocal(m.File);
+  for (const TOverviewFailure& x : failures_)
+    if (Exists(x.File)) paths << FromLocal(x.File);
+  const QStringList watched = watcher_->files() + watcher_->directories();
+  QStringList gone;
+  for (const QString& w : watched)
+    if (!paths.contains(w)) gone << w;
+  if (!gone.isEmpty()) watcher_->removePaths(gone);
+  QStringList fresh;
+  for (const QString& p : paths)
+    if (!watched.contains(p)) fresh << p;
+  // A file replaced by a save (a new file renamed over it) drops out of the
+  // watch; adding it again keeps following it.
+  if (!fresh.isEmpty()) watcher_->addPaths(fresh);
 }
 
 void TFrmOverview::AddFilesClick() {
@@ -235,6 +313,7 @@ void TFrmOverview::Rebuild() {
           ? overview_.Plants[static_cast<std::size_t>(currentPlant_)].Kojo
           : AnsiString();
   overview_ = MakeOverview(months_, failures_);
+  Watch();
   // The chart keeps its plant while that plant is listed.
   currentPlant_ = overview_.Plants.empty() ? -1 : 0;
   for (std::size_t i = 0; i < overview_.Plants.size(); ++i)

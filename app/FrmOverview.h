@@ -2,7 +2,9 @@
 // user, their months in a table grouped by plant with each plant's pooled
 // figures, the trend chart of the chosen plant, and the preview and print
 // of the printed overview. Files can be added and removed while it is
-// open; Esc closes it.
+// open, and it follows the disk: a listed file that changes is read again,
+// one that disappears leaves the list, and a new month file in a chosen
+// folder joins it. Esc closes it.
 #pragma once
 
 #include <QDialog>
@@ -10,12 +12,17 @@
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Overview.h"
 #include "core/Settings.h"
 
+class QFileSystemWatcher;
 class QLabel;
+class QTimer;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -39,6 +46,9 @@ class TFrmOverview : public QDialog {
   // Removes the files of the selected rows (a plant row: all its months).
   void RemoveSelected();
   void RemoveAll();
+  // Reads again what changed on disk (see above); the file watcher calls
+  // it shortly after a change.
+  void RefreshFromDisk();
 
   // The commands of the buttons.
   void AddFilesClick();
@@ -65,10 +75,21 @@ class TFrmOverview : public QDialog {
   void FillTable();
   void SelectionChanged();
   void RunReport(bool preview);
+  void Watch();
+  // Reads one file into the lists (as a month or as a failure).
+  void ReadInto(const std::string& path);
 
   const TSettings* settings_;
   std::vector<TOverviewMonth> months_;
   std::vector<TOverviewFailure> failures_;
+  // Chosen folders (with their recursive flag), files changed on disk since
+  // the last refresh, and files the user removed (a folder's refresh does
+  // not bring them back).
+  std::vector<std::pair<std::string, bool>> folders_;
+  std::set<std::string> changed_;
+  std::set<std::string> removed_;
+  QFileSystemWatcher* watcher_ = nullptr;
+  QTimer* refresh_ = nullptr;
   TOverview overview_;
   int currentPlant_ = -1;
   QTreeWidget* table_ = nullptr;

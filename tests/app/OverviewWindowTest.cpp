@@ -1,6 +1,7 @@
 // The year overview window: opened from the file menu, filled through the
 // file dialog, files added and removed, the chart, preview/print and Esc.
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -97,6 +98,33 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
   EXPECT_TRUE(f->isVisible());
   EXPECT_EQ(dialogs.Files.size(), 1u);
   EXPECT_EQ(f->Overview().Months.size(), 2u);
+}
+
+TEST_F(OverviewWindowTest, FollowsTheDiskNewFilesInTheFolderChangedAndDeletedFiles) {
+  const QString a = Month(QStringLiteral("a.slt"), "北工場", 4, {1800});
+  TSettings settings;
+  TFrmOverview f(&settings);
+  f.AddPaths({dir.path()});
+  ASSERT_EQ(f.Overview().Months.size(), 1u);
+
+  const QString b = Month(QStringLiteral("b.slt"), "北工場", 5, {1900, 2000});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Months.size() == 2; }, 5000));
+
+  // A save over a listed file (a new file renamed over it) is read again.
+  Month(QStringLiteral("a.slt"), "北工場", 4, {1700, 1750, 1800});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Plants.at(0).Count == 5; }, 5000));
+
+  // A month the user removed does not come back with the folder's changes.
+  f.Table()->clearSelection();
+  f.Table()->topLevelItem(0)->child(1)->setSelected(true);
+  f.RemoveSelected();
+  ASSERT_EQ(f.Overview().Months.size(), 1u);
+  ASSERT_TRUE(QFile::remove(a));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Months.empty(); }, 5000));
+  Month(QStringLiteral("c.slt"), "北工場", 6, {1800});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Months.size() == 1; }, 5000));
+  EXPECT_EQ(f.Overview().Months[0].File, dir.filePath(QStringLiteral("c.slt")).toStdString());
+  (void)b;
 }
 
 }  // namespace
