@@ -110,16 +110,15 @@ bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::stri
     reason = "通常のファイルではありません．";
     return false;
   }
-  auto stream = TFileReadStream::Open(path);
-  if (!stream) {
-    reason = "ファイルを開けません．";
-    return false;
-  }
   TMainData data;
   data.ClearLists();
   data.Clear();
-  if (!LoadFromStream(*stream, data)) {
-    reason = "ファイルのロードに失敗しました．（専用データファイルでないか，壊れています）";
+  if (const TFileResult loaded = LoadFromFile(path, data); !loaded) {
+    // The loader names the item or step that failed (and the system's
+    // error), after the fixed message.
+    reason = "ファイルのロードに失敗しました．（" + loaded.Step;
+    if (!loaded.SystemError.empty()) reason += "：" + loaded.SystemError;
+    reason += "）";
     return false;
   }
   data.Calculate();
