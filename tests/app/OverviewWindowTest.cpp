@@ -93,8 +93,8 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
 
   QTest::keyClick(f, Qt::Key_Escape);
   EXPECT_FALSE(f->isVisible());
-  // Opened again it keeps its months and asks for no file.
-  item->trigger();
+  // Opened again (Shift+F7) it keeps its months and asks for no file.
+  w.CmShiftPager->Button(1, 7)->Click();
   EXPECT_TRUE(f->isVisible());
   EXPECT_EQ(dialogs.Files.size(), 1u);
   EXPECT_EQ(f->Overview().Months.size(), 2u);
