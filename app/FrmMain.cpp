@@ -1,4 +1,5 @@
 #include "FrmMain.h"
+#include "FrmOverview.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -62,6 +63,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreateCharts();
   CreateFunctionKeys();
   ConnectCommands();
+  InstallOverviewCommand(*this);
   ExecutablePath = QCoreApplication::applicationFilePath();
 
   // Focus order of the groups: header, day table, function keys, charts.

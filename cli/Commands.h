@@ -5,11 +5,15 @@
 // sheets) are registered only in builds with Qt.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "CommandLine.h"
 #include "core/MainData.h"
+#include "core/Overview.h"
 #include "core/SafeFile.h"
 #include "core/Settings.h"
 
@@ -41,5 +45,30 @@ void RegisterChartCommands(TCommandLine& cli);
 
 // sheets (SheetCommands.cpp; Qt builds only, KESTRIN_CLI_WITH_SHEETS).
 void RegisterSheetCommands(TCommandLine& cli);
+
+// Resolution of the printed overview: the default and the accepted range.
+inline constexpr int kOverviewDefaultDpi = 600;
+inline constexpr int kOverviewMinDpi = 50;
+inline constexpr int kOverviewMaxDpi = 2400;
+
+// How overview -o writes the printed overview (Qt builds only; the command
+// refuses -o without it).
+struct TOverviewWriter {
+  // Checks the output name and resolution before any file is read; false
+  // with a message for a usage error.
+  std::function<bool(const std::string& output, int dpi, std::string& message)> Check;
+  // Writes one page per plant; the names written go to `written`.
+  std::function<bool(const TOverview& overview, const std::string& output, int dpi,
+                     const std::optional<std::string>& settings,
+                     std::vector<std::string>& written, std::string& message)>
+      Write;
+  explicit operator bool() const { return Check && Write; }
+};
+
+// overview (OverviewCommands.cpp; no Qt); `writer` serves -o.
+void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer = {});
+
+// The printed overview writer (OverviewSheetCommand.cpp; Qt builds only).
+TOverviewWriter OverviewSheetWriter();
 
 }  // namespace kestrin::cli

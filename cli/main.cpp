@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef KESTRIN_CLI_WITH_SHEETS
   kestrin::cli::RegisterSheetCommands(cli);
+  kestrin::cli::RegisterOverviewCommands(cli, kestrin::cli::OverviewSheetWriter());
+#else
+  kestrin::cli::RegisterOverviewCommands(cli);
 #endif
 
   const std::vector<std::string> args(argv + 1, argv + argc);

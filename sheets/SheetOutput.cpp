@@ -58,8 +58,8 @@ void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainDat
     DrawTableSheet(canvas, pageRect, data, settings);
 }
 
-bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, TSheetOutputError* error) {
+bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount, int dpi,
+                   const QString& title, const TPageDrawer& draw, TSheetOutputError* error) {
   // The document is made in memory and written by the safe writer.
   if (const TFileResult target = CheckSaveTarget(path); !target) {
     SetError(error, CannotWrite(path, target));
@@ -71,12 +71,11 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
     SetError(error, CannotWrite(path));
     return false;
   }
-  const TReportSetup setup = SheetReportSetup();
   {
     QPdfWriter writer(&file);
     writer.setResolution(dpi);
     writer.setPageLayout(SheetPageLayout(setup));
-    writer.setTitle(QString::fromUtf8("スランプ試験"));
+    writer.setTitle(title);
     writer.setCreator(QStringLiteral("Kestrin"));
 
     QPainter painter;
@@ -85,12 +84,10 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
       return false;
     }
     const TPageGeometry geometry = ComputePageGeometry(DeviceInfoOf(writer), setup);
-    bool first = true;
-    for (int sheet : SheetsOf(choice)) {
-      if (!first) writer.newPage();
-      first = false;
+    for (int page = 0; page < pageCount; ++page) {
+      if (page > 0) writer.newPage();
       TQtCanvas canvas(&painter);
-      DrawSheet(canvas, geometry.PageRect, sheet, data, settings);
+      draw(canvas, geometry.PageRect, page);
     }
     painter.end();
   }
@@ -102,6 +99,18 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
   return true;
 }
 
+bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, TSheetOutputError* error) {
+  const std::vector<int> sheets = SheetsOf(choice);
+  return WritePagesPdf(
+      path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
+      QString::fromUtf8("スランプ試験"),
+      [&](TCanvas& canvas, const TRect& pageRect, int page) {
+        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings);
+      },
+      error);
+}
+
 QString PngPagePath(const QString& path, int page) {
   const QFileInfo info(path);
   const QString suffix = info.suffix();
@@ -111,16 +120,13 @@ QString PngPagePath(const QString& path, int page) {
   return path.left(path.size() - suffix.size() - 1) + number + QStringLiteral(".") + suffix;
 }
 
-bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, std::vector<QString>* written,
-                    TSheetOutputError* error) {
-  const TReportSetup setup = SheetReportSetup();
+bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount, int dpi,
+                   const TPageDrawer& draw, std::vector<QString>* written,
+                   TSheetOutputError* error) {
   const TDeviceInfo device = PictureDevice(setup, dpi);
   const TPageGeometry geometry = ComputePageGeometry(device, setup);
   const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
-  int page = 0;
-  for (int sheet : SheetsOf(choice)) {
-    ++page;
+  for (int page = 0; page < pageCount; ++page) {
     QImage image(device.PhysicalWidth, device.PhysicalHeight, QImage::Format_RGB32);
     if (image.isNull()) {
       SetError(error, QString::fromUtf8("メモリが不足しています．"));
@@ -131,10 +137,10 @@ bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMai
     image.setDotsPerMeterY(dotsPerMeter);
     {
       TQtCanvas canvas(&image);
-      DrawSheet(canvas, geometry.PageRect, sheet, data, settings);
+      draw(canvas, geometry.PageRect, page);
       canvas.End();
     }
-    const QString name = PngPagePath(path, page);
+    const QString name = PngPagePath(path, page + 1);
     QByteArray png;
     QBuffer file(&png);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG")) {
@@ -148,6 +154,18 @@ bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMai
     if (written != nullptr) written->push_back(name);
   }
   return true;
+}
+
+bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
+                    const TSettings& settings, std::vector<QString>* written,
+                    TSheetOutputError* error) {
+  const std::vector<int> sheets = SheetsOf(choice);
+  return WritePagesPng(
+      path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
+      [&](TCanvas& canvas, const TRect& pageRect, int page) {
+        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings);
+      },
+      written, error);
 }
 
 }  // namespace kestrin

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 #include "core/MainData.h"
@@ -32,6 +33,19 @@ void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainDat
 struct TSheetOutputError {
   QString Message;  // Japanese, for the user
 };
+
+// Draws page `page` (0-based) of a document into the page rectangle.
+using TPageDrawer = std::function<void(TCanvas& canvas, const TRect& pageRect, int page)>;
+
+// Writes `pageCount` pages laid out by `setup` into one PDF at `dpi` (see
+// WriteSheetsPdf), or into one PNG per page (see WriteSheetsPng). The
+// sheets and the year overview are written through these.
+bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount, int dpi,
+                   const QString& title, const TPageDrawer& draw,
+                   TSheetOutputError* error = nullptr);
+bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount, int dpi,
+                   const TPageDrawer& draw, std::vector<QString>* written = nullptr,
+                   TSheetOutputError* error = nullptr);
 
 // Writes the chosen sheets into one PDF, one page each, the painter's
 // coordinates being device pixels of the physical page at `dpi`. The file

@@ -63,6 +63,28 @@ QString TStandardDialogs::File(const TFileRequest& r) {
   return WithDefaultSuffix(QFileInfo(files.first()).absoluteFilePath(), r.DefaultSuffix);
 }
 
+QStringList TDialogs::Files(const TFileRequest& request) {
+  const QString f = File(request);
+  return f.isEmpty() ? QStringList() : QStringList{f};
+}
+
+QStringList TStandardDialogs::Files(const TFileRequest& r) {
+  QFileDialog dialog(r.Parent, r.Caption, r.Directory);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  if (r.Folder) {
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  } else {
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (!r.NameFilters.isEmpty()) dialog.setNameFilters(r.NameFilters);
+  }
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList files;
+  for (const QString& f : dialog.selectedFiles()) files << QFileInfo(f).absoluteFilePath();
+  return files;
+}
+
 TDialogs& Dialogs() { return current ? *current : StandardDialogs(); }
 
 TScopedDialogs::TScopedDialogs(TDialogs* dialogs) : previous_(current) { current = dialogs; }

@@ -30,6 +30,8 @@ struct TFileRequest {
   QString DefaultSuffix;   // appended when the chosen name has no extension
   QStringList NameFilters; // Qt name filters, "Text (*.txt)"
   bool ConfirmOverwrite = true;  // save: ask before replacing a file
+  // Files(): choose a folder instead of files.
+  bool Folder = false;
 };
 
 class TDialogs {
@@ -39,6 +41,9 @@ class TDialogs {
   virtual bool Message(const TMessageRequest& request) = 0;
   // The chosen file's absolute path; empty when the dialog was cancelled.
   virtual QString File(const TFileRequest& request) = 0;
+  // Several existing files (or one folder with request.Folder), absolute
+  // paths; empty when cancelled. By default the single choice of File().
+  virtual QStringList Files(const TFileRequest& request);
 };
 
 // QMessageBox and QFileDialog (Qt's own dialog, so the default suffix, the
@@ -48,6 +53,7 @@ class TStandardDialogs : public TDialogs {
  public:
   bool Message(const TMessageRequest& request) override;
   QString File(const TFileRequest& request) override;
+  QStringList Files(const TFileRequest& request) override;
 };
 
 // The object dialogs are currently shown through.

@@ -2,7 +2,9 @@
 // and the example month, with each of the three chart tabs, the X chart
 // and the signal list alone; the file menu, the setup dialog, the about box
 // and the print preview of the example month.
-//   window_shot OUTDIR [FILE.slt] [--scale F]
+// With a third argument, also the year overview window of the month files
+// of that folder.
+//   window_shot OUTDIR [FILE.slt [FOLDER]] [--scale F]
 // Without --scale (and without QT_SCALE_FACTOR set) the pictures are taken
 // at 1x, then again at 1.5x and 2x by a run of this program each (the
 // scale factor is fixed when the application starts), named NAME@1.5x.png
@@ -20,6 +22,7 @@
 #include "platform/Fonts.h"
 #include "app/AboutBox.h"
 #include "app/FrmMain.h"
+#include "app/FrmOverview.h"
 #include "app/FrmSetup.h"
 #include "app/SignalPage.h"
 #include "core/DataFile.h"
@@ -150,6 +153,14 @@ int main(int argc, char** argv) {
     };
     report.PreviewMode = true;
     report.Run(kPrintAllSheets);
+  }
+  if (args.size() > 2) {
+    TSettings settings;
+    TFrmOverview f(&settings);
+    f.show();
+    f.AddPaths({args[2]});
+    QApplication::processEvents();
+    f.grab().save(path(QStringLiteral("overview-window.png")));
   }
   int rc = 0;
   if (scaledRuns) {

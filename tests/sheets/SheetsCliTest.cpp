@@ -245,6 +245,24 @@ TEST(SheetsCli, BadInputIsRefusedAndNothingIsWritten) {
   EXPECT_EQ(testutil::ReadFile(pdf), "earlier");
 }
 
+// overview -o: one A4 landscape page per plant with the overview's title.
+TEST(OverviewSheetCli, PdfHasOneLandscapePagePerPlant) {
+  REQUIRE_POPPLER();
+  TempDir dir;
+  const std::string pdf = dir / "overview.pdf";
+  const Result r = Shell(dir, Quote(kCli) + " overview " + Quote(kSample) + " " + Quote(kSample) +
+                                  " -o " + Quote(pdf) + " --dpi 150");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, pdf + "\n");
+  const Result info = Shell(dir, "pdfinfo " + Quote(pdf));
+  EXPECT_TRUE(std::regex_search(info.out, std::regex("Pages: +1\n"))) << info.out;
+  EXPECT_TRUE(std::regex_search(info.out, std::regex("Page size: +842 x 595 pts"))) << info.out;
+  const Result text = Shell(dir, "pdftotext " + Quote(pdf) + " -");
+  EXPECT_NE(text.out.find("スランプ試験（年間推移）"), std::string::npos);
+  EXPECT_NE(text.out.find("東京第一工場"), std::string::npos);
+  EXPECT_NE(text.out.find("※重複"), std::string::npos);
+}
+
 // ================================================================ output targets
 
 TEST(OutputTargets, PicturesAndDocumentsNeverReplaceAPipeADeviceOrALinkToThem) {

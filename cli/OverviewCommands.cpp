@@ -1,0 +1,209 @@
+// overview: the year and plant overview of a set of month files as JSON,
+// as CSV, or (Qt builds) as the printed overview in PDF or PNG.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <type_traits>
+
+#include "Commands.h"
+#include "RecordJson.h"
+#include "core/Numbers.h"
+
+namespace kestrin::cli {
+
+namespace {
+
+struct TOverviewArgs {
+  std::vector<std::string> inputs;
+  bool recursive = false;
+  bool csv = false;
+  std::string output;
+  int dpi = kOverviewDefaultDpi;
+  std::optional<std::string> settings;
+};
+
+
+Json Optional(const std::optional<int32_t>& v) { return v ? Json(*v) : Json(nullptr); }
+Json Optional(const std::optional<long double>& v) {
+  return v ? Json(static_cast<double>(*v)) : Json(nullptr);
+}
+Json Optional(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
+
+Json OverviewJson(const TOverview& o) {
+  Json months = Json::array();
+  for (const TOverviewMonth& m : o.Months) {
+    months.push_back(Json{{"File", m.File},
+                          {"Getsudo", m.Getsudo},
+                          {"Kojo", Cp932ToUtf8Lossy(m.Kojo)},
+                          {"KariAveX", m.KariAveX},
+                          {"Kyoyo", m.Kyoyo},
+                          {"Count", m.Count},
+                          {"Failed", m.Failed},
+                          // A month without values has no mean and no deviation.
+                          {"AveX", m.Count > 0 ? Json(m.AveX) : Json(nullptr)},
+                          {"Hensa", m.Count > 0 ? Json(static_cast<double>(m.Hensa)) : Json(nullptr)},
+                          {"Min", Optional(m.Min)},
+                          {"Max", Optional(m.Max)},
+                          {"Cp", Optional(m.Capability.Cp)},
+                          {"Cpk", Optional(m.Capability.Cpk)},
+                          {"Duplicate", m.Duplicate}});
+  }
+  Json plants = Json::array();
+  for (const TOverviewPlant& p : o.Plants) {
+    plants.push_back(Json{{"Kojo", Cp932ToUtf8Lossy(p.Kojo)},
+                          {"Months", p.Months},
+                          {"Count", p.Count},
+                          {"Failed", p.Failed},
+                          {"AveX", Optional(p.AveX)},
+                          {"Hensa", Optional(p.Hensa)},
+                          {"Min", Optional(p.Min)},
+                          {"Max", Optional(p.Max)},
+                          {"Cp", Optional(p.Capability.Cp)},
+                          {"Cpk", Optional(p.Capability.Cpk)}});
+  }
+  Json failed = Json::array();
+  for (const TOverviewFailure& f : o.FailedFiles)
+    failed.push_back(Json{{"File", f.File}, {"Reason", f.Reason}});
+  return Json{{"Months", months}, {"Plants", plants}, {"FailedFiles", failed}};
+}
+
+// One CSV field: quoted when it holds a separator, a quote or a line end.
+// A text a spreadsheet would take for a formula gets a leading apostrophe,
+// so a plant name or path from a file cannot run as one.
+std::string CsvText(const std::string& text) {
+  std::string t = text;
+  if (!t.empty() && (t[0] == '=' || t[0] == '+' || t[0] == '-' || t[0] == '@' || t[0] == '\t' ||
+                     t[0] == '\r'))
+    t.insert(t.begin(), '\'');
+  if (t.find_first_of(",\"\r\n") == std::string::npos) return t;
+  std::string q = "\"";
+  for (char ch : t) {
+    if (ch == '"') q += '"';
+    q += ch;
+  }
+  return q + "\"";
+}
+
+std::string CsvNumber(double v) {
+  char buffer[64];
+  auto [p, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return ec == std::errc() ? std::string(buffer, p) : std::string();
+}
+
+template <typename T>
+std::string CsvOptional(const std::optional<T>& v) {
+  if (!v) return std::string();
+  if constexpr (std::is_integral_v<T>)
+    return std::to_string(*v);
+  else
+    return CsvNumber(static_cast<double>(*v));
+}
+
+void WriteCsv(const TOverview& o, std::ostream& out) {
+  out << "\xEF\xBB\xBF"
+      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate\r\n";
+  for (const TOverviewMonth& m : o.Months) {
+    // The month of record as year/month: the packed number means nothing
+    // in a spreadsheet.
+    char month[16];
+    std::snprintf(month, sizeof month, "%d/%02d", DateYear(m.Getsudo), DateMonth(m.Getsudo));
+    out << CsvText(m.File) << ',' << month << ',' << CsvText(Cp932ToUtf8Lossy(m.Kojo)) << ','
+        << m.KariAveX << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ','
+        << (m.Count > 0 ? std::to_string(m.AveX) : std::string()) << ','
+        << (m.Count > 0 ? CsvNumber(static_cast<double>(m.Hensa)) : std::string()) << ','
+        << CsvOptional(m.Min) << ','
+        << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
+        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << "\r\n";
+  }
+}
+
+int Overview(const TOverviewArgs& args, TCliIo& io, const TOverviewWriter& writer) {
+  const TOverviewArgs* a = &args;
+  if (a->csv && !a->output.empty()) throw TUsageError("--csv と -o は同時に指定できません．");
+  if (!a->output.empty()) {
+    if (!writer) throw TUsageError("このビルドの kestrin-cli は帳票を出力できません．");
+    std::string message;
+    if (!writer.Check(a->output, a->dpi, message)) throw TUsageError(message);
+  }
+
+  // Folders become their month files; a folder without any is a failure
+  // of its own, listed like a file that cannot be read.
+  std::vector<std::string> files;
+  std::vector<TOverviewFailure> folderFailures;
+  for (const std::string& input : a->inputs) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(input, ec)) {
+      files.push_back(input);
+      continue;
+    }
+    std::vector<std::string> listed;
+    std::string error;
+    if (ListMonthFiles(input, a->recursive, listed, error))
+      files.insert(files.end(), listed.begin(), listed.end());
+    else
+      folderFailures.push_back({input, error});
+  }
+
+  TOverview overview = BuildOverview(files);
+  overview.FailedFiles.insert(overview.FailedFiles.begin(), folderFailures.begin(),
+                              folderFailures.end());
+  for (const TOverviewFailure& f : overview.FailedFiles)
+    io.err << f.File << "：" << f.Reason << "\n";
+  const int code = overview.FailedFiles.empty() ? kExitOk : kExitFailure;
+
+  if (!a->output.empty()) {
+    if (overview.Months.empty()) {
+      io.err << "読み込めた月度データがないため，帳票は出力しません．\n";
+      return kExitFailure;
+    }
+    std::vector<std::string> written;
+    std::string message;
+    if (!writer.Write(overview, a->output, a->dpi, a->settings, written, message)) {
+      io.err << message << "\n";
+      return kExitFailure;
+    }
+    if (!message.empty()) io.err << message << "\n";
+    for (const std::string& name : written) io.out << name << "\n";
+    return code;
+  }
+  if (a->csv)
+    WriteCsv(overview, io.out);
+  else
+    io.out << OverviewJson(overview).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  return code;
+}
+
+}  // namespace
+
+void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer) {
+  auto a = std::make_shared<TOverviewArgs>();
+  CLI::App& c = cli.Add("overview",
+                        "複数の月度データから年間推移（月ごとの行，工場ごとの通算値）を JSON で出力します．"
+                        "フォルダはその中の .slt ファイル（--recursive でサブフォルダも）．"
+                        "--csv は月ごとの行を CSV（UTF-8，BOM 付き）で，-o は印刷する年間推移"
+                        "（工場ごとに A4 横１ページ）を PDF または PNG（OUT-1.png …）で書きます．"
+                        "終了コード: すべて読み込めたとき 0，読み込めないファイルがあったとき 1"
+                        "（読み込めたものは出力します），使い方の誤り 2．",
+                        [a, writer](TCliIo& io) { return Overview(*a, io, writer); });
+  c.add_option("inputs", a->inputs, "月度データファイルまたはフォルダ")->type_name("FILE.slt...|DIR")->required();
+  c.add_flag("--recursive", a->recursive, "フォルダのサブフォルダも読みます");
+  c.add_flag("--csv", a->csv, "月ごとの行を CSV（UTF-8，BOM 付き）で書きます");
+  c.add_option("-o,--output", a->output, "印刷する年間推移の出力ファイル（拡張子 .pdf で PDF，.png で PNG）")
+      ->type_name("OUT.pdf|png")
+      ->check(Accepted([](const std::string& v) { return !v.empty(); }, "出力ファイル名を指定してください"));
+  c.add_option("--dpi", a->dpi,
+               "解像度（" + std::to_string(kOverviewMinDpi) + "～" + std::to_string(kOverviewMaxDpi) +
+                   "；初期値 " + std::to_string(kOverviewDefaultDpi) + "）")
+      ->type_name("N")
+      ->check(IntegerIn(kOverviewMinDpi, kOverviewMaxDpi,
+                        "--dpi には " + std::to_string(kOverviewMinDpi) + " から " +
+                            std::to_string(kOverviewMaxDpi) + " までの整数を指定してください"));
+  c.add_option_function<std::string>(
+       "--settings", [a](const std::string& v) { a->settings = v; }, "会社名・印鑑欄名称を読む設定ファイル")
+      ->type_name("INI");
+}
+
+}  // namespace kestrin::cli

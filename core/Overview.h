@@ -1,0 +1,102 @@
+// The year and plant overview: any set of month data files read into one
+// row per month, sorted by plant and month, with the figures of each plant
+// pooled over every entered value of its months.
+//
+// A month's own figures (AveX, Hensa, Cp, Cpk) are those the month window
+// shows (the class-table statistics and MonthCapability). A plant's pooled
+// figures are computed from the raw entered values themselves, so a year's
+// mean and deviation are not averages of monthly ones.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Capability.h"
+#include "Cp932.h"
+
+namespace kestrin {
+
+// One month file that loaded.
+struct TOverviewMonth {
+  std::string File;         // the path as given
+  int32_t Getsudo = 0;      // packed date of the month of record
+  AnsiString Kojo;          // plant, CP932
+  int32_t KariAveX = 0;     // target T, cm x100
+  int32_t Kyoyo = 0;        // tolerance K, cm x100
+  int64_t Count = 0;        // entered values (> 0)
+  int64_t Failed = 0;       // entered values outside T +- K
+  int32_t AveX = 0;         // the month's mean X, cm x100
+  long double Hensa = 0;    // the month's standard deviation, cm
+  std::optional<int32_t> Min;  // cm x100; empty without entered values
+  std::optional<int32_t> Max;
+  TCapability Capability;
+  // Another listed file has the same plant and month of record.
+  bool Duplicate = false;
+  // The entered values in day order (AM before PM): the pooled figures and
+  // the trend chart's whiskers use them.
+  std::vector<int32_t> Values;
+};
+
+// A plant's figures pooled over all entered values of its listed months
+// (duplicates included).
+struct TOverviewPlant {
+  AnsiString Kojo;
+  int32_t Months = 0;
+  int64_t Count = 0;
+  int64_t Failed = 0;
+  std::optional<long double> AveX;   // mean, cm x100 (real); empty without values
+  std::optional<long double> Hensa;  // sample standard deviation (n - 1), cm; n >= 2
+  std::optional<int32_t> Min;
+  std::optional<int32_t> Max;
+  // From the pooled mean and deviation with the plant's T and K; both
+  // empty when the months do not all share one T and one K.
+  TCapability Capability;
+  bool SameLimits = true;  // every month has the same T and K
+  int32_t KariAveX = 0;    // T and K of the first month
+  int32_t Kyoyo = 0;
+  // Indexes into TOverview::Months, in month order.
+  std::vector<std::size_t> MonthIndexes;
+};
+
+struct TOverviewFailure {
+  std::string File;    // the path as given
+  std::string Reason;  // Japanese, UTF-8
+};
+
+struct TOverview {
+  std::vector<TOverviewMonth> Months;  // sorted by plant, month, file
+  std::vector<TOverviewPlant> Plants;  // in the order of Months
+  std::vector<TOverviewFailure> FailedFiles;  // in the order given
+};
+
+// Reads every file (the order given does not matter) and builds the
+// overview. A file that cannot be read is listed in FailedFiles with the
+// reason and the rest go on. Only regular files are opened (a named pipe
+// would block the reader).
+TOverview BuildOverview(const std::vector<std::string>& files);
+
+// Builds the overview from months already in hand (the window adds and
+// removes files without reading the others again): sorts, flags
+// duplicates and pools. Months and failures are taken over.
+TOverview MakeOverview(std::vector<TOverviewMonth> months,
+                       std::vector<TOverviewFailure> failures);
+
+// Reads one month file into a row; false with `reason` when it cannot be
+// read.
+bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::string& reason);
+
+// The month data files of a folder: regular files whose names end in
+// ".slt" in any case, sorted by path; with `recursive` also those of its
+// subfolders (symbolic links to folders are not followed, unreadable
+// subfolders are skipped). False with a Japanese `error` when the folder
+// cannot be read or holds no such file.
+bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
+                    std::string& error);
+
+// The plant name for display: the CP932 name as UTF-8, or "（工場名なし）"
+// for an empty one.
+std::string PlantLabelUtf8(const AnsiString& kojo);
+
+}  // namespace kestrin

@@ -1,0 +1,224 @@
+#include "sheets/OverviewSheet.h"
+
+#include <array>
+#include <optional>
+
+#include "charts/CanvasAssist.h"
+#include "charts/NumberText.h"
+#include "charts/TrendChart.h"
+#include "core/Numbers.h"
+#include "sheets/SheetParts.h"
+
+namespace kestrin {
+
+namespace {
+
+const QString kNone = QString::fromUtf8("－");
+
+QString Fixed(long double x, int d) { return U8(FixedText(x, 0, d, true)); }
+
+template <typename T>
+QString Fixed(const std::optional<T>& x, long double scale, int d) {
+  return x ? Fixed(static_cast<long double>(*x) / scale, d) : kNone;
+}
+
+QString MonthText(int32_t getsudo) {
+  return QString::number(DateYear(getsudo)) + U8("年") + QString::number(DateMonth(getsudo)) +
+         U8("月");
+}
+
+// The table's columns: caption and share of the table width.
+struct TColumn {
+  const char* Caption;
+  long double Width;
+};
+constexpr std::array<TColumn, 12> kColumns = {{
+    {"月度", 0.12L},
+    {"目標(cm)", 0.08L},
+    {"許容値(cm)", 0.08L},
+    {"数", 0.06L},
+    {"不合格", 0.07L},
+    {"平均 X(cm)", 0.09L},
+    {"σ(cm)", 0.08L},
+    {"最小(cm)", 0.08L},
+    {"最大(cm)", 0.08L},
+    {"Cp", 0.07L},
+    {"Cpk", 0.07L},
+    {"備考", 0.12L},
+}};
+
+using TRow = std::array<QString, kColumns.size()>;
+
+TRow MonthRow(const TOverviewMonth& m) {
+  TRow r;
+  r[0] = MonthText(m.Getsudo);
+  r[1] = Fixed(m.KariAveX / 100.0L, 1);
+  r[2] = Fixed(m.Kyoyo / 100.0L, 1);
+  r[3] = QString::number(m.Count);
+  r[4] = QString::number(m.Failed);
+  r[5] = m.Count > 0 ? Fixed(m.AveX / 100.0L, 2) : kNone;
+  r[6] = m.Count > 0 ? Fixed(m.Hensa, 3) : kNone;
+  r[7] = Fixed(m.Min, 100, 1);
+  r[8] = Fixed(m.Max, 100, 1);
+  r[9] = Fixed(m.Capability.Cp, 1, 2);
+  r[10] = Fixed(m.Capability.Cpk, 1, 2);
+  r[11] = m.Duplicate ? U8("※重複") : QString();
+  return r;
+}
+
+TRow PlantRow(const TOverviewPlant& p) {
+  TRow r;
+  r[0] = U8("通算（") + QString::number(p.Months) + U8("か月）");
+  r[1] = p.SameLimits ? Fixed(p.KariAveX / 100.0L, 1) : kNone;
+  r[2] = p.SameLimits ? Fixed(p.Kyoyo / 100.0L, 1) : kNone;
+  r[3] = QString::number(p.Count);
+  r[4] = QString::number(p.Failed);
+  r[5] = Fixed(p.AveX, 100, 2);
+  r[6] = Fixed(p.Hensa, 1, 3);
+  r[7] = Fixed(p.Min, 100, 1);
+  r[8] = Fixed(p.Max, 100, 1);
+  r[9] = Fixed(p.Capability.Cp, 1, 2);
+  r[10] = Fixed(p.Capability.Cpk, 1, 2);
+  r[11] = p.SameLimits ? QString() : U8("目標・許容値が月で異なる");
+  return r;
+}
+
+void DrawHeader(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_t plant,
+                const TSettings& settings) {
+  const long double third = static_cast<long double>(b.Height()) / 3;
+  auto row = [&](int k) {
+    return TRect{b.Left, b.Top + RoundOff(k * third), b.Right, b.Top + RoundOff((k + 1) * third)};
+  };
+  a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
+  const QString company = SheetText(settings.CompanyName);
+  if (!company.isEmpty()) a.PutTextFit(row(0), kAlignLeft, 0.0, company);
+  a.PutTextFit(row(1), kAlignLeft, 0.0,
+               U8("工場：") + U8(PlantLabelUtf8(o.Plants[plant].Kojo)));
+  a.PutTextFit(row(2), kAlignLeft, 0.0, U8("期間：") + OverviewPeriodText(o, plant));
+}
+
+void DrawTable(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_t plant) {
+  const TOverviewPlant& p = o.Plants[plant];
+  std::vector<TRow> rows;
+  for (std::size_t i : p.MonthIndexes) rows.push_back(MonthRow(o.Months[i]));
+  rows.push_back(PlantRow(p));
+
+  // A caption row, the months, the pooled row; rows never taller than a
+  // twentieth of the block so a short year keeps normal-sized text.
+  const int n = static_cast<int>(rows.size()) + 1;
+  const long double rowH = std::min(static_cast<long double>(b.Height()) / n,
+                                    static_cast<long double>(b.Height()) / 16);
+  std::array<int, kColumns.size() + 1> x{};
+  long double f = 0;
+  x[0] = b.Left;
+  for (std::size_t k = 0; k < kColumns.size(); ++k) {
+    f += kColumns[k].Width;
+    x[k + 1] = k + 1 == kColumns.size() ? b.Right : FracX(b, f);
+  }
+  auto y = [&](int r) { return b.Top + RoundOff(r * rowH); };
+  const int bottom = y(n);
+
+  a.Canvas->Brush.SetColor(Rgb(235, 235, 235));
+  a.Canvas->FillRect(TRect{b.Left, b.Top, b.Right, y(1)});
+  a.Canvas->FillRect(TRect{b.Left, y(n - 1), b.Right, bottom});
+  a.Canvas->Brush.SetStyle(TBrushStyle::Clear);
+  a.FrameBox(b.Left, b.Top, b.Right, bottom, 2);
+  for (int r = 1; r < n; ++r) a.HorzLine(b.Left, b.Right, y(r), r == 1 || r == n - 1 ? 1 : 0);
+  for (std::size_t k = 1; k < kColumns.size(); ++k) a.VertLine(x[k], b.Top, bottom, 0);
+
+  const int font = RoundOff(0.55L * rowH);
+  a.CreateFont(font, 0, 0, kFaceMincho);
+  for (std::size_t k = 0; k < kColumns.size(); ++k)
+    a.PutTextHeight(TRect{x[k], y(0), x[k + 1], y(1)}, kAlignCenter, 0.04, -1,
+                    U8(kColumns[k].Caption));
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const int top = y(static_cast<int>(r) + 1);
+    const int bot = y(static_cast<int>(r) + 2);
+    for (std::size_t k = 0; k < kColumns.size(); ++k) {
+      const QString& text = rows[r][k];
+      if (text.isEmpty()) continue;
+      const int align = k == 0 || k + 1 == kColumns.size() ? kAlignLeft : kAlignRight;
+      a.PutTextHeight(TRect{x[k], top, x[k + 1], bot}, align, 0.06, -1, text);
+    }
+  }
+}
+
+void DrawChartCaption(TCanvasAssist& a, const TRect& chart, const TOverview& o,
+                      std::size_t plant) {
+  // A one-line key above the chart.
+  const int h = RoundOff(chart.Height() * 0.06L);
+  a.CreateFont(h, 0, 0, kFaceMincho);
+  QString key = U8("● 月平均 X　縦線 ±σ　緑線 目標スランプ　赤線 許容値　赤棒 不合格数");
+  bool duplicates = false;
+  for (std::size_t i : o.Plants[plant].MonthIndexes) duplicates |= o.Months[i].Duplicate;
+  if (duplicates) key += U8("　赤字の月 重複");
+  a.PutTextFit(TRect{chart.Left, chart.Top - h - h / 3, chart.Right, chart.Top - h / 3},
+               kAlignRight, 0.0, key);
+}
+
+}  // namespace
+
+QStringList OverviewColumnCaptions() {
+  QStringList l;
+  for (const TColumn& c : kColumns) l << U8(c.Caption);
+  return l;
+}
+QStringList OverviewMonthCells(const TOverviewMonth& month) {
+  const TRow r = MonthRow(month);
+  return QStringList(r.begin(), r.end());
+}
+QStringList OverviewPlantCells(const TOverviewPlant& plant) {
+  const TRow r = PlantRow(plant);
+  return QStringList(r.begin(), r.end());
+}
+
+TReportSetup OverviewReportSetup() {
+  TReportSetup s = SheetReportSetup();
+  s.OrientIsPortrait = false;
+  return s;
+}
+
+TOverviewSheetLayout OverviewSheetLayout(const TRect& page) {
+  TOverviewSheetLayout l;
+  l.Title = FracRect(page, 0, 0, 1.0L, 0.04L);
+  l.Header = FracRect(page, 0, 0.065L, 0.6L, 0.175L);
+  l.Seal = FracRect(page, 0.73L, 0.055L, 1.0L, 0.175L);
+  l.Chart = FracRect(page, 0, 0.23L, 1.0L, 0.58L);
+  l.Table = FracRect(page, 0, 0.6L, 1.0L, 1.0L);
+  return l;
+}
+
+QString OverviewPeriodText(const TOverview& o, std::size_t plant) {
+  if (plant >= o.Plants.size() || o.Plants[plant].MonthIndexes.empty()) return QString();
+  const auto& idx = o.Plants[plant].MonthIndexes;
+  const int32_t first = o.Months[idx.front()].Getsudo;
+  const int32_t last = o.Months[idx.back()].Getsudo;
+  if ((first & ~0xFF) == (last & ~0xFF)) return MonthText(first);
+  return MonthText(first) + U8("～") + MonthText(last);
+}
+
+void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& overview,
+                       std::size_t plant, const TSettings& settings) {
+  if (plant >= overview.Plants.size()) return;
+  TCanvasAssist a(&canvas);
+  SetSheetWeights(a, pageRect.Height());
+  ResetSheetCanvas(canvas);
+
+  const TOverviewSheetLayout l = OverviewSheetLayout(pageRect);
+  DrawSheetTitle(a, l.Title, U8("スランプ試験（年間推移）"));
+  DrawHeader(a, l.Header, overview, plant, settings);
+
+  const int r = l.Seal.Height() / 3;
+  DrawSealBoxes(a, l.Seal.Left, l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom,
+                RoundOff(0.5L * r), settings);
+
+  DrawChartCaption(a, l.Chart, overview, plant);
+  const std::vector<TTrendPoint> points = TrendPoints(overview, plant);
+  DrawTrendChartDoc(canvas, l.Chart, a, points);
+  // The chart leaves its own pen, brush and fonts behind.
+  ResetSheetCanvas(canvas);
+
+  DrawTable(a, l.Table, overview, plant);
+}
+
+}  // namespace kestrin

@@ -1,0 +1,141 @@
+// kestrin-cli overview end to end: JSON, CSV and the exit codes.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include <nlohmann/json.hpp>
+
+#include "core/DataFile.h"
+#include "tests/core/TempDir.h"
+
+using namespace kestrin;
+using testutil::TempDir;
+
+namespace {
+
+const std::string kCli = std::string(KESTRIN_BIN_DIR) + "/kestrin-cli";
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+Result Cli(const TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), kCli);
+  const std::string outPath = dir / ".stdout", errPath = dir / ".stderr";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  Result r;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.out = testutil::ReadFile(outPath);
+  r.err = testutil::ReadFile(errPath);
+  ::unlink(outPath.c_str());
+  ::unlink(errPath.c_str());
+  return r;
+}
+
+void SaveMonth(const std::string& path, const std::string& plantUtf8, int32_t month,
+               const std::vector<int32_t>& values) {
+  TMainData d;
+  d.BasicInfo.Getsudo = PackDate(2025, month, 1);
+  d.BasicInfo.Kojo = Sjis(plantUtf8);
+  d.MakeSlumpList();
+  d.MakeHistogramList();
+  for (std::size_t i = 0; i < values.size(); ++i)
+    d.SlumpList.Items(static_cast<int32_t>(i / 2))
+        .SokuteiList.Items(static_cast<int32_t>(i % 2))
+        .Value = values[i];
+  d.Calculate();
+  ASSERT_TRUE(SaveToFile(path, d));
+}
+
+}  // namespace
+
+TEST(OverviewCli, JsonListsMonthsPlantsAndFailuresWithExitCodeOneOnAnyFailure) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir((dir / "y").c_str(), 0700), 0);
+  SaveMonth(dir / "y/a.slt", "北工場", 5, {1800, 1900, 2300});
+  SaveMonth(dir / "y/b.SLT", "南工場", 4, {1700, 1750});
+  Result r = Cli(dir, {"overview", dir / "y"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  auto j = nlohmann::ordered_json::parse(r.out);
+  ASSERT_EQ(j["Months"].size(), 2u);
+  EXPECT_EQ(j["Months"][0]["Kojo"], "南工場");
+  EXPECT_EQ(j["Months"][0]["File"], dir / "y/b.SLT");
+  const auto& m = j["Months"][1];
+  std::vector<std::string> keys;
+  for (auto it = m.begin(); it != m.end(); ++it) keys.push_back(it.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "KariAveX", "Kyoyo", "Count",
+                                            "Failed", "AveX", "Hensa", "Min", "Max", "Cp", "Cpk",
+                                            "Duplicate"}));
+  EXPECT_EQ(m["Count"], 3);
+  EXPECT_EQ(m["Failed"], 1);
+  EXPECT_EQ(m["Max"], 2300);
+  EXPECT_EQ(m["Duplicate"], false);
+  ASSERT_EQ(j["Plants"].size(), 2u);
+  EXPECT_EQ(j["Plants"][1]["Months"], 1);
+  EXPECT_NEAR(j["Plants"][1]["AveX"].get<double>(), 2000.0, 1e-9);
+  EXPECT_NEAR(j["Plants"][1]["Hensa"].get<double>(), std::sqrt(7.0), 1e-9);
+  EXPECT_TRUE(j["FailedFiles"].empty());
+
+  testutil::WriteFile(dir / "y/broken.slt", "SLUMPTES");
+  r = Cli(dir, {"overview", dir / "y", dir / "y/missing.slt"});
+  EXPECT_EQ(r.code, 1);
+  j = nlohmann::ordered_json::parse(r.out);
+  EXPECT_EQ(j["Months"].size(), 2u);
+  ASSERT_EQ(j["FailedFiles"].size(), 2u);
+  EXPECT_EQ(j["FailedFiles"][0]["File"], dir / "y/broken.slt");
+  EXPECT_NE(r.err.find("missing.slt：ファイルが見つかりません．"), std::string::npos) << r.err;
+
+  // An empty folder: a clear message and exit code 1.
+  ASSERT_EQ(::mkdir((dir / "empty").c_str(), 0700), 0);
+  r = Cli(dir, {"overview", dir / "empty"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("フォルダに月度データファイル（.slt）がありません"), std::string::npos);
+}
+
+TEST(OverviewCli, CsvIsUtf8WithByteOrderMarkAndSafeTexts) {
+  TempDir dir;
+  SaveMonth(dir / "a.slt", "=1+1工場", 6, {1800});
+  SaveMonth(dir / "b.slt", "=1+1工場", 6, {1850});
+  const Result r = Cli(dir, {"overview", "--csv", dir / "a.slt", dir / "b.slt"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("\xEF\xBB\xBF" "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,"
+                        "Min,Max,Cp,Cpk,Duplicate\r\n", 0), 0u);
+  EXPECT_NE(r.out.find(dir / "a.slt" + ",2025/06,'=1+1工場,1800,200,1,0,"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find(",1800,1800,,,1\r\n"), std::string::npos) << r.out;  // Cp empty, duplicate
+}
+
+TEST(OverviewCli, UsageErrorsExitWithTwo) {
+  TempDir dir;
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"overview"},
+           {"overview", "--bogus", "x.slt"},
+           {"overview", "x.slt", "--csv", "-o", "out.pdf"},
+           {"overview", "x.slt", "-o", "out.txt"},
+           {"overview", "x.slt", "--dpi", "0", "-o", "out.pdf"},
+           {"overview", "x.slt", "-o"}}) {
+    const Result r = Cli(dir, args);
+    EXPECT_EQ(r.code, 2) << args.back();
+    EXPECT_EQ(r.out, "");
+  }
+}

@@ -1,0 +1,58 @@
+// The printed year overview through the report pipeline: one landscape
+// page per plant, previewed and printed.
+#include <QPrinter>
+
+#include "ReportFixture.h"
+#include "core/Numbers.h"
+#include "sheets/report/OverviewReport.h"
+#include "sheets/report/ReportPreview.h"
+
+namespace kestrin::test {
+namespace {
+
+TOverviewMonth Row(const char* plantUtf8, int32_t month, std::vector<int32_t> values) {
+  TOverviewMonth m;
+  m.File = std::string(plantUtf8) + std::to_string(month) + ".slt";
+  m.Getsudo = PackDate(2025, month, 1);
+  m.Kojo = Sjis(plantUtf8);
+  m.KariAveX = 1800;
+  m.Kyoyo = 250;
+  m.Count = static_cast<int64_t>(values.size());
+  m.AveX = 1800;
+  m.Hensa = 1.0L;
+  m.Values = std::move(values);
+  return m;
+}
+
+class OverviewReportTest : public ReportFixture {};
+
+TEST_F(OverviewReportTest, PrintsOneLandscapePagePerPlantAndPreviewsThem) {
+  const TOverview overview = MakeOverview(
+      {Row("北工場", 4, {1800, 1900}), Row("北工場", 5, {1700}), Row("南工場", 4, {2000})}, {});
+  const TSettings settings;
+  TOverviewReport r(&overview, &settings);
+  r.Rep.Ui = report->Rep.Ui;
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setResolution(150);
+  printer->setOutputFileName(PdfPath(QStringLiteral("overview.pdf")));
+  r.Rep.SetPrinter(std::move(printer));
+
+  ASSERT_TRUE(r.Run(false));
+  EXPECT_EQ(PdfPageCount(PdfPath(QStringLiteral("overview.pdf"))), 2);
+  EXPECT_GT(r.RepDraw.Geometry.PhysicalWidth, r.RepDraw.Geometry.PhysicalHeight);
+
+  int pages = 0;
+  r.Rep.Ui.ExecPreview = [&](TVelReportPreview& preview) {
+    preview.show();
+    EXPECT_TRUE(WaitUntil([&] { return r.RepDraw.Finished(); }));
+    pages = r.RepDraw.LastStoredPage();
+    preview.reject();
+  };
+  ASSERT_TRUE(r.Run(true));
+  EXPECT_EQ(pages, 2);
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace kestrin::test
