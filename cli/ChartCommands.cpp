@@ -15,6 +15,7 @@
 #include "GuiApplication.h"
 #include "charts/HistogramChart.h"
 #include "charts/XChart.h"
+#include "charts/XChartThumbnail.h"
 #include "core/DataFile.h"
 #include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
@@ -53,7 +54,10 @@ QImage RenderChart(TChartKind kind, const TMainData& data, int width, int height
   {
     TQtCanvas canvas(&painter);
     const TRect rect{0, 0, width, height};
-    if (kind == TChartKind::XChart) {
+    if (kind == TChartKind::XChart && (width < kXThumbnailMaxWidth || height < kXThumbnailMaxHeight)) {
+      // Icon sizes (a file manager's thumbnail): the chart without texts.
+      DrawXChartThumbnail(canvas, rect, data);
+    } else if (kind == TChartKind::XChart) {
       DrawXChart(canvas, rect, data);
     } else {
       DrawHistogram(canvas, rect, data);
@@ -137,7 +141,8 @@ int Chart(const std::vector<std::string>& args, TCliIo& io) {
 void RegisterChartCommands(TCommandTable& table) {
   table.Add({"chart", "xchart|histogram FILE.slt -o OUT.png [--size WxH]",
              "データファイルを読み込んで再計算し，画面のＸ管理図（xchart）またはヒストグラム（histogram）を "
-             "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．",
+             "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．"
+             "320x240 より小さいＸ管理図は軸の文字を省いたアイコン用の絵になります．",
              4, 6, Chart});
 }
 

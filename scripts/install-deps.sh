@@ -7,6 +7,8 @@ set -euo pipefail
 PKGS=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
+  # The window's display check talks to the X server before Qt starts.
+  libxcb1-dev
   # Japanese texts of the standard dialogs (file dialogs, buttons).
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -22,6 +24,8 @@ PKGS=(
   # Packaging: icon rendering at build time, validators of the desktop entry
   # and the AppStream metadata, the .deb's shared-library dependencies.
   librsvg2-bin desktop-file-utils appstream dpkg-dev
+  # The MIME type of month files: its validation and a trial database.
+  shared-mime-info libxml2-utils libglib2.0-bin
 )
 
 missing=()
