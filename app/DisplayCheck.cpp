@@ -5,6 +5,9 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QStringList>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -35,9 +38,15 @@ bool XServerReachable() {
   return ok;
 }
 
+// Qt's Wayland platform is a plugin of its own (Debian: qt6-wayland).
+bool WaylandPluginInstalled() {
+  const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+  return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
+}
+
 bool WaylandReachable() {
   const std::string display = Env("WAYLAND_DISPLAY");
-  if (display.empty()) return false;
+  if (display.empty() || !WaylandPluginInstalled()) return false;
   std::string path = display;
   if (path[0] != '/') {
     const std::string runtime = Env("XDG_RUNTIME_DIR");

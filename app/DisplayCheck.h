@@ -8,7 +8,7 @@ namespace kestrin {
 // True when the platform Qt will use needs no display (QT_QPA_PLATFORM
 // names offscreen, minimal, vnc, a frame buffer, ...), or when the X
 // server of $DISPLAY accepts a connection, or when the Wayland socket of
-// $WAYLAND_DISPLAY does.
+// $WAYLAND_DISPLAY does and Qt's Wayland platform plugin is installed.
 bool GraphicalDisplayAvailable();
 
 // The Japanese message printed when there is none.
