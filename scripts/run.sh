@@ -14,7 +14,7 @@ pdf=build/sample-month-sheets.pdf
 no_display() {
   echo "グラフィカルなディスプレイがないため，Kestrin の画面は開けません．"
   if [ -x build/kestrin-cli ] && [ -f "$example" ]; then
-    build/kestrin-cli sheets "$example" -o "$pdf"
+    build/kestrin-cli sheets "$example" -o "$pdf" >/dev/null
     echo "代わりに例の月度（$example）の帳票２枚（管理表・ヒストグラム，Ｘ管理図）を PDF に書きました："
     echo "  $(pwd)/$pdf"
   fi
