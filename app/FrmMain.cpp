@@ -220,6 +220,7 @@ void TFrmMain::FirstShow() {
   ReadSettings();
   UpdateDayRows();
   RecalcAndRepaint();
+  if (store_ && store_->WritePath().empty()) ShowError(QString::fromUtf8(kSettingsMemoryOnly));
   // The page control's background is its own colour darkened by 32.
   CmPageCtrl->Background = TChartTabs::Darkened(CmPageCtrl->palette().color(QPalette::Button));
   for (int i = 0; i < CmPageCtrl->TabCount(); ++i) CmPageCtrl->Tab(i)->Color = CmPageCtrl->TabColor;
@@ -250,8 +251,10 @@ void TFrmMain::WriteSettings() {
   recent_.Write(ini);
   WritePlacement(ini, CurrentPlacement(*this));
   placementSaved_ = true;
-  if (!store_->Save(ini))
-    ShowError(QString::fromUtf8(kSettingsSaveFailed) + QLatin1Char('\n') + QString::fromStdString(store_->WritePath()));
+  // Without a safe place the settings live in memory; that was said once
+  // at the start.
+  if (store_->WritePath().empty()) return;
+  if (const TFileResult saved = store_->Save(ini); !saved) ShowError(WithReason(kSettingsSaveFailed, saved));
 }
 
 void TFrmMain::WritePlacementOnly() {
@@ -259,7 +262,7 @@ void TFrmMain::WritePlacementOnly() {
   TIniFile ini = store_->Load();
   WritePlacement(ini, CurrentPlacement(*this));
   placementSaved_ = true;
-  store_->Save(ini);
+  if (!store_->WritePath().empty()) store_->Save(ini);
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {

@@ -41,6 +41,9 @@ class TStatusLine;
 class TTextCell;
 class TTitleBar;
 
+// A fixed failure message with the reason of `result` on a second line.
+QString WithReason(const char* message, const TFileResult& result);
+
 // Draws one chart into a paint box: the painter, the rectangle from (0, 0)
 // to the box's width and height, and the month record.
 using TChartDrawer = std::function<void(QPainter&, const QRect&, const TMainData&)>;
@@ -53,6 +56,8 @@ inline constexpr char kAskQuit[] = "保存していませんが，終了しま�
 inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
 inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 inline constexpr char kSettingsSaveFailed[] = "設定ファイルの保存に失敗しました．";
+inline constexpr char kSettingsMemoryOnly[] =
+    "設定ファイルを安全に保存できる場所がないため，設定はこの実行中だけ有効です（保存されません）．";
 inline constexpr char kDataFileFilter[] = "専用データファイル (*.slt)";
 inline constexpr char kDataFileSuffix[] = "slt";
 

@@ -110,6 +110,13 @@ bool TFrmMain::ConfirmYesNo(const QString& text) {
   return yes;
 }
 
+QString WithReason(const char* message, const TFileResult& result) {
+  QString text = QString::fromUtf8(message);
+  const std::string reason = result.Reason();
+  if (!reason.empty()) text += QLatin1Char('\n') + QString::fromUtf8(reason.c_str());
+  return text;
+}
+
 void TFrmMain::ShowError(const QString& text) {
   QApplication::setOverrideCursor(Qt::ArrowCursor);
   TMessageRequest r;
@@ -183,14 +190,14 @@ void TFrmMain::LoadDataFile(const QString& path) {
   dialogFolder_ = QFileInfo(path).absolutePath();
   ResetRecord();
   dataFileName_ = path;
-  if (LoadFromFile(LocalPath(path), *mainData_)) {
+  if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
     SetEdited(false);
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
   } else {
     // A fresh month under the chosen name; the edited flag stays.
     ResetRecord();
-    ShowError(QString::fromUtf8(kLoadFailed));
+    ShowError(WithReason(kLoadFailed, loaded));
   }
   ShowNewRecord();
 }
@@ -286,7 +293,7 @@ void TFrmMain::CellBitBtnSaveClick() {
   if (chosen.isEmpty()) return;
   const QString path = WithDefaultSuffix(chosen, QString::fromUtf8(kDataFileSuffix));
   dataFileName_ = path;
-  if (SaveToFile(LocalPath(path), *mainData_)) {
+  if (const TFileResult saved = SaveToFile(LocalPath(path), *mainData_)) {
     SetEdited(false);
     // Only a folder a month was really saved in becomes the dialogs' start
     // folder; a failed save may name a folder no dialog should open in.
@@ -294,7 +301,7 @@ void TFrmMain::CellBitBtnSaveClick() {
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
   } else {
-    ShowError(QString::fromUtf8(kSaveFailed));
+    ShowError(WithReason(kSaveFailed, saved));
   }
   UpdateCaption();
 }

@@ -10,7 +10,11 @@ TIniFile TExeSettingsStore::Load() const {
   return ini;
 }
 
-bool TExeSettingsStore::Save(const TIniFile& ini) { return ini.Save(SettingsPathForWrite(exePath_)); }
+TFileResult TExeSettingsStore::Save(const TIniFile& ini) {
+  const std::string path = SettingsPathForWrite(exePath_);
+  if (path.empty()) return TFileResult::Failure({}, kNoSafeSettingsPlace);
+  return ini.Save(path);
+}
 
 std::string TExeSettingsStore::WritePath() const { return SettingsPathForWrite(exePath_); }
 
@@ -20,6 +24,6 @@ TIniFile TFileSettingsStore::Load() const {
   return ini;
 }
 
-bool TFileSettingsStore::Save(const TIniFile& ini) { return ini.Save(path_); }
+TFileResult TFileSettingsStore::Save(const TIniFile& ini) { return ini.Save(path_); }
 
 }  // namespace kestrin

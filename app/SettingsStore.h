@@ -15,9 +15,10 @@ class TSettingsStore {
   // The file as it is now; a missing or unreadable file gives an empty
   // document.
   virtual TIniFile Load() const = 0;
-  // Replaces the file with `ini`. False when it could not be written.
-  virtual bool Save(const TIniFile& ini) = 0;
-  // The file written to, for messages.
+  // Replaces the file with `ini`; the failure says why it could not.
+  virtual TFileResult Save(const TIniFile& ini) = 0;
+  // The file written to, for messages; empty when the settings have no
+  // safe place and live in memory only.
   virtual std::string WritePath() const = 0;
 };
 
@@ -26,7 +27,7 @@ class TExeSettingsStore : public TSettingsStore {
  public:
   explicit TExeSettingsStore(std::string exePath) : exePath_(std::move(exePath)) {}
   TIniFile Load() const override;
-  bool Save(const TIniFile& ini) override;
+  TFileResult Save(const TIniFile& ini) override;
   std::string WritePath() const override;
 
  private:
@@ -38,7 +39,7 @@ class TFileSettingsStore : public TSettingsStore {
  public:
   explicit TFileSettingsStore(std::string path) : path_(std::move(path)) {}
   TIniFile Load() const override;
-  bool Save(const TIniFile& ini) override;
+  TFileResult Save(const TIniFile& ini) override;
   std::string WritePath() const override { return path_; }
 
  private:

@@ -1,11 +1,11 @@
 // chart: the screen charts of a month as PNG pictures, drawn exactly as the
 // main window's chart paint box of the same size shows them (white paint
 // box background, then the chart over the box's client rectangle).
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <charconv>
 #include <memory>
@@ -19,6 +19,7 @@
 #include "core/DataFile.h"
 #include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
+#include "platform/SafeSave.h"
 
 namespace kestrin::cli {
 
@@ -113,24 +114,28 @@ int Chart(const std::vector<std::string>& args, TCliIo& io) {
   }
 
   TMainData data;
-  if (!LoadMonth(path, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
 
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();
   const QImage image = RenderChart(kind, data, width, height);
-  // Written through a temporary file: a failed write leaves no broken
-  // picture and an existing file untouched.
-  QSaveFile file(QString::fromLocal8Bit(out.c_str()));
-  bool ok = file.open(QIODevice::WriteOnly);
+  // Encoded in memory and written by the safe writer: a failed write
+  // leaves no broken picture and an existing file untouched, and only a
+  // regular file or a new name is ever written.
+  QByteArray png;
+  QBuffer buffer(&png);
+  bool ok = buffer.open(QIODevice::WriteOnly);
   if (ok) {
-    QImageWriter writer(&file, "png");
+    QImageWriter writer(&buffer, "png");
     ok = writer.write(image);
   }
-  if (!ok || !file.commit()) {
-    io.err << "画像ファイルを書き込めません：" << out << "\n";
+  const TFileResult saved = ok ? SaveBytes(QString::fromLocal8Bit(out.c_str()), png)
+                               : TFileResult::Failure(out, "画像を作れません");
+  if (!saved) {
+    io.err << "画像ファイルを書き込めません：" << out << "\n" << saved.Reason() << "\n";
     return kExitFailure;
   }
   return kExitOk;

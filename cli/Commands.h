@@ -4,19 +4,25 @@
 // sheets) are registered only in builds with Qt.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "CommandTable.h"
 #include "core/MainData.h"
+#include "core/SafeFile.h"
 
 namespace kestrin::cli {
 
-// The message of a failed load, as the window shows it.
+// The messages of a failed load or save, as the window shows them.
 inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
+inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 
 // Loads as the main window's load command does: reset the record, read the
 // file, recompute. On failure the record is a fresh default month.
-bool LoadMonth(const std::string& path, TMainData& data);
+TFileResult LoadMonth(const std::string& path, TMainData& data);
+
+// Writes the fixed message and, on a second line, the reason of `result`.
+void PrintFailure(std::ostream& err, const char* message, const TFileResult& result);
 
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandTable& table);

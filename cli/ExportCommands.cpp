@@ -47,8 +47,8 @@ int Export(const std::vector<std::string>& args, TCliIo& io) {
   }
 
   TMainData data;
-  if (!LoadMonth(path, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
 

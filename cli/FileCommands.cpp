@@ -9,10 +9,10 @@
 
 namespace kestrin::cli {
 
-bool LoadMonth(const std::string& path, TMainData& data) {
+TFileResult LoadMonth(const std::string& path, TMainData& data) {
   data.ClearLists();
   data.Clear();
-  const bool ok = LoadFromFile(path, data);
+  TFileResult ok = LoadFromFile(path, data);
   if (!ok) {
     data.ClearLists();
     data.Clear();
@@ -21,9 +21,13 @@ bool LoadMonth(const std::string& path, TMainData& data) {
   return ok;
 }
 
+void PrintFailure(std::ostream& err, const char* message, const TFileResult& result) {
+  err << message << "\n";
+  if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
+}
+
 namespace {
 
-constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 
 // A JSON month is a few kilobytes; refuse to read anything absurdly large.
 constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
@@ -31,8 +35,8 @@ constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
 
 int Stats(const std::vector<std::string>& args, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(args[0], data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(args[0], data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
   io.out << MainDataToJson(data).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
@@ -41,12 +45,12 @@ int Stats(const std::vector<std::string>& args, TCliIo& io) {
 
 int Resave(const std::vector<std::string>& args, TCliIo& io) {
   TMainData data;
-  if (!LoadMonth(args[0], data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(args[0], data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
-  if (!SaveToFile(args[1], data)) {
-    io.err << kSaveFailed << "\n";
+  if (const TFileResult saved = SaveToFile(args[1], data); !saved) {
+    PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;
@@ -87,8 +91,8 @@ int Import(const std::vector<std::string>& args, TCliIo& io) {
     io.err << error.message << "\n";
     return kExitFailure;
   }
-  if (!SaveToFile(args[1], data)) {
-    io.err << kSaveFailed << "\n";
+  if (const TFileResult saved = SaveToFile(args[1], data); !saved) {
+    PrintFailure(io.err, kSaveFailed, saved);
     return kExitFailure;
   }
   return kExitOk;

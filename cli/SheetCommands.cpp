@@ -149,8 +149,8 @@ int Sheets(const std::vector<std::string>& args, TCliIo& io, const TCommandTable
   }
 
   TMainData data;
-  if (!LoadMonth(a->input, data)) {
-    io.err << kLoadFailed << "\n";
+  if (const TFileResult loaded = LoadMonth(a->input, data); !loaded) {
+    PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
 

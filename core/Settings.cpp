@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace kestrin {
 
@@ -44,10 +46,23 @@ std::string FolderFromFile(const AnsiString& stored) {
   return *utf8;
 }
 
+// The user's home folder; empty when neither HOME nor the user database
+// names one (never a shared folder in its place).
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-  return "/tmp";
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) return pw->pw_dir;
+  return {};
+}
+
+// The longest leading part of `path` that exists, and the rest.
+std::pair<std::string, std::string> SplitExisting(const std::string& path) {
+  std::string head = path;
+  while (head.size() > 1) {
+    struct stat st;
+    if (::stat(head.c_str(), &st) == 0) break;
+    head = FolderOf(head);
+  }
+  return {head, path.substr(std::min(path.size(), head.size()))};
 }
 
 }  // namespace
@@ -91,7 +106,7 @@ TSettings LoadSettingsFile(const std::string& path) {
   return ReadSettings(ini);
 }
 
-bool SaveSettingsFile(const std::string& path, const TSettings& settings) {
+TFileResult SaveSettingsFile(const std::string& path, const TSettings& settings) {
   TIniFile ini;
   ini.Load(path);  // keep what is there (window placement, other keys)
   WriteSettings(ini, settings);
@@ -129,12 +144,51 @@ std::string ExeFolderSettingsPath(const std::string& exePath) {
   return (dir == "/" ? std::string() : dir) + "/" + SettingsFileName(exePath);
 }
 
+bool IsPrivateSettingsFolder(const std::string& dir) {
+  if (dir.empty() || dir.front() != '/') return false;
+  // Check the folders that exist, their links resolved; the rest would be
+  // made by the save.
+  const auto [existing, rest] = SplitExisting(dir);
+  char* real = ::realpath(existing.c_str(), nullptr);
+  if (real == nullptr) return false;
+  std::string path = std::string(real) == "/" ? std::string() : std::string(real);
+  std::free(real);
+  path += existing == "/" && !rest.empty() ? "/" + rest : rest;
+  if (path.empty()) path = "/";
+
+  std::string prefix = "/";
+  std::size_t pos = 1;
+  for (;;) {
+    struct stat st;
+    if (::stat(prefix.c_str(), &st) != 0) return true;  // made by the save, below a safe folder
+    const std::size_t slash = path.find('/', pos);
+    const std::string next = path.substr(0, slash);
+    const bool last = pos >= path.size();
+    if (st.st_mode & S_IWOTH) {
+      // Anyone may add entries here. Only a sticky folder protects the
+      // entry on our way, and only when it is already there and ours (or
+      // root's): otherwise someone else could make it first.
+      struct stat child;
+      if (last || !(st.st_mode & S_ISVTX) || ::lstat(next.c_str(), &child) != 0 ||
+          (child.st_uid != ::geteuid() && child.st_uid != 0))
+        return false;
+    }
+    if (last) return true;
+    prefix = next;
+    pos = slash == std::string::npos ? path.size() : slash + 1;
+  }
+}
+
 std::string FallbackSettingsPath(const std::string& exePath) {
   std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
     base = xdg;
-  else
-    base = HomeFolder() + "/.config";
+  } else {
+    const std::string home = HomeFolder();
+    if (home.empty()) return {};
+    base = home + "/.config";
+  }
+  if (!IsPrivateSettingsFolder(base + "/kestrin")) return {};
   return base + "/kestrin/" + SettingsFileName(exePath);
 }
 
@@ -149,7 +203,8 @@ bool IsSystemProgramFolder(const std::string& dir) {
 
 std::string SettingsPathForWrite(const std::string& exePath) {
   const std::string dir = FolderOf(exePath);
-  if (IsFolder(dir) && !IsSystemProgramFolder(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0)
+  if (IsFolder(dir) && !IsSystemProgramFolder(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0 &&
+      IsPrivateSettingsFolder(dir))
     return ExeFolderSettingsPath(exePath);
   return FallbackSettingsPath(exePath);
 }
@@ -160,7 +215,7 @@ std::string SettingsPathForRead(const std::string& exePath) {
   const std::string beside = ExeFolderSettingsPath(exePath);
   if (IsFile(beside)) return beside;  // e.g. a file shipped in a read-only folder
   const std::string fallback = FallbackSettingsPath(exePath);
-  if (IsFile(fallback)) return fallback;
+  if (!fallback.empty() && IsFile(fallback)) return fallback;
   return target;
 }
 
@@ -168,11 +223,13 @@ TSettings LoadSettingsForExecutable(const std::string& exePath) {
   return LoadSettingsFile(SettingsPathForRead(exePath));
 }
 
-bool SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings) {
+TFileResult SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings) {
+  const std::string path = SettingsPathForWrite(exePath);
+  if (path.empty()) return TFileResult::Failure({}, kNoSafeSettingsPlace);
   TIniFile ini;
   ini.Load(SettingsPathForRead(exePath));
   WriteSettings(ini, settings);
-  return ini.Save(SettingsPathForWrite(exePath));
+  return ini.Save(path);
 }
 
 }  // namespace kestrin

@@ -2,7 +2,9 @@
 // titles, printing options and the last data folder. They live in an INI
 // file in CP932 named after the executable (kestrin -> kestrin.INI) beside
 // it; where that folder cannot be written, in $XDG_CONFIG_HOME/kestrin/
-// (~/.config/kestrin/ by default). The main window's placement shares the
+// (~/.config/kestrin/ by default). Settings never go to a folder other
+// users could change (/tmp and the like); without a safe place they live
+// in memory only. The main window's placement shares the
 // file in its own section, which reading and writing these values keeps.
 #pragma once
 
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "Cp932.h"
+#include "SafeFile.h"
 #include "SettingsIni.h"
 
 namespace kestrin {
@@ -50,8 +53,8 @@ void WriteSettings(TIniFile& ini, const TSettings& settings);
 // The file versions: a missing or unreadable file gives the defaults.
 TSettings LoadSettingsFile(const std::string& path);
 // Read-modify-write of the file, so the window placement and any other
-// section survive. False when the file could not be written.
-bool SaveSettingsFile(const std::string& path, const TSettings& settings);
+// section survive. A failure when the file could not be written.
+TFileResult SaveSettingsFile(const std::string& path, const TSettings& settings);
 
 // After a session: the folder of `dataFileName` becomes LastDataDir when it
 // names an existing file; otherwise LastDataDir stays as it was.
@@ -66,11 +69,21 @@ std::string SettingsFileName(const std::string& exePath);
 // The settings file beside the executable.
 std::string ExeFolderSettingsPath(const std::string& exePath);
 // $XDG_CONFIG_HOME/kestrin/<name>.INI, or ~/.config/kestrin/<name>.INI when
-// the variable is unset or not an absolute path.
+// the variable is unset or not an absolute path. Empty when there is no
+// home folder or the folder is not private (IsPrivateSettingsFolder).
 std::string FallbackSettingsPath(const std::string& exePath);
-// Where to write: beside the executable when that folder can be written,
-// the fallback otherwise.
+// True when no other user can add or replace entries on the way to the
+// absolute folder `dir`: no folder on the way is world-writable, except a
+// sticky one whose next entry on the way exists and belongs to us or to
+// root. Folders still to be made count as safe below a safe one.
+bool IsPrivateSettingsFolder(const std::string& dir);
+// Where to write: beside the executable when that folder can be written
+// and is private, the fallback otherwise; empty when there is no safe place.
 std::string SettingsPathForWrite(const std::string& exePath);
+
+// The reason given when the settings have no safe place to go.
+inline constexpr char kNoSafeSettingsPlace[] =
+    "設定ファイルを安全に保存できる場所がありません（ホームフォルダが不明です）";
 // True for the folders installed programs live in (/usr, /opt, ...): the
 // settings never go there, even when the folder is writable (root).
 bool IsSystemProgramFolder(const std::string& dir);
@@ -87,6 +100,6 @@ TSettings LoadSettingsForExecutable(const std::string& exePath);
 // other sections (the window placement) move along when the place changes.
 // Code that writes its own keys too does the same with a TIniFile:
 // Load(SettingsPathForRead), WriteSettings, its keys, Save(SettingsPathForWrite).
-bool SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings);
+TFileResult SaveSettingsForExecutable(const std::string& exePath, const TSettings& settings);
 
 }  // namespace kestrin

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <limits>
 
-#include "DataFile.h"
+#include "SafeFile.h"
 
 namespace kestrin {
 
@@ -61,10 +61,14 @@ std::string_view Unquote(std::string_view v) {
 bool MakeFolders(const std::string& dir) {
   if (dir.empty()) return true;
   struct stat st;
-  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (::stat(dir.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) errno = ENOTDIR;
+    return S_ISDIR(st.st_mode);
+  }
   const std::size_t slash = dir.find_last_of('/');
   if (slash != std::string::npos && slash > 0 && !MakeFolders(dir.substr(0, slash))) return false;
-  return ::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
+  // A settings folder is private to its user.
+  return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 }  // namespace
@@ -109,9 +113,10 @@ bool TIniFile::Load(const std::string& path) {
   return true;
 }
 
-bool TIniFile::Save(const std::string& path) const {
+TFileResult TIniFile::Save(const std::string& path) const {
   const std::size_t slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
+    return TFileResult::Failure(path, "設定ファイルのフォルダを作れません", errno);
   return WriteFileAtomically(path, Text());
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Cp932.h"
+#include "SafeFile.h"
 
 namespace kestrin {
 
@@ -26,9 +27,9 @@ class TIniFile {
   // Reads the file at `path`. A missing or unreadable file leaves an empty
   // document and gives false.
   bool Load(const std::string& path);
-  // Writes the document to `path` safely (temporary file, then rename);
-  // creates missing parent folders.
-  bool Save(const std::string& path) const;
+  // Writes the document to `path` through the safe writer (SafeFile.h);
+  // creates missing parent folders (mode 0700).
+  TFileResult Save(const std::string& path) const;
 
   // Section and key names compare without regard to ASCII case. Values are
   // taken without surrounding blanks; one pair of matching quotes around a

@@ -1,13 +1,14 @@
 #include "platform/PageImage.h"
 
+#include <QBuffer>
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/QtCanvas.h"
+#include "platform/SafeSave.h"
 
 namespace kestrin {
 
@@ -260,7 +261,8 @@ QImage TPageImage::ToImage(int width, int height) const {
 }
 
 bool TPageImage::SaveToFile(const QString& fileName) const {
-  QSaveFile file(fileName);
+  QByteArray bytes;
+  QBuffer file(&bytes);
   if (!file.open(QIODevice::WriteOnly)) return false;
   QDataStream s(&file);
   s.setVersion(QDataStream::Qt_6_0);
@@ -269,11 +271,9 @@ bool TPageImage::SaveToFile(const QString& fileName) const {
     << qint32(m_dpiY) << quint32(m_ops.size());
   Writer w{s};
   for (const TPageOp& op : m_ops) std::visit(w, op);
-  if (s.status() != QDataStream::Ok) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  if (s.status() != QDataStream::Ok) return false;
+  file.close();
+  return static_cast<bool>(SaveBytes(fileName, bytes));
 }
 
 bool TPageImage::LoadFromFile(const QString& fileName) {

@@ -1,16 +1,17 @@
 #include "sheets/SheetOutput.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <cmath>
 
 #include "platform/QtCanvas.h"
+#include "platform/SafeSave.h"
 #include "sheets/TableSheet.h"
 #include "sheets/XChartSheet.h"
 
@@ -22,8 +23,10 @@ void SetError(TSheetOutputError* error, const QString& message) {
   if (error != nullptr) error->Message = message;
 }
 
-QString CannotWrite(const QString& path) {
-  return QString::fromUtf8("ファイルを書き込めません：") + path;
+QString CannotWrite(const QString& path, const TFileResult& result = {}) {
+  QString text = QString::fromUtf8("ファイルを書き込めません：") + path;
+  if (!result) text += QLatin1Char('\n') + ReasonText(result);
+  return text;
 }
 
 QPageLayout SheetPageLayout(const TReportSetup& setup) {
@@ -57,7 +60,13 @@ void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainDat
 
 bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, TSheetOutputError* error) {
-  QSaveFile file(path);
+  // The document is made in memory and written by the safe writer.
+  if (const TFileResult target = CheckSaveTarget(path); !target) {
+    SetError(error, CannotWrite(path, target));
+    return false;
+  }
+  QByteArray pdf;
+  QBuffer file(&pdf);
   if (!file.open(QIODevice::WriteOnly)) {
     SetError(error, CannotWrite(path));
     return false;
@@ -72,7 +81,6 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
 
     QPainter painter;
     if (!painter.begin(&writer)) {
-      file.cancelWriting();
       SetError(error, CannotWrite(path));
       return false;
     }
@@ -86,8 +94,9 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
     }
     painter.end();
   }
-  if (!file.commit()) {
-    SetError(error, CannotWrite(path));
+  file.close();
+  if (const TFileResult saved = SaveBytes(path, pdf); !saved) {
+    SetError(error, CannotWrite(path, saved));
     return false;
   }
   return true;
@@ -126,9 +135,14 @@ bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMai
       canvas.End();
     }
     const QString name = PngPagePath(path, page);
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+    QByteArray png;
+    QBuffer file(&png);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG")) {
       SetError(error, CannotWrite(name));
+      return false;
+    }
+    if (const TFileResult saved = SaveBytes(name, png); !saved) {
+      SetError(error, CannotWrite(name, saved));
       return false;
     }
     if (written != nullptr) written->push_back(name);

@@ -21,6 +21,7 @@
 
 #include "core/Numbers.h"
 #include "platform/QtCanvas.h"
+#include "platform/SafeSave.h"
 #include "sheets/report/ReportPreview.h"
 #include "widgets/BusyWindow.h"
 
@@ -518,6 +519,8 @@ bool TVelReport::RunPrint() {
   QTimer tick;
   tick.start(20);
 
+  // A PDF printer's document is written by the safe writer at the end.
+  TSafePdfOutput pdfOutput(printer);
   QPainter painter;
   bool begun = false;
   bool jobAborted = false;
@@ -540,9 +543,10 @@ bool TVelReport::RunPrint() {
       if (draw->LoadPage(i, page)) {  // a missing page is skipped
         if (!begun) {
           printer->setDocName(Title);
-          if (!painter.begin(printer)) {
+          const TFileResult target = pdfOutput.Start();
+          if (!target || !painter.begin(printer)) {
             failed = true;
-            Message(QString::fromUtf8(kMsgPrintAborted));
+            Message(WithReasonLine(QString::fromUtf8(kMsgPrintAborted), target));
             break;
           }
           begun = true;
@@ -579,6 +583,12 @@ bool TVelReport::RunPrint() {
   if (begun) {
     if (!jobAborted) {
       if (!painter.end()) failed = true;
+      if (!failed) {
+        if (const TFileResult saved = pdfOutput.Commit(); !saved) {
+          failed = true;
+          Message(WithReasonLine(QString::fromUtf8(kMsgPrintAborted), saved));
+        }
+      }
     } else {
       painter.end();
     }

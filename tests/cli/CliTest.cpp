@@ -64,7 +64,7 @@ TMainData LoadedAndCalculated(const std::string& path, bool* ok = nullptr) {
   TMainData d;
   d.ClearLists();
   d.Clear();
-  const bool loaded = LoadFromFile(path, d);
+  const bool loaded = static_cast<bool>(LoadFromFile(path, d));
   if (ok) *ok = loaded;
   d.Calculate();
   return d;

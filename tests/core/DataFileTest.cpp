@@ -116,60 +116,60 @@ TEST(TypedItems, GoldenBytesOfEachForm) {
   EXPECT_EQ(Hex(s.Data()), "38 01 00 00 00 00 00 00 AA 03 00 00 00 00 00 00");
 }
 
-TEST(TypedItems, ReadBackAndStreamErrorFlag) {
+TEST(TypedItems, ReadBackAndTheStreamsReadState) {
   TMemoryStream s(std::string("\x05\x00\x00\x00" "\x02" "\x00", 6));
   EXPECT_EQ(ReadInt(s), 5);
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(s.ReadFailed());
   EXPECT_TRUE(ReadBool(s));  // any nonzero byte is true
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(s.ReadFailed());
   EXPECT_FALSE(ReadBool(s));
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(s.ReadFailed());
   ReadInt(s);  // nothing left
-  EXPECT_TRUE(StreamError);
+  EXPECT_TRUE(s.ReadFailed());
   ReadBool(s);
-  EXPECT_TRUE(StreamError);
+  EXPECT_TRUE(s.ReadFailed());
 
   TMemoryStream c(slt::Bytes().Cur(45679).Cur(-15000).Cur(1).Str());
   EXPECT_DOUBLE_EQ(ReadCurrency(c), 4.5679);
   EXPECT_DOUBLE_EQ(ReadCurrency(c), -1.5);
   EXPECT_DOUBLE_EQ(ReadCurrency(c), 0.0001);
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(c.ReadFailed());
 }
 
 TEST(TypedItems, StringCountsAndTheTextBeforeTheFirstZero) {
   // Count 0 is an empty text too.
   TMemoryStream zero(slt::Bytes().I32(0).I32(7).Str());
   EXPECT_EQ(ReadStr(zero), "");
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(zero.ReadFailed());
   EXPECT_EQ(ReadInt(zero), 7);
 
   // The text ends at the first 0 byte; all n bytes are consumed.
   TMemoryStream mid(slt::Bytes().I32(6).Raw("ab").U8(0).Raw("cd").U8(0).I32(9).Str());
   EXPECT_EQ(ReadStr(mid), "ab");
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(mid.ReadFailed());
   EXPECT_EQ(ReadInt(mid), 9);
 
   // Exactly 1024 bytes is accepted.
   const std::string longest(1023, 'x');
   TMemoryStream edge(slt::Bytes().Str(longest).Str());
   EXPECT_EQ(ReadStr(edge), longest);
-  EXPECT_FALSE(StreamError);
+  EXPECT_FALSE(edge.ReadFailed());
 
   // 1025 and negative counts are refused without reading past the count.
   for (int32_t n : {1025, -1, INT32_MAX, INT32_MIN}) {
     TMemoryStream bad(slt::Bytes().I32(n).Raw(std::string(2000, 'y')).Str());
     EXPECT_EQ(ReadStr(bad), "");
-    EXPECT_TRUE(StreamError) << n;
+    EXPECT_TRUE(bad.ReadFailed()) << n;
     EXPECT_EQ(bad.Position(), 4u) << n;
   }
 
   // Short text and short count.
   TMemoryStream shortText(slt::Bytes().I32(10).Raw("abc").Str());
   ReadStr(shortText);
-  EXPECT_TRUE(StreamError);
+  EXPECT_TRUE(shortText.ReadFailed());
   TMemoryStream shortCount(std::string("\x01\x00", 2));
   ReadStr(shortCount);
-  EXPECT_TRUE(StreamError);
+  EXPECT_TRUE(shortCount.ReadFailed());
 }
 
 TEST(Extended, KnownEncodings) {
@@ -385,11 +385,14 @@ slt::Bytes HeadUpToDays(int32_t getsudo, int32_t kyoyo, double width) {
   return e;
 }
 
-void AppendDays(slt::Bytes& e, int32_t days, int32_t count = 2) {
+// Day blocks with `count` as the stored measurement count and `present`
+// measurements following it (the same as the count unless given).
+void AppendDays(slt::Bytes& e, int32_t days, int32_t count = 2, int32_t present = -1) {
+  if (present < 0) present = count;
   e.I32(days);
   for (int32_t d = 1; d <= days; ++d) {
     e.I32(d).I32(count);
-    for (int32_t k = 0; k < count; ++k) e.I32(0).Bool(false);
+    for (int32_t k = 0; k < present; ++k) e.I32(0).Bool(false);
   }
 }
 
@@ -423,6 +426,17 @@ TEST(LoadFailure, CountsThatDoNotMatchTheHeader) {
     AppendRowsAndTail(e, 11);
     TMainData d = Reset();
     EXPECT_FALSE(LoadBytes(e.Str(), d));
+  }
+  for (int32_t count : {0, 1, 3, -2}) {
+    // A wrong count over two measurements: everything after it lines up,
+    // only the count itself is wrong.
+    slt::Bytes e = HeadUpToDays(march, 200, 0.5);
+    AppendDays(e, 31, count, 2);
+    AppendRowsAndTail(e, 11);
+    TMainData d = Reset();
+    TMemoryStream s(e.Str());
+    EXPECT_FALSE(LoadFromStream(s, d)) << count;
+    EXPECT_EQ(s.FailedItem(), "1 日目の測定数が 2 ではありません") << count;
   }
   {  // tolerance 2.0 with width 0.5 must carry exactly 11 rows
     for (int32_t rows : {10, 12, 0, -11}) {
@@ -697,7 +711,7 @@ TEST(SaveFailure, FileSizeLimitKeepsTheOldFileByteForByte) {
     // A limit below the new file's 915 bytes: the write fails part-way.
     rlimit limit{500, 500};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const bool saved = SaveToFile(target, Month(2026, 12));
+    const bool saved = static_cast<bool>(SaveToFile(target, Month(2026, 12)));
     ::_exit(saved ? 1 : 0);
   }
   int status = 0;

@@ -1,11 +1,15 @@
 // kestrin-cli sheets end to end: the real binary writes PDF and PNG files,
 // checked with poppler's pdfinfo, pdffonts and pdftotext.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -215,4 +219,40 @@ TEST(SheetsCli, BadInputIsRefusedAndNothingIsWritten) {
   std::ofstream(pdf) << "earlier";
   EXPECT_EQ(Sheets(dir, Quote(dir / "missing.slt") + " -o " + Quote(pdf)).code, 1);
   EXPECT_EQ(testutil::ReadFile(pdf), "earlier");
+}
+
+// ================================================================ output targets
+
+TEST(OutputTargets, PicturesAndDocumentsNeverReplaceAPipeADeviceOrALinkToThem) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "out.pdf").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo((dir / "chart.png").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("out.pdf", (dir / "link.pdf").c_str()), 0);
+  std::vector<std::string> targets = {"out.pdf", "link.pdf"};
+  if (::geteuid() == 0) {
+    // A node of the null device in the test's folder (root only).
+    ASSERT_EQ(::mknod((dir / "null.pdf").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    targets.push_back("null.pdf");
+  }
+  for (const std::string& name : targets) {
+    SCOPED_TRACE(name);
+    const Result r = Sheets(dir, Quote(kSample) + " -o " + Quote(dir / name));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("通常のファイルではない"), std::string::npos) << r.err;
+  }
+  const Result chart =
+      Shell(dir, Quote(kCli) + " chart xchart " + Quote(kSample) + " -o " + Quote(dir / "chart.png"));
+  EXPECT_EQ(chart.code, 1);
+  EXPECT_NE(chart.err.find("通常のファイルではない"), std::string::npos) << chart.err;
+  struct stat st;
+  ASSERT_EQ(::lstat((dir / "out.pdf").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ASSERT_EQ(::lstat((dir / "chart.png").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::lstat((dir / "null.pdf").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+  } else {
+    std::cout << "[ NOTE     ] the device-node case needs root\n";
+  }
 }

@@ -296,10 +296,15 @@ TEST_F(PipelineTest, CancelInTheBusyWindowSendsNoFurtherPage) {
 
 TEST_F(PipelineTest, AnOutputFileThatCannotBeWrittenStopsThePrintWithAMessage) {
   report->PreviewMode = false;
-  report->Rep.Printer()->setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/out.pdf")));
+  const QString out = dir.filePath(QStringLiteral("no/such/folder/out.pdf"));
+  report->Rep.Printer()->setOutputFileName(out);
   EXPECT_FALSE(report->Run(kPrintAllSheets));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], QString::fromUtf8("印刷処理を中止します．"));
+  // The fixed message, and on a second line the file and the cause.
+  const QStringList lines = messages[0].split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0], QString::fromUtf8("印刷処理を中止します．"));
+  EXPECT_TRUE(lines[1].startsWith(out + QStringLiteral(": "))) << lines[1].toStdString();
   EXPECT_FALSE(report->RepDraw.Running());
 }
 

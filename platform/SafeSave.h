@@ -1,0 +1,57 @@
+// Files made by Qt writers (PNG, PDF, page images) go through the
+// program's one safe writer (core/SafeFile.h): the writer renders into
+// memory, and the bytes are saved under the same rules as the data file.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+#include "core/SafeFile.h"
+
+namespace kestrin {
+
+// Saves `bytes` at `path` through WriteFileAtomically.
+TFileResult SaveBytes(const QString& path, const QByteArray& bytes);
+
+// Checks that `path` may be written (CheckWriteTarget), before long work.
+TFileResult CheckSaveTarget(const QString& path);
+
+// The reason of a failure for the user's message; empty on success.
+QString ReasonText(const TFileResult& result);
+
+// `message` with the reason of a failed `result` on a second line.
+QString WithReasonLine(const QString& message, const TFileResult& result);
+
+}  // namespace kestrin
+
+class QPrinter;
+class QTemporaryDir;
+
+namespace kestrin {
+
+// Sends a PDF printer's document through the safe writer: Start points
+// the printer at a private temporary file, Commit saves the finished
+// document at the printer's output name. The printer gets its output name
+// back when this object ends. A real printer is left alone.
+class TSafePdfOutput {
+ public:
+  explicit TSafePdfOutput(QPrinter* printer);
+  ~TSafePdfOutput();
+  TSafePdfOutput(const TSafePdfOutput&) = delete;
+  TSafePdfOutput& operator=(const TSafePdfOutput&) = delete;
+
+  // Before the document begins: a failure when the output name may not be
+  // written (a device, a foreign link, a protected file, no folder).
+  TFileResult Start();
+  // After the document ended.
+  TFileResult Commit();
+
+ private:
+  QPrinter* printer_;
+  QString target_;
+  std::unique_ptr<QTemporaryDir> dir_;
+};
+
+}  // namespace kestrin
