@@ -65,6 +65,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   ConnectCommands();
   InstallOverviewCommand(*this);
   ExecutablePath = QCoreApplication::applicationFilePath();
+  // A month file dropped anywhere on the window is opened.
+  setAcceptDrops(true);
 
   // Focus order of the groups: header, day table, function keys, charts.
   CellMgrMain->AddGroup(CellMgrTop);
@@ -253,6 +255,8 @@ void TFrmMain::FirstShow() {
   CmPageCtrl->update();
   // The year cell was opened before the settings: show the record again.
   CellMgrMain->ReloadActive();
+  recent_.Read(ini);
+  RebuildRecentMenu();
   // The placement of the last run, when it was written at this resolution.
   RestorePlacement(ini, *this);
 }
@@ -272,6 +276,7 @@ void TFrmMain::WriteSettings() {
   RememberDataFolder(settings_, QFile::encodeName(dataFileName_).toStdString());
   TIniFile ini = store_->Load();
   kestrin::WriteSettings(ini, settings_);
+  recent_.Write(ini);
   WritePlacement(ini, CurrentPlacement(*this));
   placementSaved_ = true;
   // Without a safe place the settings live in memory; that was said once

@@ -15,6 +15,7 @@
 #include "core/MainData.h"
 #include "core/Signals.h"
 #include "core/Settings.h"
+#include "RecentFiles.h"
 #include "platform/calc/CalcClient.h"
 
 class QAction;
@@ -36,6 +37,7 @@ class TDatePair;
 class TFrmSetup;
 class TNumCell;
 class TSettingsStore;
+class TSingleInstance;
 class TSheetReport;
 class TSignalPage;
 class TPaintBox;
@@ -154,6 +156,11 @@ class TFrmMain : public QMainWindow {
 
   // ---- commands (function keys, menu items, buttons)
   void CellBitBtnLoadClick();   // F5, "ロード(&L)"
+  // Opens `path` as the load command does after its dialog: asks the
+  // unsaved-changes question first when the month has changes (a file
+  // handed over by a second start, a dropped file, a recent file). While
+  // another command or a dialog holds the window it waits for them.
+  void OpenDataFile(const QString& path);
   void CellBitBtnSaveClick();   // F6, "セーブ(&S)"
   void CellBitBtnClearClick();  // Shift+F5, "クリア(&A)"
   void CellBitBtnQuitClick();   // F12, "終了(&X)", Esc: a close request
@@ -182,12 +189,17 @@ class TFrmMain : public QMainWindow {
   // Raises, restores and activates the window (a second start of the
   // program hands over to it).
   void BringToFront();
+  // A second start's requests: come forward, and open a file.
+  void ListenTo(TSingleInstance& instance);
 
   // The last preview/print choice.
   int PrintSheet = kSheetsAll;
   bool PreviewMode = false;
   // The setup dialog, made on the first F11 and kept while the window lives.
   TFrmSetup* FrmSetup() const;
+
+  // The files of 最近使ったファイル, newest first.
+  const TRecentFiles& RecentFiles() const { return recent_; }
 
   // ---- components
   TCellMgrMain* CellMgrMain = nullptr;
@@ -232,6 +244,7 @@ class TFrmMain : public QMainWindow {
   QMenu* MenuOption = nullptr;
   QAction* MenuFLoad = nullptr;
   QAction* MenuFSave = nullptr;
+  QMenu* MenuFRecent = nullptr;  // "最近使ったファイル(&R)"
   QAction* EXCEL1 = nullptr;
   QMenu* MenuFPreview = nullptr;
   QMenu* MenuFPrint = nullptr;
@@ -253,6 +266,9 @@ class TFrmMain : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool event(QEvent* event) override;
+  // One dropped .slt file is opened like a loaded one.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Construction (FrmMainLayout.cpp).
@@ -264,6 +280,15 @@ class TFrmMain : public QMainWindow {
   void CreateMenus();
   void ConnectCommands();
   void LayoutClient();
+
+  // Load steps from the reset on: the record from `path`, or a fresh month
+  // and the load-failure message.
+  void LoadDataFile(const QString& path);
+  // The recent-files submenu from the list.
+  void RebuildRecentMenu();
+  // Chosen in the recent-files submenu: a file that is gone is taken off
+  // the list with the load-failure message and the month stays.
+  void OpenRecentFile(const QString& path);
 
   // Resets the month record to its defaults (current month).
   void ResetRecord();
@@ -309,6 +334,8 @@ class TFrmMain : public QMainWindow {
   // The settings file was there but could not be read: the run goes on
   // with the defaults and leaves that file as it is.
   bool settingsUnreadable_ = false;
+  TRecentFiles recent_;
+  QString pendingOpen_;  // a file to open once the window is free
 };
 
 // Texts of the result cells: mean X (hundredths) with two decimals padded

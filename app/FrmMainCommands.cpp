@@ -5,7 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <utility>
 
 #include "AboutBox.h"
 #include "FrmMain.h"
@@ -179,17 +185,97 @@ void TFrmMain::CellBitBtnLoadClick() {
     CellMgrMain->RepaintAll();
     return;
   }
+  LoadDataFile(path);
+}
+
+void TFrmMain::LoadDataFile(const QString& path) {
   dialogFolder_ = QFileInfo(path).absolutePath();
   ResetRecord();
   dataFileName_ = path;
   if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
     SetEdited(false);
+    recent_.Add(QFileInfo(path).absoluteFilePath());
+    RebuildRecentMenu();
   } else {
     // A fresh month under the chosen name; the edited flag stays.
     ResetRecord();
     ShowError(WithReason(kLoadFailed, loaded));
   }
   ShowNewRecord();
+}
+
+void TFrmMain::OpenDataFile(const QString& path) {
+  // Another command runs or a dialog is open over the window: the file
+  // waits until the window is free (the newest request wins).
+  if (running_ || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    const bool waiting = !pendingOpen_.isEmpty();
+    pendingOpen_ = path;
+    if (!waiting) {
+      QTimer::singleShot(250, this, [this] {
+        const QString next = std::exchange(pendingOpen_, QString());
+        OpenDataFile(next);
+      });
+    }
+    return;
+  }
+  CommitActiveCell();
+  if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskLoad))) return;
+  LoadDataFile(path);
+}
+
+void TFrmMain::OpenRecentFile(const QString& path) {
+  if (running_) return;
+  // Gone (moved, deleted, an unmounted share): off the list, and the month
+  // on the screen stays as it is.
+  if (!QFileInfo(path).isFile()) {
+    recent_.Remove(path);
+    RebuildRecentMenu();
+    ShowError(QString::fromUtf8(kLoadFailed));
+    return;
+  }
+  OpenDataFile(path);
+}
+
+void TFrmMain::RebuildRecentMenu() {
+  MenuFRecent->clear();
+  const QStringList& paths = recent_.Paths();
+  for (int i = 0; i < paths.size(); ++i) {
+    const QString path = paths[i];
+    QString text = QDir::toNativeSeparators(path);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* a = MenuFRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
+    a->setData(path);
+    a->setStatusTip(QStringLiteral("このファイルを読み込みます．"));
+    connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+  }
+  MenuFRecent->setEnabled(!paths.isEmpty());
+}
+
+namespace {
+
+// The local .slt file of a drop of exactly one file; empty otherwise.
+QString DroppedDataFile(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  const QList<QUrl> urls = mime->urls();
+  if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
+  const QString path = urls[0].toLocalFile();
+  if (QFileInfo(path).suffix().compare(QString::fromUtf8(kDataFileSuffix), Qt::CaseInsensitive) != 0) return {};
+  return path;
+}
+
+}  // namespace
+
+void TFrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!running_ && !DroppedDataFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFrmMain::dropEvent(QDropEvent* event) {
+  const QString path = DroppedDataFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // The question and the load run after the drop has ended, so the file
+  // manager is not held while a message box is open.
+  QTimer::singleShot(0, this, [this, path] { OpenDataFile(path); });
 }
 
 void TFrmMain::CellBitBtnSaveClick() {
@@ -214,6 +300,8 @@ void TFrmMain::CellBitBtnSaveClick() {
     // Only a folder a month was really saved in becomes the dialogs' start
     // folder; a failed save may name a folder no dialog should open in.
     dialogFolder_ = QFileInfo(path).absolutePath();
+    recent_.Add(QFileInfo(path).absoluteFilePath());
+    RebuildRecentMenu();
   } else {
     ShowError(WithReason(kSaveFailed, saved));
   }
@@ -253,6 +341,18 @@ void TFrmMain::MenuOptionAboutClick() {
 }
 
 void TFrmMain::BringToFront() { kestrin::BringToFront(this); }
+
+void TFrmMain::ListenTo(TSingleInstance& instance) {
+  connect(&instance, &TSingleInstance::ActivationRequested, this, &TFrmMain::BringToFront);
+  // Queued: the question and the load run outside the socket's handler.
+  connect(
+      &instance, &TSingleInstance::OpenRequested, this,
+      [this](const QString& path) {
+        BringToFront();
+        OpenDataFile(path);
+      },
+      Qt::QueuedConnection);
+}
 
 // ------------------------------------------------- export, preview, print
 

@@ -466,6 +466,8 @@ void TFrmMain::CreateMenus() {
   MenuFLoad = MenuFile->addAction(QStringLiteral("ロード(&L)"));
   MenuFLoad->setStatusTip(QStringLiteral("データを読み込みます．"));
   MenuFSave = MenuFile->addAction(QStringLiteral("セーブ(&S)"));
+  MenuFRecent = MenuFile->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+  MenuFRecent->setEnabled(false);
   MenuFile->addSeparator();
   EXCEL1 = MenuFile->addAction(QStringLiteral("EXCEL出力(&E)"));
   auto sheetMenu = [this](const QString& title) {
@@ -501,7 +503,7 @@ void TFrmMain::CreateMenus() {
   PopupMenu->addSeparator();
   N00 = PopupMenu->addAction(QStringLiteral("全て"));
   N00->setData(kSheetsAll);
-  for (QMenu* m : {MenuFile, MenuEdit, MenuOption, MenuFPreview, MenuFPrint, PopupMenu}) m->setFont(BaseFont());
+  for (QMenu* m : {MenuFile, MenuEdit, MenuOption, MenuFRecent, MenuFPreview, MenuFPrint, PopupMenu}) m->setFont(BaseFont());
 }
 
 void TFrmMain::LayoutClient() {

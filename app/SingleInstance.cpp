@@ -1,13 +1,23 @@
 #include "SingleInstance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <cerrno>
+#include <cstring>
 
 namespace kestrin {
 
@@ -15,7 +25,11 @@ namespace {
 
 constexpr int kConnectMs = 1000;
 constexpr int kWriteMs = 2000;
-constexpr int kAttempts = 5;
+constexpr int kAttempts = 10;
+constexpr int kRetryMs = 200;
+// The longest message: "open ", a percent-encoded path (PATH_MAX bytes at
+// three characters each) and the line end.
+constexpr qint64 kMaxMessage = 5 + 3 * 4096 + 1;
 
 // Keeps the characters that are safe in a socket name.
 QString Sanitised(const QString& s) {
@@ -24,69 +38,185 @@ QString Sanitised(const QString& s) {
   return out;
 }
 
+QString SystemError(const QString& what, int error) {
+  return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
 }  // namespace
 
-TSingleInstance::TSingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
+TInstancePlace TInstancePlace::FromEnvironment() {
+  TInstancePlace p;
+  p.RuntimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  return p;
+}
 
-TSingleInstance::~TSingleInstance() = default;
+long PeerUid(qintptr socketDescriptor) {
+  ucred cred{};
+  socklen_t len = sizeof cred;
+  if (socketDescriptor < 0 ||
+      ::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 ||
+      len != sizeof cred)
+    return -1;
+  return static_cast<long>(cred.uid);
+}
+
+bool IsPrivateFolder(const QString& path) {
+  struct stat st {};
+  if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+TSingleInstance::TSingleInstance(QString name, TInstancePlace place, QObject* parent)
+    : QObject(parent), name_(std::move(name)), place_(std::move(place)) {}
+
+TSingleInstance::~TSingleInstance() {
+  // The sockets go before the counter they update.
+  delete server_;
+  server_ = nullptr;
+  if (lockFd_ >= 0) ::close(lockFd_);
+}
 
 QString TSingleInstance::DefaultName() {
-  QString name = QStringLiteral("jp.kestrin.Kestrin.%1").arg(::getuid());
+  QString name = QStringLiteral("jp.kestrin.Kestrin.%1").arg(::geteuid());
   QString session = qEnvironmentVariable("WAYLAND_DISPLAY");
   if (session.isEmpty()) session = qEnvironmentVariable("DISPLAY");
-  if (!session.isEmpty()) name += QLatin1Char('.') + Sanitised(session);
+  if (!session.isEmpty()) name += QLatin1Char('.') + Sanitised(session).left(64);
   return name;
 }
 
-bool TSingleInstance::Notify() {
+QString TSingleInstance::SocketPath() const {
+  return folder_.isEmpty() ? QString() : folder_ + QLatin1Char('/') + Sanitised(name_);
+}
+
+QByteArray TSingleInstance::OpenMessage(const QString& absolutePath) {
+  return "open " + QFile::encodeName(absolutePath).toPercentEncoding() + "\n";
+}
+
+bool TSingleInstance::PrepareFolder() {
+  // The runtime folder is used only when it really is the user's own;
+  // the environment may name any folder.
+  if (QDir::isAbsolutePath(place_.RuntimeDir) && IsPrivateFolder(place_.RuntimeDir)) {
+    folder_ = place_.RuntimeDir;
+    return true;
+  }
+  const QString own = place_.TempDir + QStringLiteral("/kestrin-%1").arg(::geteuid());
+  if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) {
+    error_ = SystemError(own, errno);
+    return false;
+  }
+  // Made by someone else (another user, or with other rights): not ours.
+  if (!IsPrivateFolder(own)) {
+    error_ = own + QStringLiteral(": 他の利用者のフォルダか，権限が 0700 ではありません");
+    return false;
+  }
+  folder_ = own;
+  return true;
+}
+
+TSingleInstance::TStart TSingleInstance::Notify(const QByteArray& message) {
   QLocalSocket socket;
-  socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-  socket.connectToServer(name_, QIODevice::WriteOnly);
-  if (!socket.waitForConnected(kConnectMs)) return false;
-  socket.write(kActivateMessage);
+  socket.connectToServer(SocketPath(), QIODevice::WriteOnly);
+  if (!socket.waitForConnected(kConnectMs)) return TStart::NoAnswer;
+  // Only an instance of the same user gets the message.
+  if (PeerUid(socket.socketDescriptor()) != static_cast<long>(::geteuid())) {
+    socket.abort();
+    return TStart::NoAnswer;
+  }
+  socket.write(message);
   socket.flush();
   const bool sent = socket.bytesToWrite() == 0 || socket.waitForBytesWritten(kWriteMs);
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kWriteMs);
-  return sent;
+  return sent ? TStart::HandedOver : TStart::NoAnswer;
 }
 
-TSingleInstance::TStart TSingleInstance::Start() {
-  // Two starts at the same moment: the one that loses the race to listen
-  // connects to the winner on its next turn.
+TSingleInstance::TStart TSingleInstance::Start(const QString& openPath) {
+  if (!PrepareFolder()) return TStart::Alone;
+  const QByteArray lockPath = QFile::encodeName(SocketPath() + QStringLiteral(".lock"));
+  lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+  struct stat st {};
+  if (lockFd_ < 0 || ::fstat(lockFd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+    error_ = SystemError(QFile::decodeName(lockPath), lockFd_ < 0 ? errno : EPERM);
+    if (lockFd_ >= 0) ::close(lockFd_);
+    lockFd_ = -1;
+    return TStart::Alone;
+  }
+  const QByteArray message =
+      openPath.isEmpty() ? QByteArray(kActivateMessage) : OpenMessage(QFileInfo(openPath).absoluteFilePath());
+
+  // The holder of the lock is the running instance. Two starts at the same
+  // moment: the one that loses the lock connects to the winner; a winner
+  // still starting up gets a few more tries.
+  TStart result = TStart::NoAnswer;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (Notify()) return TStart::HandedOver;
-    auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (server->listen(name_)) {
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+      // A socket left by a crashed instance is replaced.
+      QLocalServer::removeServer(SocketPath());
+      auto* server = new QLocalServer(this);
+      server->setSocketOptions(QLocalServer::UserAccessOption);
+      server->setMaxPendingConnections(kMaxConnections);
+      if (!server->listen(SocketPath())) {
+        error_ = server->errorString();
+        delete server;
+        ::close(lockFd_);
+        lockFd_ = -1;
+        return TStart::Alone;
+      }
       server_ = server;
       connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::OnNewConnection);
       return TStart::First;
     }
-    error_ = server->errorString();
-    const bool inUse = server->serverError() == QAbstractSocket::AddressInUseError;
-    delete server;
-    if (!inUse) return TStart::Failed;
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      error_ = SystemError(QFile::decodeName(lockPath), errno);
+      return TStart::Alone;
+    }
+    result = Notify(message);
+    if (result == TStart::HandedOver) break;
+    QThread::msleep(kRetryMs);
   }
-  // The name is held by a process that does not answer: it is running, so
-  // this start ends as a second one would.
-  return TStart::HandedOver;
+  ::close(lockFd_);
+  lockFd_ = -1;
+  return result;
 }
 
 void TSingleInstance::OnNewConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    auto read = [this, socket] {
-      // One short line is all a second start sends; anything longer is
-      // not ours.
-      while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine(64);
-        if (line == kActivateMessage) emit ActivationRequested();
-      }
-      if (socket->bytesAvailable() > 64) socket->abort();
-    };
-    connect(socket, &QLocalSocket::readyRead, this, read);
+    // Another user's process, or more connections than a few second
+    // starts ever make: closed at once, so nobody can use up the
+    // program's file handles.
+    if (connections_ >= kMaxConnections || PeerUid(socket->socketDescriptor()) != static_cast<long>(::geteuid())) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
+    ++connections_;
+    connect(socket, &QObject::destroyed, this, [this] { --connections_; });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadMessage(socket); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    read();  // what arrived before the connection was taken
+    // A connection that sends nothing in time is closed.
+    QTimer::singleShot(idleMs_, socket, [socket] {
+      socket->abort();
+      socket->deleteLater();
+    });
+    ReadMessage(socket);  // what arrived before the connection was taken
+  }
+}
+
+void TSingleInstance::ReadMessage(QLocalSocket* socket) {
+  if (!socket->canReadLine()) {
+    if (socket->bytesAvailable() > kMaxMessage) socket->abort();
+    return;
+  }
+  // One message per connection; anything else is not ours.
+  const QByteArray line = socket->readLine(kMaxMessage + 1);
+  socket->abort();
+  socket->deleteLater();
+  if (line == kActivateMessage) {
+    emit ActivationRequested();
+  } else if (line.startsWith("open ") && line.endsWith('\n')) {
+    const QByteArray bytes = QByteArray::fromPercentEncoding(line.mid(5, line.size() - 6));
+    const QString path = QFile::decodeName(bytes);
+    if (!bytes.isEmpty() && !bytes.contains('\0') && QDir::isAbsolutePath(path)) emit OpenRequested(path);
   }
 }
 

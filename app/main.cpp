@@ -1,20 +1,30 @@
-// Program entry: one running instance per user and session, the
-// application object with its Japanese texts and fonts, and the main window.
+// Program entry: a display check, one running instance per user and
+// session, the application object with its Japanese texts and fonts, and
+// the main window. The one argument is a data file to open at start (or
+// to hand to the running instance).
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 #include "app/AppFonts.h"
+#include "app/DisplayCheck.h"
 #include "app/FrmMain.h"
 #include "app/SettingsStore.h"
 #include "app/SingleInstance.h"
 #include "app/Version.h"
 #include "core/Settings.h"
 #include "platform/Fonts.h"
-#include "widgets/Dialogs.h"
 
 int main(int argc, char** argv) {
+  // Without a display Qt would abort with a core dump.
+  if (!kestrin::GraphicalDisplayAvailable()) {
+    std::fputs(kestrin::kNoDisplayMessage, stderr);
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(kestrin::kProductName));
   QApplication::setApplicationVersion(QString::fromUtf8(kestrin::kVersionText));
@@ -28,27 +38,37 @@ int main(int argc, char** argv) {
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(&qtTexts);
 
-  // A second start hands over to the running window and ends.
+  // No options: at most one data file (Qt's own options are taken out).
+  const QStringList args = QApplication::arguments().mid(1);
+  if (args.size() > 1 || (args.size() == 1 && (args[0].isEmpty() || args[0].startsWith(QLatin1Char('-'))))) {
+    std::fputs("使い方: kestrin [データファイル.slt]\n", stderr);
+    return 2;
+  }
+  const QString openPath = args.isEmpty() ? QString() : QFileInfo(args[0]).absoluteFilePath();
+
+  // A second start hands over to the running window (with the file) and
+  // ends.
   kestrin::TSingleInstance instance(kestrin::TSingleInstance::DefaultName());
-  switch (instance.Start()) {
+  switch (instance.Start(openPath)) {
     case kestrin::TSingleInstance::TStart::First: break;
     case kestrin::TSingleInstance::TStart::HandedOver: return 0;
-    case kestrin::TSingleInstance::TStart::Failed: {
-      kestrin::TMessageRequest r;
-      r.Caption = QString::fromUtf8(kestrin::kProductName);
-      r.Text = QStringLiteral("起動できませんでした．\n%1").arg(instance.ErrorString());
-      r.Icon = kestrin::TMessageIcon::Critical;
-      kestrin::Dialogs().Message(r);
+    case kestrin::TSingleInstance::TStart::NoAnswer:
+      std::fputs("起動中の Kestrin が応答しません．\n", stderr);
       return 1;
-    }
+    case kestrin::TSingleInstance::TStart::Alone:
+      // Another user holds the place of the channel: this window runs on
+      // its own.
+      std::fprintf(stderr, "Kestrin: 二重起動の確認ができません（%s）．\n",
+                   instance.ErrorString().toLocal8Bit().constData());
+      break;
   }
 
   kestrin::RegisterFontSubstitutions();
   QApplication::setFont(kestrin::BaseFont());
   kestrin::TFrmMain window;
   window.SetSettingsStore(std::make_unique<kestrin::TExeSettingsStore>(kestrin::CurrentExecutablePath()));
-  QObject::connect(&instance, &kestrin::TSingleInstance::ActivationRequested, &window,
-                   &kestrin::TFrmMain::BringToFront);
+  window.ListenTo(instance);
   window.show();
+  if (!openPath.isEmpty()) QTimer::singleShot(0, &window, [&window, openPath] { window.OpenDataFile(openPath); });
   return app.exec();
 }

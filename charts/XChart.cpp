@@ -1,4 +1,5 @@
 #include "charts/XChart.h"
+#include "charts/XChartThumbnail.h"
 
 #include <algorithm>
 
@@ -329,6 +330,43 @@ void DrawXChartDoc(TCanvas& canvas, const TRect& rect, TCanvasAssist& assist,
 
   env.Draw();
   series.Draw();
+}
+
+}  // namespace kestrin
+
+// --- Thumbnail -------------------------------------------------------------
+
+namespace kestrin {
+
+namespace {
+
+// The screen frame without the pale mid-day lines, which turn into a grey
+// haze at icon sizes.
+class TXThumbnailEnv : public TXEnv {
+ public:
+  using TXEnv::TXEnv;
+  void DrawVertGrid() override { THorChartEnv::DrawVertGrid(); }
+};
+
+}  // namespace
+
+void DrawXChartThumbnail(TCanvas& canvas, const TRect& rect, const TMainData& data) {
+  TXThumbnailEnv env(rect, &canvas);
+  ConfigureCommon(env, data);
+  env.ShowXLabels = false;
+  env.ShowYLabels = false;
+  const int margin = std::max(2, std::min(rect.Width(), rect.Height()) / 32);
+  env.SetMargins(margin, margin, margin, margin);
+  env.SetFrameColors(clBlack, kXPlotColor);
+  env.SetHorzGridColor(kXGridColor);
+  env.SetVertGridColor(kXGridColor);
+
+  TXChart series(&env, &data);
+  series.SetColor(kXSeriesColor);
+  env.Draw();
+  if (std::min(rect.Width(), rect.Height()) >= 200) canvas.Pen.Width = 2;
+  series.Draw();
+  canvas.Pen.Width = 1;
 }
 
 }  // namespace kestrin

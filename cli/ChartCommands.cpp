@@ -18,6 +18,7 @@
 #include "GuiApplication.h"
 #include "charts/HistogramChart.h"
 #include "charts/XChart.h"
+#include "charts/XChartThumbnail.h"
 #include "core/DataFile.h"
 #include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
@@ -57,7 +58,10 @@ QImage RenderChart(TChartKind kind, const TMainData& data, int width, int height
   {
     TQtCanvas canvas(&painter);
     const TRect rect{0, 0, width, height};
-    if (kind == TChartKind::XChart) {
+    if (kind == TChartKind::XChart && (width < kXThumbnailMaxWidth || height < kXThumbnailMaxHeight)) {
+      // Icon sizes (a file manager's thumbnail): the chart without texts.
+      DrawXChartThumbnail(canvas, rect, data);
+    } else if (kind == TChartKind::XChart) {
       DrawXChart(canvas, rect, data, MonthSignals(data, ProgramSettings().SignalLengths()));
     } else {
       DrawHistogram(canvas, rect, data);
@@ -115,7 +119,8 @@ void RegisterChartCommands(TCommandLine& cli) {
   auto a = std::make_shared<TChartArgs>();
   CLI::App& c = cli.Add("chart",
                         "データファイルを読み込んで再計算し，画面のＸ管理図（xchart）またはヒストグラム（histogram）を "
-                        "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．",
+                        "PNG 画像に描きます．大きさはグラフ表示欄の幅x高さ（既定 458x369）です．"
+                        "320x240 より小さいＸ管理図は軸の文字を省いたアイコン用の絵になります．",
                         [a](TCliIo& io) { return Chart(*a, io); });
   AddArgument(c, a->kind, "xchart|histogram", "グラフの種類：xchart（Ｘ管理図）か histogram（ヒストグラム）")
       ->check(OneOf({"xchart", "histogram"}, "グラフの種類は xchart か histogram で指定してください"));

@@ -7,6 +7,8 @@ set -euo pipefail
 PKGS=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
+  # The window's display check talks to the X server before Qt starts.
+  libxcb1-dev
   # Japanese texts of the standard dialogs (file dialogs, buttons).
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -31,6 +33,8 @@ PKGS=(
   # the job into PostScript for it (poppler's cairo renderer keeps texts);
   # unshare and mount give cups-pdf a private configuration.
   cups cups-client cups-bsd printer-driver-cups-pdf cups-filters ghostscript util-linux mount
+  # The MIME type of month files: its validation and a trial database.
+  shared-mime-info libxml2-utils libglib2.0-bin
 )
 
 missing=()

@@ -11,6 +11,7 @@
 #
 # Checks, with the package installed:
 #  - kestrin-cli runs from PATH (--help, and stats of the example month),
+#  - month files map to their MIME type and the thumbnailer's command runs,
 #  - the manual pages are found by man, the desktop entry validates and its
 #    Exec command is an installed program, history.htm lies beside it,
 #  - when the window is in the package: its desktop entry's command starts
@@ -78,6 +79,24 @@ man -w kestrin-cli >/dev/null || fail "man does not find kestrin-cli(1)"
 echo "kestrin-cli --help and stats: ok; manual page $(man -w kestrin-cli)"
 
 [ -f /usr/bin/history.htm ] || fail "/usr/bin/history.htm is not installed"
+
+echo "== file type and thumbnails of month files"
+dpkg -L kestrin | grep -qx /usr/share/mime/packages/jp.kestrin.Kestrin.xml || fail "the MIME type is not in the package"
+thumbnailer=/usr/share/thumbnailers/kestrin.thumbnailer
+[ -f "$thumbnailer" ] || fail "$thumbnailer is not installed"
+# The package's trigger has rebuilt the MIME database: a month file maps to
+# the type by its contents even under another name.
+cp examples/sample-month.slt "$work/month.dat"
+type=$(gio info -a standard::content-type "$work/month.dat" | sed -n 's/^ *standard::content-type: //p')
+[ "$type" = application/x-kestrin-month ] || fail "an installed month file maps to '$type'"
+thumb_cmd=$(sed -n 's/^Exec=//p' "$thumbnailer")
+thumb_cmd=${thumb_cmd//%i/examples/sample-month.slt}
+thumb_cmd=${thumb_cmd//%o/$work/thumb.png}
+thumb_cmd=${thumb_cmd//%s/128}
+read -r -a thumb <<<"$thumb_cmd"
+"${thumb[@]}" || fail "the thumbnailer's command failed: $thumb_cmd"
+[ -s "$work/thumb.png" ] || fail "the thumbnailer wrote no picture"
+echo "month files: $type; thumbnailer: $thumb_cmd"
 
 desktops=$(dpkg -L kestrin | grep '^/usr/share/applications/.*\.desktop$' || true)
 if [ -z "$desktops" ]; then

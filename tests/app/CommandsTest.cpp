@@ -357,7 +357,7 @@ TEST_F(Commands, KeysHaveTheirCaptionsHintsAndStatusMessages) {
   EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "オプション(&O)"}));
   QStringList file;
   for (QAction* a : f.MenuFile->actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "-", "EXCEL出力(&E)", "年間推移(&Y)...", "-",
+  EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "最近使ったファイル(&R)", "-", "EXCEL出力(&E)", "年間推移(&Y)...", "-",
                                "印刷プレビュー(&V)", "印刷(&P)", "-", "終了(&X)"}));
   EXPECT_EQ(f.EClear->text(), "クリア(&A)");
   EXPECT_EQ(f.MenuOptionAbout->text(), "バージョン情報(&A)");

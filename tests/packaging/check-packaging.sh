@@ -7,6 +7,12 @@
 #   metainfo FILE                    appstreamcli validate --no-net
 #   man MANDIR KESTRIN_CLI           manual pages format without warnings and
 #                                    document every command of kestrin-cli --help
+#   mime FILE TYPE SAMPLE            xmllint, update-mime-database into a scratch
+#                                    folder, and SAMPLE (a month file) maps to
+#                                    TYPE by its name in either case and by its
+#                                    contents under another name
+#   thumbnailer FILE CLI SAMPLE      the entry's command (with CLI for its
+#                                    program) writes PNGs of 128 and 256 pixels
 #   install BUILD APPID PROGS SIZES  cmake --install into a scratch prefix and
 #                                    check the tree (PROGS, SIZES comma-separated)
 # Exit status: 0 passed, 1 failed, 77 skipped (a validator is not installed).
@@ -81,6 +87,8 @@ desktop)
   validate_desktop "$f"
   grep -q '^Name\[ja\]=.' "$f" || fail "$f: no Japanese Name"
   grep -q '^Comment\[ja\]=.' "$f" || fail "$f: no Japanese Comment"
+  grep -q '^Exec=kestrin %f$' "$f" || fail "$f: Exec does not take a file (%f)"
+  grep -q '^MimeType=application/x-kestrin-month;$' "$f" || fail "$f: no MimeType of month files"
   echo "desktop-file-validate $f: no messages"
   ;;
 
@@ -108,6 +116,59 @@ man)
       grep -Eq "^\.BI? \"?$c( |\"|$)" "$page" || fail "$page does not document the command $c"
     done
     echo "$page documents: $(echo $commands)"
+  done
+  ;;
+
+mime)
+  need xmllint libxml2-utils
+  need update-mime-database shared-mime-info
+  need gio libglib2.0-bin
+  file=$1 type=$2 sample=$3
+  xmllint --noout "$file" || fail "xmllint: $file"
+  grep -q "<mime-type type=\"$type\">" "$file" || fail "$file does not define $type"
+  grep -q '<comment xml:lang="ja">.' "$file" || fail "$file: no Japanese comment"
+  data=$(mktemp -d)
+  trap 'rm -rf "$data"' EXIT
+  mkdir -p "$data/mime/packages" "$data/files"
+  cp "$file" "$data/mime/packages/"
+  out=$(XDG_DATA_HOME="$data" XDG_DATA_DIRS="$data" update-mime-database "$data/mime" 2>&1) || fail "update-mime-database: $out"
+  [ -z "$out" ] || fail "update-mime-database: $out"
+  cp "$sample" "$data/files/200502.slt"
+  cp "$sample" "$data/files/200502.SLT"
+  cp "$sample" "$data/files/month.dat"
+  printf 'not a month' >"$data/files/other.dat"
+  typeof() {
+    XDG_DATA_HOME="$data" XDG_DATA_DIRS="$data" gio info -a standard::content-type "$1" |
+      sed -n 's/^ *standard::content-type: //p'
+  }
+  for f in 200502.slt 200502.SLT month.dat; do
+    got=$(typeof "$data/files/$f")
+    [ "$got" = "$type" ] || fail "$f maps to '$got', not $type"
+    echo "$f: $got"
+  done
+  got=$(typeof "$data/files/other.dat")
+  [ "$got" != "$type" ] || fail "a file without the magic maps to $type"
+  ;;
+
+thumbnailer)
+  file=$1 cli=$2 sample=$3
+  grep -q '^\[Thumbnailer Entry\]$' "$file" || fail "$file: no [Thumbnailer Entry]"
+  grep -q '^MimeType=.' "$file" || fail "$file: no MimeType"
+  exec_line=$(sed -n 's/^Exec=//p' "$file")
+  [ -n "$exec_line" ] || fail "$file: no Exec"
+  out=$(mktemp -d)
+  trap 'rm -rf "$out"' EXIT
+  for s in 128 256; do
+    line=${exec_line//%i/$sample}
+    line=${line//%o/$out/thumb-$s.png}
+    line=${line//%s/$s}
+    read -r -a cmd <<<"$line"
+    [ "${cmd[0]}" = kestrin-cli ] || fail "Exec runs ${cmd[0]}, not kestrin-cli"
+    cmd[0]=$cli
+    env -u DISPLAY -u WAYLAND_DISPLAY "${cmd[@]}" || fail "$line failed"
+    got=$(png_size "$out/thumb-$s.png") || fail "thumb-$s.png is not a PNG"
+    [ "$got" = "${s}x${s}" ] || fail "thumbnail is $got, not ${s}x${s}"
+    echo "$line: ${got} PNG"
   done
   ;;
 
@@ -142,6 +203,9 @@ install)
     [ -f "$man/$page.gz" ] || [ -f "$man/$page" ] || fail "manual page $page not installed"
   done
 
+  [ -f "$prefix/share/mime/packages/$appid.xml" ] || fail "MIME type $appid.xml not installed"
+  [ -f "$prefix/share/thumbnailers/kestrin.thumbnailer" ] || fail "thumbnailer not installed"
+
   icon="$prefix/share/icons/hicolor/scalable/apps/kestrin.svg"
   [ -f "$icon" ] || fail "scalable icon not installed"
   for s in $sizes; do
@@ -174,7 +238,7 @@ install)
   ;;
 
 *)
-  echo "usage: $0 desktop|metainfo|man|install ..." >&2
+  echo "usage: $0 desktop|metainfo|man|mime|thumbnailer|install ..." >&2
   exit 2
   ;;
 esac

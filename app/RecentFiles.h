@@ -1,0 +1,38 @@
+// The last data files loaded or saved, newest first, for the ファイル menu's
+// 最近使ったファイル. The settings file keeps them in a section of its own
+// ([Recent], File1 ... File8) in CP932; a path that CP932 cannot hold is not
+// listed (the file itself stays usable).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "core/SettingsIni.h"
+
+namespace kestrin {
+
+inline constexpr char kSectionRecent[] = "Recent";
+
+class TRecentFiles {
+ public:
+  static constexpr int kMaxFiles = 8;
+
+  // `path` (absolute) goes to the front, once; the oldest beyond the limit
+  // drops out. A path the settings file cannot hold is left out.
+  void Add(const QString& path);
+  void Remove(const QString& path);
+  const QStringList& Paths() const { return paths_; }
+
+  void Read(const TIniFile& ini);
+  // Writes every slot (empty ones as empty values), touching no other
+  // section or key.
+  void Write(TIniFile& ini) const;
+
+  // True when CP932 holds the path exactly (it reads back the same).
+  static bool Storable(const QString& path);
+
+ private:
+  QStringList paths_;
+};
+
+}  // namespace kestrin

@@ -1,0 +1,282 @@
+// The window on the desktop: a file handed over by a second start, a
+// dropped file, the recent-files submenu with its section of the settings
+// file, and the program started without a display or with a file.
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <fstream>
+#include <sstream>
+
+#include "MainWindowFixture.h"
+#include "app/SingleInstance.h"
+#include "core/DataFile.h"
+
+using namespace kestrin;
+
+namespace {
+
+class Desktop : public MainWindowFixture {
+ protected:
+  QTemporaryDir tmp;
+  QString Path(const QString& name) const { return QDir(tmp.path()).filePath(name); }
+  // A month of February 2005 with `biko` as its remarks, written to `name`.
+  QString WriteMonth(const QString& name, const char* biko) {
+    TMainData d;
+    d.BasicInfo.Getsudo = PackDate(2005, 2, 1);
+    d.AdjustSlumpList();
+    d.SlumpList.Items(0).SokuteiList.Items(0).Value = 1850;
+    d.BasicInfo.Biko = Sjis(biko);
+    d.Calculate();
+    EXPECT_TRUE(SaveToFile(QFile::encodeName(Path(name)).toStdString(), d));
+    return Path(name);
+  }
+  // Drags `urls` over the window and drops them; true when the window took
+  // the drag.
+  bool Drop(const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPoint at = Window().rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window(), &drop);
+    QTest::qWait(20);
+    return drop.isAccepted();
+  }
+  QStringList RecentMenu() {
+    QStringList texts;
+    for (QAction* a : Window().MenuFRecent->actions()) texts << a->data().toString();
+    return texts;
+  }
+};
+
+QString ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+}  // namespace
+
+// A second start with a file: the running window asks about its changes,
+// and on Yes loads the file; a plain second start only brings it forward.
+TEST_F(Desktop, AFileHandedOverIsLoadedAfterTheQuestion) {
+  TFrmMain& f = Window();
+  const QString file = WriteMonth("200502.slt", "引き渡し");
+  TInstancePlace place;
+  place.RuntimeDir = Path("run");
+  QDir().mkpath(place.RuntimeDir);
+  QFile::setPermissions(place.RuntimeDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  TSingleInstance first("window", place);
+  ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
+  f.ListenTo(first);
+
+  Enter(f.CellBiko, "未保存");
+  dialogs.Answers = {false};
+  EXPECT_EQ(TSingleInstance("window", place).Start(file), TSingleInstance::TStart::HandedOver);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.Messages.size() == 1; }, 5000));
+  EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，ロードしますか？"});
+  EXPECT_EQ(Info().Biko, Sjis("未保存"));
+
+  dialogs.Answers = {true};
+  EXPECT_EQ(TSingleInstance("window", place).Start(file), TSingleInstance::TStart::HandedOver);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.DataFileName() == file; }, 5000));
+  EXPECT_EQ(Info().Biko, Sjis("引き渡し"));
+  EXPECT_EQ(f.windowTitle(), "Kestrin " + file);
+  EXPECT_FALSE(f.Edited());
+  EXPECT_EQ(Active(), f.CellYear);
+
+  // Without a file nothing is loaded or asked.
+  dialogs.Reset();
+  EXPECT_EQ(TSingleInstance("window", place).Start(), TSingleInstance::TStart::HandedOver);
+  QTest::qWait(200);
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(f.DataFileName(), file);
+}
+
+TEST_F(Desktop, OneDroppedMonthFileIsLoadedWithTheSameQuestion) {
+  TFrmMain& f = Window();
+  const QString file = WriteMonth("200502.SLT", "ドロップ");
+  WriteMonth("200503.slt", "二つ目");
+  // Not a month file, two files, or a remote one: refused.
+  EXPECT_FALSE(Drop({QUrl::fromLocalFile(Path("notes.txt"))}));
+  EXPECT_FALSE(Drop({QUrl::fromLocalFile(file), QUrl::fromLocalFile(Path("200503.slt"))}));
+  EXPECT_FALSE(Drop({QUrl("https://example.org/200502.slt")}));
+
+  Enter(f.CellBiko, "未保存");
+  dialogs.Answers = {false};
+  EXPECT_TRUE(Drop({QUrl::fromLocalFile(file)}));
+  EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，ロードしますか？"});
+  EXPECT_EQ(Info().Biko, Sjis("未保存"));
+  dialogs.Answers = {true};
+  EXPECT_TRUE(Drop({QUrl::fromLocalFile(file)}));
+  EXPECT_EQ(Info().Biko, Sjis("ドロップ"));
+  EXPECT_EQ(f.DataFileName(), file);
+  EXPECT_FALSE(f.Edited());
+}
+
+// Loaded and saved files, newest first, at most 8, kept in [Recent] of the
+// settings file beside every other section; a path CP932 cannot hold is not
+// listed; a file that is gone is taken off with the load-failure message.
+TEST_F(Desktop, RecentFilesAreListedKeptAndPruned) {
+  settingsFile = Path("kestrin.INI").toStdString();
+  {
+    std::ofstream ini(settingsFile, std::ios::binary);
+    ini << "[Other]\r\nKey=keep me\r\n[Recent]\r\nFile1=" << Path("old.slt").toStdString() << "\r\nExtra=1\r\n";
+  }
+  TFrmMain& f = Window();
+  EXPECT_EQ(RecentMenu(), QStringList{Path("old.slt")});
+
+  const QString a = WriteMonth("200502.slt", "a");
+  const QString emoji = WriteMonth("月度😀.slt", "b");
+  dialogs.FileAnswers = {a, emoji};
+  f.MenuFLoad->trigger();
+  f.MenuFLoad->trigger();
+  EXPECT_EQ(Info().Biko, Sjis("b"));  // loaded, only not listed
+  dialogs.FileAnswers = {Path("saved")};
+  f.MenuFSave->trigger();
+  const QString saved = Path("saved.slt");
+  EXPECT_EQ(RecentMenu(), (QStringList{saved, a, Path("old.slt")}));
+  EXPECT_EQ(f.MenuFRecent->actions()[0]->text(), "&1 " + saved);
+
+  // Chosen again: loaded, and first in the list.
+  f.MenuFRecent->actions()[1]->trigger();
+  EXPECT_EQ(f.DataFileName(), a);
+  EXPECT_EQ(RecentMenu().first(), a);
+
+  // A file that is gone: the message, off the list, the month unchanged.
+  dialogs.Reset();
+  f.MenuFRecent->actions()[2]->trigger();
+  EXPECT_EQ(dialogs.Texts(), QStringList{"ファイルのロードに失敗しました．"});
+  EXPECT_EQ(RecentMenu(), (QStringList{a, saved}));
+  EXPECT_EQ(f.DataFileName(), a);
+  EXPECT_EQ(Info().Biko, Sjis("a"));
+
+  f.close();
+  const QString text = ReadAll(Path("kestrin.INI"));
+  EXPECT_TRUE(text.contains("[Other]\r\nKey=keep me\r\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("Extra=1\r\n"));
+  for (const QString& line : {"File1=" + a, "File2=" + saved, QStringLiteral("File3=")})
+    EXPECT_TRUE(text.contains(line + "\r\n")) << line.toStdString() << "\n" << text.toStdString();
+  EXPECT_FALSE(text.contains("old.slt"));
+  EXPECT_FALSE(ReadAll(Path("kestrin.INI")).toUtf8().contains("月度"));
+
+  // The next run lists them again; at most eight are kept.
+  w.reset();
+  TFrmMain& again = Window();
+  EXPECT_EQ(RecentMenu(), (QStringList{a, saved}));
+  for (int i = 0; i < 9; ++i) {
+    dialogs.FileAnswers = {WriteMonth(QStringLiteral("2005%1.slt").arg(i + 1, 2, 10, QLatin1Char('0')), "x")};
+    again.MenuFLoad->trigger();
+  }
+  EXPECT_EQ(RecentMenu().size(), 8);
+  EXPECT_EQ(RecentMenu().first(), Path("200509.slt"));
+}
+
+// ------------------------------------------------------------- the program
+
+namespace {
+
+QString Program() { return QStringLiteral(KESTRIN_BIN_DIR "/kestrin"); }
+
+// A display number no X server uses now, from `from` on.
+int FreeDisplay(int from) {
+  int n = from;
+  while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(ProgramStart, WithoutADisplayItSaysSoInJapaneseAndExitsOne) {
+  if (!QFile::exists(Program())) GTEST_SKIP() << "kestrin not built";
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("QT_QPA_PLATFORM");
+  env.remove("WAYLAND_DISPLAY");
+  // No display at all, and a display nobody serves.
+  for (const QString& display : {QString(), QStringLiteral(":%1").arg(FreeDisplay(90))}) {
+    if (display.isEmpty()) env.remove("DISPLAY");
+    else env.insert("DISPLAY", display);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(Program(), {});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << display.toStdString();
+    EXPECT_EQ(p.exitCode(), 1) << display.toStdString();
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains("グラフィカルなディスプレイが必要です")) << err.toStdString();
+  }
+}
+
+// Under a real X server (Xvfb): `kestrin FILE` opens the month, a second
+// `kestrin FILE2` hands it over and ends, and the running window shows it.
+TEST(ProgramStart, OpensTheFileAndASecondStartHandsItsFileOver) {
+  if (!QFile::exists(Program())) GTEST_SKIP() << "kestrin not built";
+  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+  const QString xdotool = QStandardPaths::findExecutable("xdotool");
+  if (xvfb.isEmpty() || xdotool.isEmpty()) GTEST_SKIP() << "Xvfb or xdotool not installed (Debian: xvfb, xdotool)";
+  QTemporaryDir tmp;
+  const int number = FreeDisplay(150 + QCoreApplication::applicationPid() % 500);
+  const QString display = QStringLiteral(":%1").arg(number);
+  QProcess server;
+  server.start(xvfb, {display, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+  ASSERT_TRUE(server.waitForStarted(5000));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("QT_QPA_PLATFORM");
+  env.remove("WAYLAND_DISPLAY");
+  env.insert("DISPLAY", display);
+  env.insert("HOME", tmp.path());
+  env.insert("XDG_CONFIG_HOME", tmp.path() + "/config");
+  env.insert("XDG_RUNTIME_DIR", tmp.path());  // 0700, ours
+  // The window whose caption names `file`.
+  auto windowShows = [&](const QString& file) {
+    return QTest::qWaitFor(
+        [&] {
+          QProcess search;
+          search.setProcessEnvironment(env);
+          QString pattern = file;
+          pattern.replace(".", "\\.");
+          search.start(xdotool, {"search", "--name", "^Kestrin " + pattern + "$"});
+          search.waitForFinished(5000);
+          return search.exitCode() == 0 && !search.readAllStandardOutput().trimmed().isEmpty();
+        },
+        30000);
+  };
+  auto month = [&](const QString& name) {
+    TMainData d;
+    d.BasicInfo.Getsudo = PackDate(2005, 2, 1);
+    d.AdjustSlumpList();
+    const QString path = tmp.path() + "/" + name;
+    EXPECT_TRUE(SaveToFile(QFile::encodeName(path).toStdString(), d));
+    return path;
+  };
+  const QString a = month("200502.slt"), b = month("200503.slt");
+  // The X server may take a moment to come up.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 20000));
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.setWorkingDirectory(tmp.path());
+  first.start(Program(), {"200502.slt"});  // relative to its folder
+  ASSERT_TRUE(first.waitForStarted(5000));
+  EXPECT_TRUE(windowShows(a)) << first.readAllStandardError().toStdString();
+
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(Program(), {b});
+  ASSERT_TRUE(second.waitForFinished(20000));
+  EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+  EXPECT_TRUE(windowShows(b));
+  EXPECT_EQ(first.state(), QProcess::Running);
+
+  first.kill();
+  first.waitForFinished(5000);
+  server.terminate();
+  server.waitForFinished(5000);
+}
