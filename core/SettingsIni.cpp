@@ -14,7 +14,9 @@ namespace kestrin {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A carriage return counts as blank so that a value on a CR LF line of a file
+// whose first line ends in LF alone does not carry the CR.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view Trim(std::string_view t) {
   while (!t.empty() && IsBlank(t.front())) t.remove_prefix(1);
@@ -134,7 +136,10 @@ void TIniFile::SetText(std::string_view text) {
     std::size_t lf = text.find('\n', pos);
     if (lf == std::string_view::npos) lf = text.size();
     std::string_view line = text.substr(pos, lf - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Only a CR that belongs to a CR LF line end is taken off (and written
+    // back as part of eol_); any other CR stays in the line, so that writing
+    // the file back keeps its bytes.
+    if (eol_ == "\r\n" && lf < text.size() && !line.empty() && line.back() == '\r') line.remove_suffix(1);
     lines_.emplace_back(line);
     pos = lf + 1;
   }

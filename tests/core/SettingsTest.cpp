@@ -370,3 +370,20 @@ TEST(SettingsInput, NamesGoIntoTheRecordCutToTheCellsWithoutSplittingACharacter)
   ASSERT_TRUE(LoadFromFile(dir / "m.slt", back));
   EXPECT_EQ(back.BasicInfo.Tanto, d.BasicInfo.Tanto);
 }
+
+// A CR that is not part of a CR LF line end stays in its line: writing the
+// settings back keeps such lines byte for byte, and a second write changes
+// nothing (the first could strip one CR per write, found by fuzzing).
+TEST(SettingsInput, StrayCarriageReturnsSurviveWritingBack) {
+  TIniFile ini;
+  ini.SetText(std::string("[Other]\nA=1\r\nB=x\r\r", 18));
+  EXPECT_EQ(ini.ReadString("Other", "A", ""), "1");
+  TIniFile once = ini;
+  WriteSettings(once, ReadSettings(ini));
+  TIniFile reread;
+  reread.SetText(once.Text());
+  TIniFile twice = reread;
+  WriteSettings(twice, ReadSettings(reread));
+  EXPECT_EQ(twice.Text(), once.Text());
+  EXPECT_NE(once.Text().find("B=x\r\r\n"), std::string::npos);
+}
