@@ -301,8 +301,12 @@ class Validator {
     if (it == obj.end()) return required ? Missing(field) : true;
     if (!it->is_number_integer())
       return Fail(field, Name(field) + "の型が正しくありません（整数が必要です）．");
-    const bool fits = it->is_number_unsigned() ? it->get<uint64_t>() <= static_cast<uint64_t>(hi)
-                                               : it->get<int64_t>() >= lo && it->get<int64_t>() <= hi;
+    // A non-negative number arrives as unsigned; it must meet the lower
+    // bound too (a day of 0 is out of range, not day "nothing").
+    const bool fits = it->is_number_unsigned()
+                          ? it->get<uint64_t>() <= static_cast<uint64_t>(hi) &&
+                                (lo <= 0 || it->get<uint64_t>() >= static_cast<uint64_t>(lo))
+                          : it->get<int64_t>() >= lo && it->get<int64_t>() <= hi;
     if (!fits)
       return Fail(field, Name(field) + "の値が範囲外です（" + std::to_string(lo) + "～" +
                              std::to_string(hi) + "）．");

@@ -316,6 +316,9 @@ TEST(CliImport, RejectedInputWritesNothing) {
       {"{\"BasicInfo\": {\"Getsudo\": 132711937}, \"SlumpList\": [{\"Day\": 1, \"SokuteiList\": "
        "[{\"Value\": 1800}, {\"Value\": 10000}]}]}",
        "項目 SlumpList[0].SokuteiList[1].Value の値が範囲外です（0～9990）．"},
+      {"{\"BasicInfo\": {\"Getsudo\": 132711937}, \"SlumpList\": [{\"Day\": 0, \"SokuteiList\": "
+       "[{\"Value\": 1800}, {\"Value\": 1800}]}]}",
+       "項目 SlumpList[0].Day の値が範囲外です（1～30）．"},
       {"{\"BasicInfo\": {\"Getsudo\": 1e400}}", "項目 BasicInfo.Getsudo の数値が大きすぎます"},
       {std::string("{\"BasicInfo\": {\"Getsudo\": 132711937}}\0junk", 42), "NUL バイトがあります（38 バイト目）"},
   };
