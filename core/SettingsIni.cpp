@@ -124,8 +124,9 @@ bool MakeFolders(const std::string& dir) {
 
 void TIniFile::SetText(std::string_view text) {
   lines_.clear();
-  // A byte-order mark left by an editor would hide the first section.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // Byte-order marks left by an editor (one or more) would hide the first
+  // section.
+  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   eol_ = "\r\n";
   const std::size_t firstLf = text.find('\n');
   if (firstLf != std::string_view::npos && (firstLf == 0 || text[firstLf - 1] != '\r'))

@@ -386,4 +386,9 @@ TEST(SettingsInput, StrayCarriageReturnsSurviveWritingBack) {
   WriteSettings(twice, ReadSettings(reread));
   EXPECT_EQ(twice.Text(), once.Text());
   EXPECT_NE(once.Text().find("B=x\r\r\n"), std::string::npos);
+
+  // Two byte-order marks in front of the first section: both go at once.
+  TIniFile marked;
+  marked.SetText("\xEF\xBB\xBF\xEF\xBB\xBF[Info]\nCompanyName=A\n");
+  EXPECT_EQ(marked.ReadString("Info", "CompanyName", ""), "A");
 }
