@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/SafeFile.h"
+
 namespace {
 
 struct TNodeFree {
@@ -178,22 +180,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Written beside the target and renamed, so an interrupted build never
+  // Through the program's safe writer, so an interrupted build never
   // leaves half a page that the next build would take as up to date.
-  const std::string tmp = out + ".tmp";
-  {
-    std::ofstream output(tmp, std::ios::binary | std::ios::trunc);
-    output << HistoryPage(text.str());
-    output.close();
-    if (!output) {
-      std::cerr << "kestrin-history: cannot write " << tmp << "\n";
-      std::remove(tmp.c_str());
-      return 1;
-    }
-  }
-  if (std::rename(tmp.c_str(), out.c_str()) != 0) {
-    std::cerr << "kestrin-history: cannot replace " << out << "\n";
-    std::remove(tmp.c_str());
+  if (const kestrin::TFileResult saved = kestrin::WriteFileAtomically(out, HistoryPage(text.str())); !saved) {
+    std::cerr << "kestrin-history: cannot write " << saved.Reason() << "\n";
     return 1;
   }
   return 0;
