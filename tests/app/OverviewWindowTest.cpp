@@ -13,6 +13,7 @@
 #include "core/DataFile.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
+#include "tests/core/MonthBuilder.h"
 
 namespace kestrin {
 namespace {
@@ -23,16 +24,7 @@ class OverviewWindowTest : public MainWindowFixture {
 
   QString Month(const QString& name, const char* plantUtf8, int32_t month,
                 std::vector<int32_t> values) {
-    TMainData d;
-    d.BasicInfo.Getsudo = PackDate(2025, month, 1);
-    d.BasicInfo.Kojo = Sjis(plantUtf8);
-    d.MakeSlumpList();
-    d.MakeHistogramList();
-    for (std::size_t i = 0; i < values.size(); ++i)
-      d.SlumpList.Items(static_cast<int32_t>(i / 2))
-          .SokuteiList.Items(static_cast<int32_t>(i % 2))
-          .Value = values[i];
-    d.Calculate();
+    const TMainData d = testutil::MonthWithValues(values, PackDate(2025, month, 1), plantUtf8);
     const QString path = dir.filePath(name);
     EXPECT_TRUE(SaveToFile(path.toStdString(), d));
     return path;

@@ -11,55 +11,22 @@
 #include "RecordJson.h"
 #include "core/DataFile.h"
 #include "tests/core/SltBuilder.h"
+#include "tests/cli/RunCli.h"
 #include "tests/core/TempDir.h"
 
 using namespace kestrin;
 using testutil::TempDir;
+using testutil::Cli;
+using testutil::kCli;
+using testutil::Result;
+using testutil::RunProgram;
 
 namespace {
 
-const std::string kCli = std::string(KESTRIN_BIN_DIR) + "/kestrin-cli";
 const std::string kExamples = std::string(KESTRIN_SOURCE_DIR) + "/examples";
 const std::string kLoadFailed = "ファイルのロードに失敗しました．\n";
 const std::string kSaveFailed = "ファイルのセーブに失敗しました．\n";
 
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs argv (searched in PATH when it has no slash) with stdout and stderr
-// captured in files of `dir`.
-Result RunProgram(const TempDir& dir, const std::vector<std::string>& argv) {
-  const std::string outPath = dir / ".stdout", errPath = dir / ".stderr";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-  }
-  Result r;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = testutil::ReadFile(outPath);
-  r.err = testutil::ReadFile(errPath);
-  ::unlink(outPath.c_str());
-  ::unlink(errPath.c_str());
-  return r;
-}
-
-Result Cli(const TempDir& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), kCli);
-  return RunProgram(dir, args);
-}
 
 // What the program itself makes of a file: reset, load, recompute.
 TMainData LoadedAndCalculated(const std::string& path, bool* ok = nullptr) {

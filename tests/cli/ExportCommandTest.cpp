@@ -11,49 +11,15 @@
 
 #include "core/DataFile.h"
 #include "core/SpreadsheetBlock.h"
+#include "tests/cli/RunCli.h"
 #include "tests/core/TempDir.h"
 
 using namespace kestrin;
 using testutil::TempDir;
+using testutil::Cli;
+using testutil::Result;
 
 namespace {
-
-const std::string kCli = std::string(KESTRIN_BIN_DIR) + "/kestrin-cli";
-
-struct TRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TRun Cli(const TempDir& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), kCli);
-  const std::string outPath = dir / ".out", errPath = dir / ".err";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  TRun r;
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = Slurp(outPath);
-  r.err = Slurp(errPath);
-  return r;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -86,7 +52,7 @@ TEST(CliExport, WorkedExampleFromADataFile) {
   d.Calculate();
   ASSERT_TRUE(SaveToFile(dir / "month.slt", d));
 
-  const TRun r = Cli(dir, {"export", dir / "month.slt"});
+  const Result r = Cli(dir, {"export", dir / "month.slt"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const auto lines = Lines(r.out);
@@ -123,14 +89,14 @@ TEST(CliExport, ShippedSampleMatchesTheBlockOfTheLoadedMonth) {
   d.Clear();
   ASSERT_TRUE(LoadFromFile(sample, d));
   d.Calculate();
-  const TRun r = Cli(dir, {"export", sample});
+  const Result r = Cli(dir, {"export", sample});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, FormatBlockTsv(MakeSpreadsheetBlock(d)));
 }
 
 TEST(CliExport, BadFilesAndArguments) {
   TempDir dir;
-  TRun r = Cli(dir, {"export", dir / "missing.slt"});
+  Result r = Cli(dir, {"export", dir / "missing.slt"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "ファイルのロードに失敗しました．\n" + dir / "missing.slt" +
                        ": 開けません（No such file or directory）\n");

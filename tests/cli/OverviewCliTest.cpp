@@ -10,60 +10,20 @@
 #include <nlohmann/json.hpp>
 
 #include "core/DataFile.h"
+#include "tests/cli/RunCli.h"
 #include "tests/core/TempDir.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 using testutil::TempDir;
+using testutil::Cli;
+using testutil::Result;
 
 namespace {
 
-const std::string kCli = std::string(KESTRIN_BIN_DIR) + "/kestrin-cli";
-
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-Result Cli(const TempDir& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), kCli);
-  const std::string outPath = dir / ".stdout", errPath = dir / ".stderr";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  Result r;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = testutil::ReadFile(outPath);
-  r.err = testutil::ReadFile(errPath);
-  ::unlink(outPath.c_str());
-  ::unlink(errPath.c_str());
-  return r;
-}
-
 void SaveMonth(const std::string& path, const std::string& plantUtf8, int32_t month,
                const std::vector<int32_t>& values) {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(2025, month, 1);
-  d.BasicInfo.Kojo = Sjis(plantUtf8);
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  for (std::size_t i = 0; i < values.size(); ++i)
-    d.SlumpList.Items(static_cast<int32_t>(i / 2))
-        .SokuteiList.Items(static_cast<int32_t>(i % 2))
-        .Value = values[i];
-  d.Calculate();
-  ASSERT_TRUE(SaveToFile(path, d));
+  ASSERT_TRUE(SaveToFile(path, testutil::MonthWithValues(values, PackDate(2025, month, 1), plantUtf8)));
 }
 
 }  // namespace

@@ -6,22 +6,14 @@
 
 #include "core/Capability.h"
 #include "core/MainData.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 
 namespace {
 
 TMainData Month(const std::vector<int32_t>& values, int32_t kyoyo = 200) {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(2026, 3, 1);
-  d.BasicInfo.Kyoyo = kyoyo;
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  for (std::size_t i = 0; i < values.size(); ++i)
-    d.SlumpList.Items(static_cast<int32_t>(i / 2)).SokuteiList.Items(static_cast<int32_t>(i % 2)).Value =
-        values[i];
-  d.Calculate();
-  return d;
+  return testutil::MonthWithValues(values, PackDate(2026, 3, 1), {}, 1800, kyoyo);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "core/DataFile.h"
 #include "tests/core/SltBuilder.h"
 #include "tests/core/TempDir.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 using testutil::TempDir;
@@ -38,14 +39,7 @@ TMainData Reset() {
   return d;
 }
 
-TMainData Month(int32_t year, int32_t month) {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(year, month, 1);
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  d.Calculate();
-  return d;
-}
+TMainData Month(int32_t year, int32_t month) { return testutil::MonthWithValues({}, PackDate(year, month, 1)); }
 
 bool LoadBytes(const std::string& bytes, TMainData& d, TFileHeader* header = nullptr) {
   TMemoryStream s(bytes);

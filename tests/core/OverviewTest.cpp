@@ -11,6 +11,7 @@
 #include "core/Capability.h"
 #include "core/DataFile.h"
 #include "core/Overview.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 
@@ -18,19 +19,7 @@ namespace {
 
 TMainData Month(const std::string& plantUtf8, int32_t year, int32_t month,
                 const std::vector<int32_t>& values, int32_t t = 1800, int32_t k = 250) {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(year, month, 1);
-  d.BasicInfo.Kojo = Sjis(plantUtf8);
-  d.BasicInfo.KariAveX = t;
-  d.BasicInfo.Kyoyo = k;
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  for (std::size_t i = 0; i < values.size(); ++i)
-    d.SlumpList.Items(static_cast<int32_t>(i / 2))
-        .SokuteiList.Items(static_cast<int32_t>(i % 2))
-        .Value = values[i];
-  d.Calculate();
-  return d;
+  return testutil::MonthWithValues(values, PackDate(year, month, 1), plantUtf8, t, k);
 }
 
 std::string Save(const testutil::TempDir& dir, const std::string& name, const TMainData& d) {

@@ -19,6 +19,7 @@
 #include "core/SafeFile.h"
 #include "core/Settings.h"
 #include "tests/core/TempDir.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 using testutil::TempDir;
@@ -27,14 +28,7 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-TMainData Month(int32_t year, int32_t month) {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(year, month, 1);
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  d.Calculate();
-  return d;
-}
+TMainData Month(int32_t year, int32_t month) { return testutil::MonthWithValues({}, PackDate(year, month, 1)); }
 
 bool IsFifo(const std::string& path) {
   struct stat st;

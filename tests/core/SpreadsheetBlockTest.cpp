@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/SpreadsheetBlock.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 using TKind = TBlockCell::TKind;
@@ -37,16 +38,7 @@ double Real(const TBlockCell& c) {
 // The worked example: a 31-day month, 18.0 +- 2.0 cm, h = 0.5, values
 // entered AM, PM, AM, PM ... from day 1; 0 is a blank measurement.
 TMainData WorkedExample() {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(2026, 12, 1);
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  const std::vector<int32_t> values = {1800, 1850, 1750, 1900, 1800, 1600, 0, 2050};
-  for (std::size_t i = 0; i < values.size(); ++i)
-    d.SlumpList.Items(static_cast<int32_t>(i / 2)).SokuteiList.Items(static_cast<int32_t>(i % 2)).Value =
-        values[i];
-  d.Calculate();
-  return d;
+  return testutil::MonthWithValues({1800, 1850, 1750, 1900, 1800, 1600, 0, 2050});
 }
 
 }  // namespace

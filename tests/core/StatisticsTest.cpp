@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/MainData.h"
+#include "tests/core/MonthBuilder.h"
 
 using namespace kestrin;
 
@@ -11,16 +12,7 @@ namespace {
 
 // A 31-day record with the given values (cm x100) entered AM, PM, AM, PM ...
 TMainData WithValues(const std::vector<int32_t>& values) {
-  TMainData d;
-  d.BasicInfo.Getsudo = PackDate(2026, 12, 1);
-  d.MakeSlumpList();
-  d.MakeHistogramList();
-  for (std::size_t i = 0; i < values.size(); ++i)
-    d.SlumpList.Items(static_cast<int32_t>(i / 2))
-        .SokuteiList.Items(static_cast<int32_t>(i % 2))
-        .Value = values[i];
-  d.Calculate();
-  return d;
+  return testutil::MonthWithValues(values);
 }
 
 const TSokutei& Measurement(const TMainData& d, std::size_t i) {
