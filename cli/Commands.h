@@ -31,8 +31,9 @@ TFileResult LoadMonth(const std::string& path, TMainData& data);
 void PrintFailure(std::ostream& err, const char* message, const TFileResult& result);
 
 // The settings the program itself uses: those of `kestrin` in the folder
-// of this executable (FileCommands.cpp).
-TSettings ProgramSettings();
+// of this executable (FileCommands.cpp); how the file was read goes to
+// `read` when given.
+TSettings ProgramSettings(TIniLoadResult* read = nullptr);
 
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandLine& cli);

@@ -29,11 +29,11 @@ void PrintFailure(std::ostream& err, const char* message, const TFileResult& res
   if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
 }
 
-TSettings ProgramSettings() {
+TSettings ProgramSettings(TIniLoadResult* read) {
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
   const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
-  return LoadSettingsForExecutable(kestrin.string());
+  return LoadSettingsForExecutable(kestrin.string(), read);
 }
 
 namespace {

@@ -55,15 +55,11 @@ std::optional<TOutputKind> OutputKind(const std::string& path) {
 }
 
 
-// The settings the program itself prints with: those of `kestrin` in the
-// folder of this executable. A file there that cannot be read is reported
-// and the defaults print, as the window starts with them.
-TSettings ProgramSettings(TCliIo& io) {
-  const std::string self = CurrentExecutablePath();
-  if (self.empty()) return TSettings{};
-  const std::filesystem::path kestrin = std::filesystem::path(self).parent_path() / "kestrin";
+// The settings the program itself prints with. A file that cannot be read
+// is reported and the defaults print, as the window starts with them.
+TSettings PrintSettings(TCliIo& io) {
   TIniLoadResult read;
-  TSettings settings = LoadSettingsForExecutable(kestrin.string(), &read);
+  TSettings settings = ProgramSettings(&read);
   if (read.Failed()) io.err << read.Message() << "\n初期値で印刷します．\n";
   return settings;
 }
@@ -100,7 +96,7 @@ int Sheets(const TSheetsArgs& a, TCliIo& io) {
     if (!named) return kExitFailure;
     settings = std::move(*named);
   } else {
-    settings = ProgramSettings(io);
+    settings = PrintSettings(io);
   }
 
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
