@@ -120,20 +120,19 @@ void WriteCsv(const TOverview& o, std::ostream& out) {
   }
 }
 
-int Overview(const TOverviewArgs& args, TCliIo& io, const TOverviewWriter& writer) {
-  const TOverviewArgs* a = &args;
-  if (a->csv && !a->output.empty()) throw TUsageError("--csv と -o は同時に指定できません．");
-  if (!a->output.empty()) {
+int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) {
+  if (a.csv && !a.output.empty()) throw TUsageError("--csv と -o は同時に指定できません．");
+  if (!a.output.empty()) {
     if (!writer) throw TUsageError("このビルドの kestrin-cli は帳票を出力できません．");
     std::string message;
-    if (!writer.Check(a->output, a->dpi, message)) throw TUsageError(message);
+    if (!writer.Check(a.output, a.dpi, message)) throw TUsageError(message);
   }
 
   // Folders become their month files; a folder without any is a failure
   // of its own, listed like a file that cannot be read.
   std::vector<std::string> files;
   std::vector<TOverviewFailure> folderFailures;
-  for (const std::string& input : a->inputs) {
+  for (const std::string& input : a.inputs) {
     std::error_code ec;
     if (!std::filesystem::is_directory(input, ec)) {
       files.push_back(input);
@@ -141,7 +140,7 @@ int Overview(const TOverviewArgs& args, TCliIo& io, const TOverviewWriter& write
     }
     std::vector<std::string> listed;
     std::string error;
-    if (ListMonthFiles(input, a->recursive, listed, error))
+    if (ListMonthFiles(input, a.recursive, listed, error))
       files.insert(files.end(), listed.begin(), listed.end());
     else
       folderFailures.push_back({input, error});
@@ -154,14 +153,14 @@ int Overview(const TOverviewArgs& args, TCliIo& io, const TOverviewWriter& write
     io.err << f.File << "：" << f.Reason << "\n";
   const int code = overview.FailedFiles.empty() ? kExitOk : kExitFailure;
 
-  if (!a->output.empty()) {
+  if (!a.output.empty()) {
     if (overview.Months.empty()) {
       io.err << "読み込めた月度データがないため，帳票は出力しません．\n";
       return kExitFailure;
     }
     std::vector<std::string> written;
     std::string message;
-    if (!writer.Write(overview, a->output, a->dpi, a->settings, written, message)) {
+    if (!writer.Write(overview, a.output, a.dpi, a.settings, written, message)) {
       io.err << message << "\n";
       return kExitFailure;
     }
@@ -169,7 +168,7 @@ int Overview(const TOverviewArgs& args, TCliIo& io, const TOverviewWriter& write
     for (const std::string& name : written) io.out << name << "\n";
     return code;
   }
-  if (a->csv)
+  if (a.csv)
     WriteCsv(overview, io.out);
   else
     io.out << OverviewJson(overview).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
