@@ -1,5 +1,4 @@
 #include "FrmMain.h"
-#include "FrmOverview.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,16 +62,15 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreateCharts();
   CreateFunctionKeys();
   ConnectCommands();
-  InstallOverviewCommand(*this);
-  ExecutablePath = QCoreApplication::applicationFilePath();
+  executablePath_ = QCoreApplication::applicationFilePath();
   // A month file dropped anywhere on the window is opened.
   setAcceptDrops(true);
 
   // Focus order of the groups: header, day table, function keys, charts.
-  CellMgrMain->AddGroup(CellMgrTop);
-  CellMgrMain->AddGroup(CellMgrTable);
-  CellMgrMain->AddGroup(CmShiftPager);
-  CellMgrMain->AddGroup(CmPageCtrl);
+  ui_.CellCoordinator->AddGroup(ui_.Header);
+  ui_.CellCoordinator->AddGroup(ui_.DayTable);
+  ui_.CellCoordinator->AddGroup(ui_.FunctionKeys);
+  ui_.CellCoordinator->AddGroup(ui_.ChartTabs);
 
   InitialiseState();
 
@@ -113,39 +111,33 @@ TFrmMain::~TFrmMain() {
   report_.reset();
   // The cells' handlers refer to the record: drop the groups' editors
   // before the record goes.
-  for (TCellArea* g : CellMgrMain->Groups()) g->DropActive();
+  for (TCellArea* g : ui_.CellCoordinator->Groups()) g->DropActive();
 }
-
-TFrmSetup* TFrmMain::FrmSetup() const { return frmSetup_.data(); }
 
 void TFrmMain::InitialiseState() {
   // The year/month pair runs from 1900-01-01 to 2100-12-31.
   datePair_->SetLimits(PackDate(1900, 1, 1), PackDate(2100, 12, 31));
-  CellMgrMain->SetEdited(false);
+  ui_.CellCoordinator->SetEdited(false);
   // The cement list holds the table's names, "その他" last; the plant list
   // is empty until the settings are read.
   QStringList names;
   for (int32_t i = 0; i < cementList_->Count(); ++i) names << FromAnsi(cementList_->Items(i).Name);
-  CellCement->Items = names;
-  CellKojo->Items.clear();
+  ui_.CellCement->Items = names;
+  ui_.CellKojo->Items.clear();
   UpdateDayRows();
 }
 
-bool TFrmMain::Edited() const { return CellMgrMain->Edited(); }
-void TFrmMain::SetEdited(bool edited) { CellMgrMain->SetEdited(edited); }
+bool TFrmMain::Edited() const { return ui_.CellCoordinator->Edited(); }
+void TFrmMain::SetEdited(bool edited) { ui_.CellCoordinator->SetEdited(edited); }
 
 void TFrmMain::SetHistogramDrawer(TChartDrawer drawer) {
   histogramDrawer_ = std::move(drawer);
-  PaintBoxChartHistgram->update();
+  ui_.HistogramBox->update();
 }
 
 void TFrmMain::SetXChartDrawer(TChartDrawer drawer) {
   xChartDrawer_ = std::move(drawer);
-  PaintBoxChartX->update();
-}
-
-void TFrmMain::SetFunctionKeyAction(int fkey, bool shift, std::function<void()> action) {
-  CmShiftPager->SetAction(shift ? 1 : 0, fkey, std::move(action));
+  ui_.XChartBox->update();
 }
 
 // ------------------------------------------------------------- operations
@@ -154,9 +146,9 @@ void TFrmMain::RecalcAndRepaint() {
   mainData_->Calculate();
   capability_ = MonthCapability(*mainData_);
   signals_ = MonthSignals(*mainData_, settings_.SignalLengths());
-  PageSignals->SetContents(capability_, signals_, mainData_->BasicInfo.Getsudo, settings_.SignalLengths());
-  PaintBoxChartHistgram->update();
-  PaintBoxChartX->update();
+  ui_.SignalPage->SetContents(capability_, signals_, mainData_->BasicInfo.Getsudo, settings_.SignalLengths());
+  ui_.HistogramBox->update();
+  ui_.XChartBox->update();
   SyncCementMode();
   UpdateDayRows();
 }
@@ -165,34 +157,34 @@ void TFrmMain::UpdateDayRows() {
   const int32_t getsudo = mainData_->BasicInfo.Getsudo;
   // Never more rows than the record has days.
   const int rows = getsudo == 0 ? 0 : std::min(DaysInMonth(getsudo), mainData_->SlumpList.Count());
-  CellMgrTable->SetRowCount(rows);
-  CellMgrMain->RepaintAll();
+  ui_.DayTable->SetRowCount(rows);
+  ui_.CellCoordinator->RepaintAll();
 }
 
 void TFrmMain::UpdateCaption() { setWindowTitle(QStringLiteral("Kestrin ") + dataFileName_); }
 
 void TFrmMain::FocusFirstCell() {
-  CellMgrTable->SetTopRow(0);
-  CellMgrMain->Activate(CellYear);
+  ui_.DayTable->SetTopRow(0);
+  ui_.CellCoordinator->Activate(ui_.CellYear);
   // The year cell may already have been the active cell: show the record's
   // value, not what was typed before.
-  CellMgrMain->ReloadActive();
+  ui_.CellCoordinator->ReloadActive();
 }
 
-void TFrmMain::CommitActiveCell() { CellMgrMain->CommitActive(); }
+void TFrmMain::CommitActiveCell() { ui_.CellCoordinator->CommitActive(); }
 
 void TFrmMain::RebuildKojoList() {
   QStringList names;
   // The names as the record's plant cell takes them, so what is chosen is
   // what the month keeps.
   for (int i = 0; i < kKojoNameCount; ++i) names << FromAnsi(KojoChoice(settings_, i));
-  CellKojo->Items = names;
-  if (CellMgrMain->ActiveCell() == CellKojo) CellMgrMain->ReloadActive();
+  ui_.CellKojo->Items = names;
+  if (ui_.CellCoordinator->ActiveCell() == ui_.CellKojo) ui_.CellCoordinator->ReloadActive();
 }
 
 void TFrmMain::SyncCementMode() {
   // A standard name offers the list only; any other name can be typed.
-  CellCement->ListOnly = IsStandardCementName(*cementList_, mainData_->BasicInfo.Cement.Name);
+  ui_.CellCement->ListOnly = IsStandardCementName(*cementList_, mainData_->BasicInfo.Cement.Name);
 }
 
 TSokutei* TFrmMain::Measurement(int row, int which) {
@@ -214,7 +206,7 @@ void TFrmMain::DayTextColor(const TCell& cell, TCellColors& colors) const {
   }
 }
 
-TCell* TFrmMain::DayCell(int row, TDayColumn column) const { return CellMgrTable->Cell(row, column); }
+TCell* TFrmMain::DayCell(int row, TDayColumn column) const { return ui_.DayTable->Cell(row, column); }
 
 // --------------------------------------------------------------- lifecycle
 
@@ -228,7 +220,7 @@ void TFrmMain::showEvent(QShowEvent* event) {
 
 void TFrmMain::FirstShow() {
   UpdateCaption();
-  CellMgrMain->Activate(CellYear);
+  ui_.CellCoordinator->Activate(ui_.CellYear);
   TIniFile ini;
   if (store_) {
     const TIniLoadResult read = store_->Read(ini);
@@ -240,8 +232,8 @@ void TFrmMain::FirstShow() {
       QTimer::singleShot(0, this, [this, text] { ShowError(text); });
     }
   }
-  if (SettingsReader) {
-    settings_ = SettingsReader();
+  if (settingsReader_) {
+    settings_ = settingsReader_();
   } else {
     settings_ = kestrin::ReadSettings(ini);
   }
@@ -250,11 +242,11 @@ void TFrmMain::FirstShow() {
   RecalcAndRepaint();
   if (store_ && store_->WritePath().empty()) ShowError(QString::fromUtf8(kSettingsMemoryOnly));
   // The page control's background is its own colour darkened by 32.
-  CmPageCtrl->Background = TChartTabs::Darkened(CmPageCtrl->palette().color(QPalette::Button));
-  for (int i = 0; i < CmPageCtrl->TabCount(); ++i) CmPageCtrl->Tab(i)->Color = CmPageCtrl->TabColor;
-  CmPageCtrl->update();
+  ui_.ChartTabs->Background = TChartTabs::Darkened(ui_.ChartTabs->palette().color(QPalette::Button));
+  for (int i = 0; i < ui_.ChartTabs->TabCount(); ++i) ui_.ChartTabs->Tab(i)->Color = ui_.ChartTabs->TabColor;
+  ui_.ChartTabs->update();
   // The year cell was opened before the settings: show the record again.
-  CellMgrMain->ReloadActive();
+  ui_.CellCoordinator->ReloadActive();
   recent_.Read(ini);
   RebuildRecentMenu();
   // The placement of the last run, when it was written at this resolution.
@@ -300,7 +292,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   // What is typed in the open editor counts as entered.
-  CellMgrMain->CommitActive();
+  ui_.CellCoordinator->CommitActive();
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskQuit))) {
     event->ignore();
     return;
@@ -314,7 +306,7 @@ bool TFrmMain::event(QEvent* event) {
   // Menu item hints show in the status line while the item is highlighted.
   if (event->type() == QEvent::StatusTip) {
     const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-    StatusBar->SetText(tip.isEmpty() ? CellMgrMain->StatusMessage() : tip);
+    ui_.StatusLine->SetText(tip.isEmpty() ? ui_.CellCoordinator->StatusMessage() : tip);
     return true;
   }
   return QMainWindow::event(event);
@@ -323,10 +315,10 @@ bool TFrmMain::event(QEvent* event) {
 bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     LayoutClient();
-  } else if (watched == PnlLine && event->type() == QEvent::Paint) {
+  } else if (watched == ui_.GreenLine && event->type() == QEvent::Paint) {
     // A lowered green line of 3 px.
-    QPainter p(PnlLine);
-    const int w = PnlLine->width();
+    QPainter p(ui_.GreenLine);
+    const int w = ui_.GreenLine->width();
     p.fillRect(0, 0, w, 3, QColor(0x00, 0x80, 0x00));
     p.setPen(QColor(0x00, 0x40, 0x00));
     p.drawLine(0, 0, w - 1, 0);

@@ -10,41 +10,25 @@
 #include <functional>
 #include <memory>
 
+#include "FrmMainUi.h"
+#include "RecentFiles.h"
 #include "core/Capability.h"
 #include "core/Cement.h"
 #include "core/MainData.h"
-#include "core/Signals.h"
 #include "core/Settings.h"
-#include "RecentFiles.h"
+#include "core/Signals.h"
 #include "platform/calc/CalcClient.h"
-
-class QAction;
-class QMenu;
-class QScrollBar;
 
 namespace kestrin {
 
 class TCell;
 struct TCellColors;
-class TCellManager;
-class TCellMgrMain;
-class TCellTable;
-class TChartTabs;
-class TComboCell;
-class TDateCell;
 class TBusyWindow;
 class TDatePair;
 class TFrmSetup;
-class TNumCell;
 class TSettingsStore;
 class TSingleInstance;
 class TSheetReport;
-class TSignalPage;
-class TPaintBox;
-class TShiftPager;
-class TStatusLine;
-class TTextCell;
-class TTitleBar;
 
 // A fixed failure message with the reason of `result` on a second line.
 QString WithReason(const char* message, const TFileResult& result);
@@ -86,60 +70,65 @@ class TFrmMain : public QMainWindow {
   explicit TFrmMain(QWidget* parent = nullptr);
   ~TFrmMain() override;
 
-  // ---- the window's state
-  TMainData& MainData() { return *mainData_; }
-  const TMainData& MainData() const { return *mainData_; }
-  const TCementList& CementList() const { return *cementList_; }
-  TSettings& Settings() { return settings_; }
-  const TSettings& Settings() const { return settings_; }
-  const QString& DataFileName() const { return dataFileName_; }
-  void SetDataFileName(const QString& name) { dataFileName_ = name; }
-
-  // The unsaved-changes flag of CellMgrMain.
-  bool Edited() const;
-  void SetEdited(bool edited);
-
   // The settings file: read at first show, written (with the window
   // placement) when the window closes. Without a store nothing is read or
   // written and the settings keep their defaults; the program gives the
   // file of its executable.
   void SetSettingsStore(std::unique_ptr<TSettingsStore> store);
-  TSettingsStore* SettingsStore() const { return store_.get(); }
-  // Values read at first show instead of those of the store (tests,
-  // benchmarks); the window placement still comes from the store.
-  std::function<TSettings()> SettingsReader;
+  // A second start's requests: come forward, and open a file.
+  void ListenTo(TSingleInstance& instance);
+  // Opens `path` as the load command does after its dialog: asks the
+  // unsaved-changes question first when the month has changes (a file
+  // given on the command line or handed over by a second start, a dropped
+  // file, a recent file). While another command or a dialog holds the
+  // window it waits for them.
+  void OpenDataFile(const QString& path);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+  // One dropped .slt file is opened like a loaded one.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // The tests' and benchmarks' view of the window's parts and state.
+  friend class TFrmMainProbe;
+
+  // The design size of the client area and the window's least size.
+  static constexpr int kClientWidth = 823;
+  static constexpr int kClientHeight = 580;
+
+  // Construction (FrmMainLayout.cpp).
+  void CreateRegions();
+  void CreateHeaderCells();
+  void CreateDayTable();
+  void CreateCharts();
+  void CreateFunctionKeys();
+  void CreateMenus();
+  void ConnectCommands();
+  void LayoutClient();
+
+  // ---- state
+  // The unsaved-changes flag of the cell coordinator.
+  bool Edited() const;
+  void SetEdited(bool edited);
   // The folder the open and save dialogs show first: the folder of the last
   // file chosen in this run, else LastDataDir; the home folder when that
   // folder does not exist.
   QString DialogFolder() const;
-
-  // The running program's file: the about box shows its name and looks for
-  // history.htm beside it.
-  QString ExecutablePath;
-
-  // How a preview or print is run once the sheets are chosen (tests record
-  // the call); by default the report of the printed sheets (TSheetReport).
-  std::function<void(bool preview, int printSheet)> ReportHandler;
-  // The spreadsheet export's options (tests point it at a stand-in helper).
-  calc::TCalcExportOptions ExportOptions;
-
   // The chart drawers called by the two paint boxes.
   void SetHistogramDrawer(TChartDrawer drawer);
   void SetXChartDrawer(TChartDrawer drawer);
-  const TChartDrawer& HistogramDrawer() const { return histogramDrawer_; }
-  const TChartDrawer& XChartDrawer() const { return xChartDrawer_; }
-
-  // Runs `action` for a function key (3..12; Shift for the second page).
-  void SetFunctionKeyAction(int fkey, bool shift, std::function<void()> action);
+  // The day table's cell of a row (0-based) and column.
+  TCell* DayCell(int row, TDayColumn column) const;
 
   // ---- operations used by the commands and the cell handlers
   // Recomputes the record, its capability and its signals and repaints
   // everything that depends on them.
   void RecalcAndRepaint();
-  // The month's capability and process signals as of the last
-  // RecalcAndRepaint (the X chart rings the signals' values).
-  const TCapability& Capability() const { return capability_; }
-  const std::vector<TSignal>& Signals() const { return signals_; }
   // The day table's row count becomes the days of the header month; every
   // cell repaints.
   void UpdateDayRows();
@@ -156,17 +145,15 @@ class TFrmMain : public QMainWindow {
 
   // ---- commands (function keys, menu items, buttons)
   void CellBitBtnLoadClick();   // F5, "ロード(&L)"
-  // Opens `path` as the load command does after its dialog: asks the
-  // unsaved-changes question first when the month has changes (a file
-  // handed over by a second start, a dropped file, a recent file). While
-  // another command or a dialog holds the window it waits for them.
-  void OpenDataFile(const QString& path);
   void CellBitBtnSaveClick();   // F6, "セーブ(&S)"
   void CellBitBtnClearClick();  // Shift+F5, "クリア(&A)"
   void CellBitBtnQuitClick();   // F12, "終了(&X)", Esc: a close request
   void CellBitBtnSetupClick();  // F11
   void MenuOptionAboutClick();  // "バージョン情報(&A)", the title bar
   void CellBtnEXCELClick();     // F7, "EXCEL出力(&E)"
+  // Shift+F7, "年間推移(&Y)...": the overview window (made once, kept while
+  // this window lives), which then asks for files.
+  void OpenOverview();
   // F8 (preview) and F9 (print): the sheet-choice popup at the pressed
   // button's top-left corner, then RunReport with the chosen sheets.
   void CellBitBtnPreviewPrintClick(bool preview);
@@ -182,104 +169,6 @@ class TFrmMain : public QMainWindow {
   // The busy window of the spreadsheet export.
   void ShowBusyMessage();
   void HideBusyMessage();
-  TBusyWindow* BusyWindow() const { return busy_; }
-
-  // Writes the settings and the window placement (when the window closes).
-  void WriteSettings();
-  // Raises, restores and activates the window (a second start of the
-  // program hands over to it).
-  void BringToFront();
-  // A second start's requests: come forward, and open a file.
-  void ListenTo(TSingleInstance& instance);
-
-  // The last preview/print choice.
-  int PrintSheet = kSheetsAll;
-  bool PreviewMode = false;
-  // The setup dialog, made on the first F11 and kept while the window lives.
-  TFrmSetup* FrmSetup() const;
-
-  // The files of 最近使ったファイル, newest first.
-  const TRecentFiles& RecentFiles() const { return recent_; }
-
-  // ---- components
-  TCellMgrMain* CellMgrMain = nullptr;
-  TTitleBar* PageTitle = nullptr;
-  TCellManager* CellMgrTop = nullptr;
-  TCellManager* CellMgrTableTop = nullptr;
-  TCellTable* CellMgrTable = nullptr;
-  QScrollBar* CmScrollBar = nullptr;
-  QWidget* CellMgrHistgram = nullptr;
-  TChartTabs* CmPageCtrl = nullptr;
-  TPaintBox* PaintBoxChartHistgram = nullptr;
-  TPaintBox* PaintBoxChartX = nullptr;
-  TSignalPage* PageSignals = nullptr;  // tab "管理状態"
-  QWidget* PnlLine = nullptr;
-  TShiftPager* CmShiftPager = nullptr;
-  TStatusLine* StatusBar = nullptr;
-
-  // Header cells.
-  TDateCell* CellYear = nullptr;   // editor CellDateYear
-  TDateCell* CellMonth = nullptr;  // editor CellDateMonth
-  TComboCell* CellKojo = nullptr;  // CellCmbBoxKojo
-  TTextCell* CellTanto = nullptr;  // CellEdtTanto
-  TTextCell* CellBiko = nullptr;   // CellEdtBiko
-  TNumCell* CellKyodo = nullptr;   // CellCurEdtKyodo
-  TCell* CellKyodoTani = nullptr;
-  TNumCell* CellSlump = nullptr;   // CellCurEdtKariAveX
-  TNumCell* CellKyoyo = nullptr;   // CellCurEdtKyoyo
-  TNumCell* CellKotsuzai = nullptr;
-  TNumCell* CellAir = nullptr;
-  TNumCell* CellAirKyoyo = nullptr;
-  TComboCell* CellCement = nullptr;     // CellCmbBoxCement
-  TTextCell* CellCementMark = nullptr;  // CellEdtCementMark
-  TCell* CellAveX = nullptr;
-  TCell* CellHensa = nullptr;
-
-  // The day table's cell of a row (0-based) and column.
-  TCell* DayCell(int row, TDayColumn column) const;
-
-  // Menu items (their commands are connected by the command layer).
-  QMenu* MenuFile = nullptr;
-  QMenu* MenuEdit = nullptr;
-  QMenu* MenuOption = nullptr;
-  QAction* MenuFLoad = nullptr;
-  QAction* MenuFSave = nullptr;
-  QMenu* MenuFRecent = nullptr;  // "最近使ったファイル(&R)"
-  QAction* EXCEL1 = nullptr;
-  QMenu* MenuFPreview = nullptr;
-  QMenu* MenuFPrint = nullptr;
-  QAction* MenuFExit = nullptr;
-  QAction* EClear = nullptr;
-  QAction* MenuOptionAbout = nullptr;
-  // The sheet-choice popup of F8 and F9.
-  QMenu* PopupMenu = nullptr;
-  QAction* N01 = nullptr;  // "管理表・ヒストグラム"
-  QAction* N02 = nullptr;  // "Ｘ管理図"
-  QAction* N00 = nullptr;  // "全て"
-
-  // The design size of the client area and the window's least size.
-  static constexpr int kClientWidth = 823;
-  static constexpr int kClientHeight = 580;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  bool event(QEvent* event) override;
-  // One dropped .slt file is opened like a loaded one.
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-
- private:
-  // Construction (FrmMainLayout.cpp).
-  void CreateRegions();
-  void CreateHeaderCells();
-  void CreateDayTable();
-  void CreateCharts();
-  void CreateFunctionKeys();
-  void CreateMenus();
-  void ConnectCommands();
-  void LayoutClient();
 
   // Load steps from the reset on: the record from `path`, or a fresh month
   // and the load-failure message.
@@ -294,14 +183,16 @@ class TFrmMain : public QMainWindow {
   void ResetRecord();
   // After load and clear: recompute, caption, first row, year cell.
   void ShowNewRecord();
-  // True while a long command (export, report) runs: other commands and
-  // close requests wait.
-  bool Busy() const { return running_; }
+  // Raises, restores and activates the window (a second start of the
+  // program hands over to it).
+  void BringToFront();
 
   // Creation and first show.
   void InitialiseState();
   void FirstShow();
   void ReadSettings();
+  // Writes the settings and the window placement (when the window closes).
+  void WriteSettings();
   void WritePlacementOnly();
   void SyncCementMode();
 
@@ -310,6 +201,9 @@ class TFrmMain : public QMainWindow {
   const TSokutei* Measurement(int row, int which) const;
   void DayTextColor(const TCell& cell, TCellColors& colors) const;
 
+  TFrmMainUi ui_;
+  // The month record and the cement type table, one of each for the life
+  // of the window.
   std::unique_ptr<TMainData> mainData_;
   std::unique_ptr<TCementList> cementList_;
   TSettings settings_;
@@ -317,6 +211,8 @@ class TFrmMain : public QMainWindow {
   std::shared_ptr<TDatePair> datePair_;
   TChartDrawer histogramDrawer_;
   TChartDrawer xChartDrawer_;
+  // The month's capability and process signals as of the last
+  // RecalcAndRepaint (the X chart rings the signals' values).
   TCapability capability_;
   std::vector<TSignal> signals_;
   QWidget* client_ = nullptr;
@@ -324,16 +220,34 @@ class TFrmMain : public QMainWindow {
   QWidget* scrollFrame_ = nullptr;
   bool shown_ = false;
   std::unique_ptr<TSettingsStore> store_;
-  QString dialogFolder_;       // folder of the last file chosen in this run
+  // Values read at first show instead of those of the store (tests,
+  // benchmarks); the window placement still comes from the store.
+  std::function<TSettings()> settingsReader_;
+  QString dialogFolder_;  // folder of the last file chosen in this run
+  // The running program's file: the about box shows its name and looks for
+  // history.htm beside it.
+  QString executablePath_;
+  // How a preview or print is run once the sheets are chosen (tests record
+  // the call); by default the report of the printed sheets (TSheetReport).
+  std::function<void(bool preview, int printSheet)> reportHandler_;
+  // The last preview/print choice.
+  int printSheet_ = kSheetsAll;
+  bool previewMode_ = false;
+  // The spreadsheet export's options (tests point it at a stand-in helper).
+  calc::TCalcExportOptions exportOptions_;
   // Owned by this window as its Qt parent; null once it has been deleted.
+  // Made on the first F11 and kept while the window lives.
   QPointer<TFrmSetup> frmSetup_;
   std::unique_ptr<TSheetReport> report_;  // made on the first preview or print
   TBusyWindow* busy_ = nullptr;
+  // True while a long command (export, report) runs: other commands and
+  // close requests wait.
   bool running_ = false;
   bool placementSaved_ = false;
   // The settings file was there but could not be read: the run goes on
   // with the defaults and leaves that file as it is.
   bool settingsUnreadable_ = false;
+  // The files of 最近使ったファイル, newest first.
   TRecentFiles recent_;
   QString pendingOpen_;  // a file to open once the window is free
 };

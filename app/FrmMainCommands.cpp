@@ -3,18 +3,20 @@
 // shared message boxes.
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <utility>
 
 #include "AboutBox.h"
 #include "FrmMain.h"
+#include "FrmOverview.h"
 #include "FrmSetup.h"
 #include "SingleInstance.h"
 #include "Version.h"
@@ -33,19 +35,23 @@ namespace {
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The busy window as the spreadsheet export drives it.
+// The busy window as the spreadsheet export drives it: shown and hidden by
+// the window, its progress line set here.
 class TExportBusy : public calc::TExportBusyWindow {
  public:
-  explicit TExportBusy(TFrmMain& window) : window_(window) {}
-  void ShowBusyMessage() override { window_.ShowBusyMessage(); }
+  TExportBusy(std::function<void()> show, std::function<void()> hide, TBusyWindow* const& window)
+      : show_(std::move(show)), hide_(std::move(hide)), window_(window) {}
+  void ShowBusyMessage() override { show_(); }
   void SetProgressText(const std::string& utf8) override {
-    if (TBusyWindow* b = window_.BusyWindow()) b->SetLine(0, QString::fromStdString(utf8));
+    if (window_) window_->SetLine(0, QString::fromStdString(utf8));
   }
-  void HideBusyMessage() override { window_.HideBusyMessage(); }
+  void HideBusyMessage() override { hide_(); }
   void KeepAlive() override { QApplication::processEvents(); }
 
  private:
-  TFrmMain& window_;
+  std::function<void()> show_;
+  std::function<void()> hide_;
+  TBusyWindow* const& window_;
 };
 
 // Marks a long command as running for its lifetime.
@@ -68,7 +74,7 @@ QString ProposedFileName(int32_t getsudo) {
 }
 
 void TFrmMain::ConnectCommands() {
-  TShiftPager* k = CmShiftPager;
+  TShiftPager* k = ui_.FunctionKeys;
   k->SetAction(0, 5, [this] { CellBitBtnLoadClick(); });
   k->SetAction(0, 6, [this] { CellBitBtnSaveClick(); });
   k->SetAction(0, 7, [this] { CellBtnEXCELClick(); });
@@ -77,23 +83,26 @@ void TFrmMain::ConnectCommands() {
   k->SetAction(0, 11, [this] { CellBitBtnSetupClick(); });
   k->SetAction(0, 12, [this] { CellBitBtnQuitClick(); });
   k->SetAction(1, 5, [this] { CellBitBtnClearClick(); });
+  k->SetAction(1, 7, [this] { OpenOverview(); });
 
-  connect(MenuFLoad, &QAction::triggered, this, [this] { CellBitBtnLoadClick(); });
-  connect(MenuFSave, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
-  connect(EXCEL1, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
-  connect(MenuFExit, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
+  connect(ui_.LoadAction, &QAction::triggered, this, [this] { CellBitBtnLoadClick(); });
+  connect(ui_.SaveAction, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
+  connect(ui_.ExportAction, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
+  connect(ui_.OverviewAction, &QAction::triggered, this, [this] { OpenOverview(); });
+  connect(ui_.QuitAction, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
   // Ctrl+P on the print submenu: the sheet choice at the F9 button.
-  connect(MenuFPrint->menuAction(), &QAction::triggered, this, [this] { CellBitBtnPreviewPrintClick(false); });
-  connect(EClear, &QAction::triggered, this, [this] { CellBitBtnClearClick(); });
-  connect(MenuOptionAbout, &QAction::triggered, this, [this] { MenuOptionAboutClick(); });
-  for (QMenu* m : {MenuFPreview, MenuFPrint}) {
-    const bool preview = m == MenuFPreview;
+  connect(ui_.PrintMenu->menuAction(), &QAction::triggered, this,
+          [this] { CellBitBtnPreviewPrintClick(false); });
+  connect(ui_.ClearAction, &QAction::triggered, this, [this] { CellBitBtnClearClick(); });
+  connect(ui_.AboutAction, &QAction::triggered, this, [this] { MenuOptionAboutClick(); });
+  for (QMenu* m : {ui_.PreviewMenu, ui_.PrintMenu}) {
+    const bool preview = m == ui_.PreviewMenu;
     for (QAction* a : m->actions()) {
       if (a->isSeparator()) continue;
       connect(a, &QAction::triggered, this, [this, preview, a] { RunReport(preview, a->data().toInt()); });
     }
   }
-  connect(PageTitle, &TTitleBar::Clicked, this, [this] { MenuOptionAboutClick(); });
+  connect(ui_.TitleBar, &TTitleBar::Clicked, this, [this] { MenuOptionAboutClick(); });
 }
 
 // ------------------------------------------------------------ messages
@@ -166,7 +175,7 @@ void TFrmMain::ShowNewRecord() {
   RecalcAndRepaint();
   UpdateCaption();
   FocusFirstCell();
-  CellMgrMain->RepaintAll();
+  ui_.CellCoordinator->RepaintAll();
 }
 
 void TFrmMain::CellBitBtnLoadClick() {
@@ -182,7 +191,7 @@ void TFrmMain::CellBitBtnLoadClick() {
   r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
   const QString path = Dialogs().File(r);
   if (path.isEmpty()) {
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
     return;
   }
   LoadDataFile(path);
@@ -237,18 +246,18 @@ void TFrmMain::OpenRecentFile(const QString& path) {
 }
 
 void TFrmMain::RebuildRecentMenu() {
-  MenuFRecent->clear();
+  ui_.RecentMenu->clear();
   const QStringList& paths = recent_.Paths();
   for (int i = 0; i < paths.size(); ++i) {
     const QString path = paths[i];
     QString text = QDir::toNativeSeparators(path);
     text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    QAction* a = MenuFRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
+    QAction* a = ui_.RecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
     a->setData(path);
     a->setStatusTip(QStringLiteral("このファイルを読み込みます．"));
     connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
   }
-  MenuFRecent->setEnabled(!paths.isEmpty());
+  ui_.RecentMenu->setEnabled(!paths.isEmpty());
 }
 
 namespace {
@@ -330,14 +339,29 @@ void TFrmMain::CellBitBtnSetupClick() {
   RebuildKojoList();
   // The run and trend lengths may have changed.
   RecalcAndRepaint();
-  CellMgrMain->ReloadActive();
-  CellMgrMain->RepaintAll();
+  ui_.CellCoordinator->ReloadActive();
+  ui_.CellCoordinator->RepaintAll();
 }
 
 void TFrmMain::MenuOptionAboutClick() {
   if (running_) return;
-  TAboutBox box(ExecutablePath, this);
+  TAboutBox box(executablePath_, this);
   box.exec();
+}
+
+void TFrmMain::OpenOverview() {
+  TFrmOverview* f = OverviewWindow(*this);
+  const bool fresh = f == nullptr;
+  if (fresh) {
+    // A child of this window: it lives as long as this window and stays in
+    // front of it.
+    f = new TFrmOverview(&settings_, this);
+    f->DialogFolder = DialogFolder();
+  }
+  f->show();
+  f->raise();
+  f->activateWindow();
+  if (fresh || f->Overview().Months.empty()) f->AddFilesClick();
 }
 
 void TFrmMain::BringToFront() { kestrin::BringToFront(this); }
@@ -362,8 +386,8 @@ void TFrmMain::CellBtnEXCELClick() {
   calc::TCalcExportResult result;
   {
     TRunning running(running_);
-    TExportBusy busy(*this);
-    result = calc::ExportToCalc(*mainData_, &busy, ExportOptions);
+    TExportBusy busy([this] { ShowBusyMessage(); }, [this] { HideBusyMessage(); }, busy_);
+    result = calc::ExportToCalc(*mainData_, &busy, exportOptions_);
   }
   if (result.Status == calc::TCalcExportStatus::NoSpreadsheet ||
       result.Status == calc::TCalcExportStatus::Failed)
@@ -373,23 +397,23 @@ void TFrmMain::CellBtnEXCELClick() {
 void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
   if (running_) return;
   CommitActiveCell();
-  PreviewMode = preview;
+  previewMode_ = preview;
   // The popup opens with its top-left corner at the button's.
-  const int index = CmShiftPager->IndexOf(CmShiftPager->Button(0, preview ? 8 : 9));
-  QRect button = CmShiftPager->CellRect(index);
+  const int index = ui_.FunctionKeys->IndexOf(ui_.FunctionKeys->Button(0, preview ? 8 : 9));
+  QRect button = ui_.FunctionKeys->CellRect(index);
   if (button.isNull()) button = QRect(TShiftPager::SlotLeft(preview ? 5 : 6) + 1, 1, 1, 1);
-  QAction* chosen = PopupMenu->exec(CmShiftPager->mapToGlobal(button.topLeft()));
-  if (chosen) RunReport(PreviewMode, chosen->data().toInt());
+  QAction* chosen = ui_.SheetMenu->exec(ui_.FunctionKeys->mapToGlobal(button.topLeft()));
+  if (chosen) RunReport(previewMode_, chosen->data().toInt());
 }
 
 void TFrmMain::RunReport(bool preview, int printSheet) {
   if (running_) return;
   CommitActiveCell();
-  PreviewMode = preview;
-  PrintSheet = printSheet;
+  previewMode_ = preview;
+  printSheet_ = printSheet;
   TRunning running(running_);
-  if (ReportHandler) {
-    ReportHandler(preview, printSheet);
+  if (reportHandler_) {
+    reportHandler_(preview, printSheet);
     return;
   }
   // The report reads the month record and the settings when it draws.

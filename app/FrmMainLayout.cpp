@@ -88,58 +88,58 @@ void TFrmMain::CreateRegions() {
   setCentralWidget(client_);
   client_->installEventFilter(this);
 
-  PageTitle = new TTitleBar(client_);
-  PageTitle->setObjectName(QStringLiteral("PageTitle"));
-  PageTitle->SetCaption(QStringLiteral("Kestrin"));
+  ui_.TitleBar = new TTitleBar(client_);
+  ui_.TitleBar->setObjectName(QStringLiteral("TitleBar"));
+  ui_.TitleBar->SetCaption(QStringLiteral("Kestrin"));
 
-  CellMgrTop = new TCellManager(client_);
-  CellMgrTop->setObjectName(QStringLiteral("CellMgrTop"));
-  CellMgrTop->Background = kHeaderColor;
+  ui_.Header = new TCellManager(client_);
+  ui_.Header->setObjectName(QStringLiteral("Header"));
+  ui_.Header->Background = kHeaderColor;
 
   tableBox_ = new QWidget(client_);
   tableBox_->setAutoFillBackground(true);
   QPalette tp = tableBox_->palette();
   tp.setColor(QPalette::Window, kTableColor);
   tableBox_->setPalette(tp);
-  CellMgrTableTop = new TCellManager(tableBox_);
-  CellMgrTableTop->setObjectName(QStringLiteral("CellMgrTableTop"));
-  CellMgrTableTop->Background = kTableColor;
-  CellMgrTable = new TCellTable(tableBox_);
-  CellMgrTable->setObjectName(QStringLiteral("CellMgrTable"));
-  CellMgrTable->Background = kTableColor;
+  ui_.DayTableHeading = new TCellManager(tableBox_);
+  ui_.DayTableHeading->setObjectName(QStringLiteral("DayTableHeading"));
+  ui_.DayTableHeading->Background = kTableColor;
+  ui_.DayTable = new TCellTable(tableBox_);
+  ui_.DayTable->setObjectName(QStringLiteral("DayTable"));
+  ui_.DayTable->Background = kTableColor;
   scrollFrame_ = new QWidget(tableBox_);
   scrollFrame_->setAutoFillBackground(true);
   QPalette sp = scrollFrame_->palette();
   sp.setColor(QPalette::Window, kScrollFrameColor);
   scrollFrame_->setPalette(sp);
-  CmScrollBar = new QScrollBar(Qt::Vertical, scrollFrame_);
-  CmScrollBar->setObjectName(QStringLiteral("CmScrollBar"));
-  TScrollBarStyle::Apply(CmScrollBar);
-  CellMgrTable->AttachScrollBar(CmScrollBar);
+  ui_.DayScrollBar = new QScrollBar(Qt::Vertical, scrollFrame_);
+  ui_.DayScrollBar->setObjectName(QStringLiteral("DayScrollBar"));
+  TScrollBarStyle::Apply(ui_.DayScrollBar);
+  ui_.DayTable->AttachScrollBar(ui_.DayScrollBar);
 
-  CellMgrHistgram = new QWidget(client_);
-  CellMgrHistgram->setObjectName(QStringLiteral("CellMgrHistgram"));
-  CmPageCtrl = new TChartTabs(CellMgrHistgram);
-  CmPageCtrl->setObjectName(QStringLiteral("CmPageCtrl"));
+  ui_.ChartPanel = new QWidget(client_);
+  ui_.ChartPanel->setObjectName(QStringLiteral("ChartPanel"));
+  ui_.ChartTabs = new TChartTabs(ui_.ChartPanel);
+  ui_.ChartTabs->setObjectName(QStringLiteral("ChartTabs"));
 
-  PnlLine = new QWidget(client_);
-  PnlLine->setObjectName(QStringLiteral("PnlLine"));
-  PnlLine->installEventFilter(this);  // painted as a lowered green line
+  ui_.GreenLine = new QWidget(client_);
+  ui_.GreenLine->setObjectName(QStringLiteral("GreenLine"));
+  ui_.GreenLine->installEventFilter(this);  // painted as a lowered green line
 
-  CmShiftPager = new TShiftPager(client_);
-  CmShiftPager->setObjectName(QStringLiteral("CmShiftPager"));
+  ui_.FunctionKeys = new TShiftPager(client_);
+  ui_.FunctionKeys->setObjectName(QStringLiteral("FunctionKeys"));
 
-  StatusBar = new TStatusLine(client_);
-  StatusBar->setObjectName(QStringLiteral("StatusBar"));
-  StatusBar->setFont(LabelFont());
+  ui_.StatusLine = new TStatusLine(client_);
+  ui_.StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  ui_.StatusLine->setFont(LabelFont());
 
-  CellMgrMain = new TCellMgrMain(this);
-  connect(CellMgrMain, &TCellMgrMain::StatusMessageChanged, StatusBar, &TStatusLine::SetText);
-  connect(CellMgrMain, &TCellMgrMain::EscapePressed, this, &QWidget::close);
+  ui_.CellCoordinator = new TCellMgrMain(this);
+  connect(ui_.CellCoordinator, &TCellMgrMain::StatusMessageChanged, ui_.StatusLine, &TStatusLine::SetText);
+  connect(ui_.CellCoordinator, &TCellMgrMain::EscapePressed, this, &QWidget::close);
 }
 
 void TFrmMain::CreateHeaderCells() {
-  TCellManager* m = CellMgrTop;
+  TCellManager* m = ui_.Header;
   TBasicInfo* info = &mainData_->BasicInfo;
 
   // Row 1: month of record, plant, person.
@@ -153,11 +153,11 @@ void TFrmMain::CreateHeaderCells() {
   };
   auto year = std::make_unique<TDateCell>(QStringLiteral("CellYear"), datePair_, TDateCell::TPart::Year);
   year->Font = ValueFont();
-  CellYear = m->Add(std::move(year), At(80, 0, 40));
+  ui_.CellYear = m->Add(std::move(year), At(80, 0, 40));
   m->Add(Unit(QStringLiteral("CellYearSfx"), QStringLiteral("年")), At(120, 0, 20));
   auto month = std::make_unique<TDateCell>(QStringLiteral("CellMonth"), datePair_, TDateCell::TPart::Month);
   month->Font = ValueFont();
-  CellMonth = m->Add(std::move(month), At(140, 0, 24));
+  ui_.CellMonth = m->Add(std::move(month), At(140, 0, 24));
   m->Add(Unit(QStringLiteral("CellMonthSfx"), QStringLiteral("月")), At(164, 0, 20));
 
   m->Add(Label(QStringLiteral("CellTxtKojo"), QStringLiteral("工場名")), At(184, 0, 72));
@@ -167,9 +167,9 @@ void TFrmMain::CreateHeaderCells() {
   kojo->OnGetValue = [info] { return FromAnsi(info->Kojo); };
   kojo->OnSetValue = [this, info](const QString& s) {
     info->Kojo = TruncateCp932(ToAnsi(s), kKojoMaxBytes);
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellKojo = m->Add(std::move(kojo), At(256, 0, 184));
+  ui_.CellKojo = m->Add(std::move(kojo), At(256, 0, 184));
 
   m->Add(Label(QStringLiteral("CellTxtTanto"), QStringLiteral("担当者")), At(440, 0, 72));
   auto tanto = std::make_unique<TTextCell>(QStringLiteral("CellTanto"));
@@ -184,9 +184,9 @@ void TFrmMain::CreateHeaderCells() {
   };
   tanto->OnSetValue = [this, info](const QString& s) {
     info->Tanto = s.isEmpty() ? DefaultTanto(settings_) : TruncateCp932(ToAnsi(s), kTantoMaxBytes);
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellTanto = m->Add(std::move(tanto), At(512, 0, 144));
+  ui_.CellTanto = m->Add(std::move(tanto), At(512, 0, 144));
 
   // Row 2: remarks.
   m->Add(Label(QStringLiteral("CellTxtBiko"), QStringLiteral("備 考")), At(0, 26, 80));
@@ -197,9 +197,9 @@ void TFrmMain::CreateHeaderCells() {
   biko->OnGetValue = [info] { return FromAnsi(info->Biko); };
   biko->OnSetValue = [this, info](const QString& s) {
     info->Biko = ToAnsi(s);
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellBiko = m->Add(std::move(biko), At(80, 26, 360));
+  ui_.CellBiko = m->Add(std::move(biko), At(80, 26, 360));
 
   // Row 3: strength, slump and tolerance, aggregate, air and tolerance.
   m->Add(Label(QStringLiteral("CellTxtKyodo"), QStringLiteral("呼び強度")), At(0, 52, 80));
@@ -208,14 +208,14 @@ void TFrmMain::CreateHeaderCells() {
   kyodo->OnGetValue = [info] { return TNumValue{info->Kyodo, info->Kyodo == 0.0}; };
   kyodo->OnSetValue = [this, info](const TNumValue& v) {
     info->Kyodo = v.Value;
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellKyodo = m->Add(std::move(kyodo), At(80, 52, 48));
+  ui_.CellKyodo = m->Add(std::move(kyodo), At(80, 52, 48));
   auto tani = Unit(QStringLiteral("CellKyodoTani"), QStringLiteral("N/mm2"));
   tani->OnDrawCell = [](const TCell& c, QPainter& p, const QRect& r, const TCellColors& colors) {
     DrawRaisedCaption(p, r, c.Caption, c.Font, c.Align, c.Margin, colors);
   };
-  CellKyodoTani = m->Add(std::move(tani), At(128, 52, 56));
+  ui_.CellKyodoTani = m->Add(std::move(tani), At(128, 52, 56));
 
   m->Add(Label(QStringLiteral("CellTxtSlump"), QStringLiteral("スランプ")), At(184, 52, 72));
   auto slump = Number(QStringLiteral("CellSlump"), 1, 4, true, 99.9);
@@ -224,7 +224,7 @@ void TFrmMain::CreateHeaderCells() {
     info->KariAveX = RoundOff(static_cast<long double>(v.Value) * 100.0L);
     RecalcAndRepaint();
   };
-  CellSlump = m->Add(std::move(slump), At(256, 52, 48));
+  ui_.CellSlump = m->Add(std::move(slump), At(256, 52, 48));
   m->Add(PlusMinus(QStringLiteral("CellTxtKyoyo")), At(304, 52, 20));
   auto kyoyo = Number(QStringLiteral("CellKyoyo"), 1, 3, true, 5.0);
   kyoyo->OnGetValue = [info] { return TNumValue{info->Kyoyo / 100.0, false}; };
@@ -233,7 +233,7 @@ void TFrmMain::CreateHeaderCells() {
     mainData_->MakeHistogramList();
     RecalcAndRepaint();
   };
-  CellKyoyo = m->Add(std::move(kyoyo), At(324, 52, 36));
+  ui_.CellKyoyo = m->Add(std::move(kyoyo), At(324, 52, 36));
   m->Add(Unit(QStringLiteral("CellSlumpTani"), QStringLiteral("cm")), At(360, 52, 24));
 
   m->Add(Label(QStringLiteral("CellTxtKotsuzai"), QStringLiteral("骨材寸法")), At(384, 52, 88));
@@ -241,9 +241,9 @@ void TFrmMain::CreateHeaderCells() {
   kotsuzai->OnGetValue = [info] { return TNumValue{info->Kotsuzai, info->Kotsuzai == 0.0}; };
   kotsuzai->OnSetValue = [this, info](const TNumValue& v) {
     info->Kotsuzai = v.Value;
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellKotsuzai = m->Add(std::move(kotsuzai), At(472, 52, 40));
+  ui_.CellKotsuzai = m->Add(std::move(kotsuzai), At(472, 52, 40));
   m->Add(Unit(QStringLiteral("CellKotsuzaiTani"), QStringLiteral("mm")), At(512, 52, 24));
 
   m->Add(Label(QStringLiteral("CellTxtAir"), QStringLiteral("空気量")), At(536, 52, 64));
@@ -251,17 +251,17 @@ void TFrmMain::CreateHeaderCells() {
   air->OnGetValue = [info] { return TNumValue{info->Air, info->Air == 0.0}; };
   air->OnSetValue = [this, info](const TNumValue& v) {
     info->Air = v.Value;
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellAir = m->Add(std::move(air), At(600, 52, 40));
+  ui_.CellAir = m->Add(std::move(air), At(600, 52, 40));
   m->Add(PlusMinus(QStringLiteral("CellTxtAirKyoyo")), At(640, 52, 20));
   auto airKyoyo = Number(QStringLiteral("CellAirKyoyo"), 1, 3, true, 5.0);
   airKyoyo->OnGetValue = [info] { return TNumValue{info->AirKyoyo, info->AirKyoyo == 0.0}; };
   airKyoyo->OnSetValue = [this, info](const TNumValue& v) {
     info->AirKyoyo = v.Value;
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellAirKyoyo = m->Add(std::move(airKyoyo), At(660, 52, 36));
+  ui_.CellAirKyoyo = m->Add(std::move(airKyoyo), At(660, 52, 36));
   m->Add(Unit(QStringLiteral("CellAirTani"), QStringLiteral("%")), At(696, 52, 16));
 
   // Row 4: cement type and symbol, mean and standard deviation.
@@ -275,9 +275,9 @@ void TFrmMain::CreateHeaderCells() {
   cement->OnSetValue = [this, info](const QString& s) {
     SetCementName(info->Cement, *cementList_, ToAnsi(s));
     SyncCementMode();
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
-  CellCement = m->Add(std::move(cement), At(80, 78, 176));
+  ui_.CellCement = m->Add(std::move(cement), At(80, 78, 176));
 
   m->Add(Label(QStringLiteral("CellTxtCementMark"), QStringLiteral("記号")), At(256, 78, 56));
   auto mark = std::make_unique<TTextCell>(QStringLiteral("CellCementMark"));
@@ -287,7 +287,7 @@ void TFrmMain::CreateHeaderCells() {
   mark->OnGetValue = [info] { return FromAnsi(info->Cement.Mark); };
   mark->OnSetValue = [this, info](const QString& s) {
     SetCementMark(info->Cement, *cementList_, ToAnsi(s));
-    CellMgrMain->RepaintAll();
+    ui_.CellCoordinator->RepaintAll();
   };
   // Enterable only while the name is not a standard one; shaded while the
   // table fixes the symbol.
@@ -296,7 +296,7 @@ void TFrmMain::CreateHeaderCells() {
     c.Back = CementMarkEditable(info->Cement, *cementList_) ? QColor(Qt::white)
                                                             : ColorFromBgr(kCementMarkLockedColor);
   };
-  CellCementMark = m->Add(std::move(mark), At(312, 78, 72));
+  ui_.CellCementMark = m->Add(std::move(mark), At(312, 78, 72));
 
   auto resultLabel = [](const QString& name, const QString& caption) {
     auto c = Label(name, caption);
@@ -313,37 +313,37 @@ void TFrmMain::CreateHeaderCells() {
   m->Add(resultLabel(QStringLiteral("CellTxtAveX"), QStringLiteral("平均値（X）")), At(384, 78, 88));
   auto aveX = resultValue(QStringLiteral("CellAveX"));
   aveX->OnGetText = [this](const TCell&) { return FormatAveX(mainData_->CalcedResult.AveX); };
-  CellAveX = m->Add(std::move(aveX), At(472, 78, 64));
+  ui_.CellAveX = m->Add(std::move(aveX), At(472, 78, 64));
   m->Add(resultLabel(QStringLiteral("CellTxtHensa"), QStringLiteral("標準偏差（σ）")), At(536, 78, 104));
   auto hensa = resultValue(QStringLiteral("CellHensa"));
   hensa->OnGetText = [this](const TCell&) { return FormatHensa(mainData_->CalcedResult.Hensa); };
-  CellHensa = m->Add(std::move(hensa), At(640, 78, 72));
+  ui_.CellHensa = m->Add(std::move(hensa), At(640, 78, 72));
 
   // Status messages.
-  CellYear->StatusMessage = CellMonth->StatusMessage = QStringLiteral("管理月度を入力してください．");
-  CellKojo->StatusMessage = QStringLiteral("工場名を選択してください．");
-  CellTanto->StatusMessage = QStringLiteral("担当者名を入力してください．");
-  CellBiko->StatusMessage = QStringLiteral("備考を入力してください．");
-  CellKyodo->StatusMessage = QStringLiteral("呼び強度を入力してください．");
-  CellSlump->StatusMessage = QStringLiteral("スランプの許容値を入力してください．");
-  CellKyoyo->StatusMessage = QStringLiteral("スランプの許容値を入力してください．");
-  CellKotsuzai->StatusMessage = QStringLiteral("骨材寸法を入力してください．");
-  CellAir->StatusMessage = QStringLiteral("空気量を入力してください．");
-  CellAirKyoyo->StatusMessage = QStringLiteral("空気量を入力してください．");
-  CellCement->StatusMessage = QStringLiteral("セメントの種類を選択，または入力してください．");
-  CellCementMark->StatusMessage = QStringLiteral("セメント種類の記号を入力してください．");
+  ui_.CellYear->StatusMessage = ui_.CellMonth->StatusMessage = QStringLiteral("管理月度を入力してください．");
+  ui_.CellKojo->StatusMessage = QStringLiteral("工場名を選択してください．");
+  ui_.CellTanto->StatusMessage = QStringLiteral("担当者名を入力してください．");
+  ui_.CellBiko->StatusMessage = QStringLiteral("備考を入力してください．");
+  ui_.CellKyodo->StatusMessage = QStringLiteral("呼び強度を入力してください．");
+  ui_.CellSlump->StatusMessage = QStringLiteral("スランプの許容値を入力してください．");
+  ui_.CellKyoyo->StatusMessage = QStringLiteral("スランプの許容値を入力してください．");
+  ui_.CellKotsuzai->StatusMessage = QStringLiteral("骨材寸法を入力してください．");
+  ui_.CellAir->StatusMessage = QStringLiteral("空気量を入力してください．");
+  ui_.CellAirKyoyo->StatusMessage = QStringLiteral("空気量を入力してください．");
+  ui_.CellCement->StatusMessage = QStringLiteral("セメントの種類を選択，または入力してください．");
+  ui_.CellCementMark->StatusMessage = QStringLiteral("セメント種類の記号を入力してください．");
 }
 
 void TFrmMain::CreateDayTable() {
   // Title row.
-  TCellManager* top = CellMgrTableTop;
+  TCellManager* top = ui_.DayTableHeading;
   top->Add(Label(QStringLiteral("CellDayA"), QStringLiteral("日")), At(0, 0, 32));
   top->Add(Label(QStringLiteral("CellWeekA"), QStringLiteral("曜 日")), At(32, 0, 48));
   top->Add(Label(QStringLiteral("CellAMA"), QStringLiteral("測定値(AM)")), At(80, 0, 88));
   top->Add(Label(QStringLiteral("CellPMA"), QStringLiteral("測定値(PM)")), At(168, 0, 88));
   top->Add(Label(QStringLiteral("CellJudgeA"), QStringLiteral("合否判定")), At(256, 0, 88));
 
-  TCellTable* t = CellMgrTable;
+  TCellTable* t = ui_.DayTable;
   t->RowHeight = kRow;
   t->PageRows = 13;
   auto textCell = [this](const QString& name, QColor color, TCellAlign align) {
@@ -409,28 +409,31 @@ void TFrmMain::CreateDayTable() {
 }
 
 void TFrmMain::CreateCharts() {
-  PaintBoxChartHistgram = new TPaintBox;
-  PaintBoxChartHistgram->setObjectName(QStringLiteral("PaintBoxChartHistgram"));
-  PaintBoxChartHistgram->OnPaint = [this](QPainter& p, const QRect& r) {
+  ui_.HistogramBox = new TPaintBox;
+  ui_.HistogramBox->setObjectName(QStringLiteral("HistogramBox"));
+  ui_.HistogramBox->OnPaint = [this](QPainter& p, const QRect& r) {
     if (histogramDrawer_) histogramDrawer_(p, r, *mainData_);
   };
-  PaintBoxChartX = new TPaintBox;
-  PaintBoxChartX->setObjectName(QStringLiteral("PaintBoxChartX"));
-  PaintBoxChartX->OnPaint = [this](QPainter& p, const QRect& r) {
+  ui_.XChartBox = new TPaintBox;
+  ui_.XChartBox->setObjectName(QStringLiteral("XChartBox"));
+  ui_.XChartBox->OnPaint = [this](QPainter& p, const QRect& r) {
     if (xChartDrawer_) xChartDrawer_(p, r, *mainData_);
   };
-  CmPageCtrl->TabColor = kDayColor;
-  CmPageCtrl->AddTab(QStringLiteral("CmTabSheetHistgram"), QStringLiteral("ヒストグラム"),
-                     QStringLiteral("ヒストグラムを表示しています．"), PaintBoxChartHistgram)
+  ui_.ChartTabs->TabColor = kDayColor;
+  ui_.ChartTabs
+      ->AddTab(QStringLiteral("CmTabSheetHistgram"), QStringLiteral("ヒストグラム"),
+               QStringLiteral("ヒストグラムを表示しています．"), ui_.HistogramBox)
       ->Font = LabelFont();
-  CmPageCtrl->AddTab(QStringLiteral("CmTabSheetChartX"), QStringLiteral("X管理図"),
-                     QStringLiteral("Ｘ管理図を表示しています．"), PaintBoxChartX)
+  ui_.ChartTabs
+      ->AddTab(QStringLiteral("CmTabSheetChartX"), QStringLiteral("X管理図"),
+               QStringLiteral("Ｘ管理図を表示しています．"), ui_.XChartBox)
       ->Font = LabelFont();
-  PageSignals = new TSignalPage;
-  CmPageCtrl->AddTab(QStringLiteral("CmTabSheetSignals"), QStringLiteral("管理状態"),
-                     QStringLiteral("工程能力指数と管理状態の判定を表示しています．"), PageSignals)
+  ui_.SignalPage = new TSignalPage;
+  ui_.ChartTabs
+      ->AddTab(QStringLiteral("CmTabSheetSignals"), QStringLiteral("管理状態"),
+               QStringLiteral("工程能力指数と管理状態の判定を表示しています．"), ui_.SignalPage)
       ->Font = LabelFont();
-  CmPageCtrl->SetCurrentTab(1);  // the X chart at start
+  ui_.ChartTabs->SetCurrentTab(1);  // the X chart at start
 }
 
 void TFrmMain::CreateFunctionKeys() {
@@ -445,7 +448,7 @@ void TFrmMain::CreateFunctionKeys() {
     s.FontPixels = px;
     return s;
   };
-  TShiftPager* k = CmShiftPager;
+  TShiftPager* k = ui_.FunctionKeys;
   for (int page = 0; page < 2; ++page)
     for (int f = TShiftPager::kFirstKey; f <= TShiftPager::kLastKey; ++f) k->Button(page, f)->Font = LabelFont();
   k->SetSlot(0, 5, slot("CellBitBtnLoad", "ロード", "データファイルの読み込み", "データを読み込みます．", TKeyGlyph::Load));
@@ -458,52 +461,61 @@ void TFrmMain::CreateFunctionKeys() {
   k->SetSlot(0, 11, slot("CellBitBtnSetup", "設 定", "設定画面表示", "設定画面が開きます．", TKeyGlyph::Setup));
   k->SetSlot(0, 12, slot("CellBitBtnQuit", "終 了", "終了します．", "終了します．", TKeyGlyph::Quit));
   k->SetSlot(1, 5, slot("CellBitBtnClear", "データクリア", "", "入力欄を初期化します．", TKeyGlyph::Clear, 13));
+  k->SetSlot(1, 7,
+             slot("CellBitBtnOverview", "年間推移", "複数の月度データの年間推移",
+                  "複数の月度データの年間推移を表示します．", TKeyGlyph::Preview, 14));
 }
 
 void TFrmMain::CreateMenus() {
   menuBar()->setFont(BaseFont());
-  MenuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-  MenuFLoad = MenuFile->addAction(QStringLiteral("ロード(&L)"));
-  MenuFLoad->setStatusTip(QStringLiteral("データを読み込みます．"));
-  MenuFSave = MenuFile->addAction(QStringLiteral("セーブ(&S)"));
-  MenuFRecent = MenuFile->addMenu(QStringLiteral("最近使ったファイル(&R)"));
-  MenuFRecent->setEnabled(false);
-  MenuFile->addSeparator();
-  EXCEL1 = MenuFile->addAction(QStringLiteral("EXCEL出力(&E)"));
+  ui_.FileMenu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  ui_.LoadAction = ui_.FileMenu->addAction(QStringLiteral("ロード(&L)"));
+  ui_.LoadAction->setStatusTip(QStringLiteral("データを読み込みます．"));
+  ui_.SaveAction = ui_.FileMenu->addAction(QStringLiteral("セーブ(&S)"));
+  ui_.RecentMenu = ui_.FileMenu->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+  ui_.RecentMenu->setEnabled(false);
+  ui_.FileMenu->addSeparator();
+  ui_.ExportAction = ui_.FileMenu->addAction(QStringLiteral("EXCEL出力(&E)"));
+  ui_.OverviewAction = ui_.FileMenu->addAction(QStringLiteral("年間推移(&Y)..."));
+  ui_.OverviewAction->setObjectName(QStringLiteral("OverviewAction"));
+  ui_.OverviewAction->setStatusTip(QStringLiteral("複数の月度データの年間推移を表示します．"));
+  ui_.FileMenu->addSeparator();
   auto sheetMenu = [this](const QString& title) {
-    QMenu* m = MenuFile->addMenu(title);
+    QMenu* m = ui_.FileMenu->addMenu(title);
     m->addAction(QStringLiteral("管理表・ヒストグラム"))->setData(kSheetTable);
     m->addAction(QStringLiteral("Ｘ管理図"))->setData(kSheetXChart);
     m->addSeparator();
     m->addAction(QStringLiteral("全て"))->setData(kSheetsAll);
     return m;
   };
-  MenuFPreview = sheetMenu(QStringLiteral("印刷プレビュー(&V)"));
-  MenuFPrint = sheetMenu(QStringLiteral("印刷(&P)"));
-  MenuFile->addSeparator();
-  MenuFExit = MenuFile->addAction(QStringLiteral("終了(&X)"));
+  ui_.PreviewMenu = sheetMenu(QStringLiteral("印刷プレビュー(&V)"));
+  ui_.PrintMenu = sheetMenu(QStringLiteral("印刷(&P)"));
+  ui_.FileMenu->addSeparator();
+  ui_.QuitAction = ui_.FileMenu->addAction(QStringLiteral("終了(&X)"));
   // The common shortcuts besides the function keys, shown in the menu.
   // Ctrl+P opens the sheet choice as F9 does.
-  MenuFLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  MenuFSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  MenuFPrint->menuAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  MenuFExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-  MenuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-  EClear = MenuEdit->addAction(QStringLiteral("クリア(&A)"));
-  MenuOption = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
-  MenuOptionAbout = MenuOption->addAction(QStringLiteral("バージョン情報(&A)"));
+  ui_.LoadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  ui_.SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  ui_.PrintMenu->menuAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  ui_.QuitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  ui_.EditMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  ui_.ClearAction = ui_.EditMenu->addAction(QStringLiteral("クリア(&A)"));
+  ui_.OptionMenu = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
+  ui_.AboutAction = ui_.OptionMenu->addAction(QStringLiteral("バージョン情報(&A)"));
 
   // The sheet choice of F8 and F9.
-  PopupMenu = new QMenu(this);
-  PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-  N01 = PopupMenu->addAction(QStringLiteral("管理表・ヒストグラム"));
-  N01->setData(kSheetTable);
-  N02 = PopupMenu->addAction(QStringLiteral("Ｘ管理図"));
-  N02->setData(kSheetXChart);
-  PopupMenu->addSeparator();
-  N00 = PopupMenu->addAction(QStringLiteral("全て"));
-  N00->setData(kSheetsAll);
-  for (QMenu* m : {MenuFile, MenuEdit, MenuOption, MenuFRecent, MenuFPreview, MenuFPrint, PopupMenu}) m->setFont(BaseFont());
+  ui_.SheetMenu = new QMenu(this);
+  ui_.SheetMenu->setObjectName(QStringLiteral("SheetMenu"));
+  ui_.TableSheetChoice = ui_.SheetMenu->addAction(QStringLiteral("管理表・ヒストグラム"));
+  ui_.TableSheetChoice->setData(kSheetTable);
+  ui_.XChartSheetChoice = ui_.SheetMenu->addAction(QStringLiteral("Ｘ管理図"));
+  ui_.XChartSheetChoice->setData(kSheetXChart);
+  ui_.SheetMenu->addSeparator();
+  ui_.AllSheetsChoice = ui_.SheetMenu->addAction(QStringLiteral("全て"));
+  ui_.AllSheetsChoice->setData(kSheetsAll);
+  for (QMenu* m : {ui_.FileMenu, ui_.EditMenu, ui_.OptionMenu, ui_.RecentMenu, ui_.PreviewMenu, ui_.PrintMenu,
+                   ui_.SheetMenu})
+    m->setFont(BaseFont());
 }
 
 void TFrmMain::LayoutClient() {
@@ -512,26 +524,26 @@ void TFrmMain::LayoutClient() {
   constexpr int tableWidth = 363;
   const int middleTop = title + header;
   const int middle = std::max(0, h - middleTop - line - keys - status);
-  PageTitle->setGeometry(0, 0, w, title);
-  CellMgrTop->setGeometry(0, title, w, header);
+  ui_.TitleBar->setGeometry(0, 0, w, title);
+  ui_.Header->setGeometry(0, title, w, header);
 
   // Day table: title row and rows on the left, the scroll bar in its frame
   // at the right.
   tableBox_->setGeometry(0, middleTop, tableWidth, middle);
-  const int cellsWidth = CellMgrTable->ColumnLeft(CellMgrTable->ColumnCount());  // 344
-  CellMgrTableTop->setGeometry(0, 0, cellsWidth, kRow);
+  const int cellsWidth = ui_.DayTable->ColumnLeft(ui_.DayTable->ColumnCount());  // 344
+  ui_.DayTableHeading->setGeometry(0, 0, cellsWidth, kRow);
   // Whole rows only (13 at design size); the rest shows the table colour.
   const int rowsHeight = std::max(0, (middle - kRow) / kRow) * kRow;
-  CellMgrTable->setGeometry(0, kRow, cellsWidth, rowsHeight);
+  ui_.DayTable->setGeometry(0, kRow, cellsWidth, rowsHeight);
   scrollFrame_->setGeometry(cellsWidth, 0, tableWidth - cellsWidth, middle);
-  CmScrollBar->setGeometry(1, kRow, tableWidth - cellsWidth - 2, std::max(16, rowsHeight));
+  ui_.DayScrollBar->setGeometry(1, kRow, tableWidth - cellsWidth - 2, std::max(16, rowsHeight));
 
-  CellMgrHistgram->setGeometry(tableWidth, middleTop, std::max(0, w - tableWidth), middle);
-  CmPageCtrl->setGeometry(1, 1, std::max(0, w - tableWidth - 2), std::max(0, middle - 2));
+  ui_.ChartPanel->setGeometry(tableWidth, middleTop, std::max(0, w - tableWidth), middle);
+  ui_.ChartTabs->setGeometry(1, 1, std::max(0, w - tableWidth - 2), std::max(0, middle - 2));
 
-  PnlLine->setGeometry(0, h - status - keys - line, w, line);
-  CmShiftPager->setGeometry(0, h - status - keys, w, keys);
-  StatusBar->setGeometry(0, h - status, w, status);
+  ui_.GreenLine->setGeometry(0, h - status - keys - line, w, line);
+  ui_.FunctionKeys->setGeometry(0, h - status - keys, w, keys);
+  ui_.StatusLine->setGeometry(0, h - status, w, status);
 }
 
 }  // namespace kestrin

@@ -22,14 +22,12 @@
 
 #include "AppFonts.h"
 #include "FrmMain.h"
-#include "KeyGlyphs.h"
 #include "charts/TrendChart.h"
 #include "platform/QtCanvas.h"
 #include "sheets/OverviewSheet.h"
 #include "sheets/report/OverviewReport.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/Dialogs.h"
-#include "widgets/ShiftPager.h"
 
 namespace kestrin {
 
@@ -394,43 +392,8 @@ void TFrmOverview::SelectionChanged() {
 
 // ------------------------------------------------------------ main window
 
-TFrmOverview* OverviewWindow(const TFrmMain& window) {
-  return window.findChild<TFrmOverview*>(QStringLiteral("FrmOverview"), Qt::FindDirectChildrenOnly);
-}
-
-void InstallOverviewCommand(TFrmMain& window) {
-  TFrmMain* w = &window;
-  auto open = [w] {
-    TFrmOverview* f = OverviewWindow(*w);
-    const bool fresh = f == nullptr;
-    if (fresh) {
-      // A child of the main window: it lives as long as the main window and
-      // stays in front of it.
-      f = new TFrmOverview(&w->Settings(), w);
-      f->DialogFolder = w->DialogFolder();
-    }
-    f->show();
-    f->raise();
-    f->activateWindow();
-    if (fresh || f->Overview().Months.empty()) f->AddFilesClick();
-  };
-  QAction* item = new QAction(QStringLiteral("年間推移(&Y)..."), w);
-  item->setObjectName(QStringLiteral("MenuFOverview"));
-  item->setStatusTip(QStringLiteral("複数の月度データの年間推移を表示します．"));
-  w->MenuFile->insertAction(w->MenuFPreview->menuAction(), item);
-  w->MenuFile->insertSeparator(w->MenuFPreview->menuAction());
-  QObject::connect(item, &QAction::triggered, w, open);
-
-  TFunctionKeySlot slot;
-  slot.Name = QStringLiteral("CellBitBtnOverview");
-  slot.Caption = QStringLiteral("年間推移");
-  slot.Hint = QStringLiteral("複数の月度データの年間推移");
-  slot.StatusMessage = QStringLiteral("複数の月度データの年間推移を表示します．");
-  slot.Icon = KeyGlyph(TKeyGlyph::Preview);
-  slot.FontPixels = 14;
-  w->CmShiftPager->Button(1, 7)->Font = LabelFont();
-  w->CmShiftPager->SetSlot(1, 7, slot);
-  w->CmShiftPager->SetAction(1, 7, open);
+TFrmOverview* OverviewWindow(const QWidget& owner) {
+  return owner.findChild<TFrmOverview*>(QStringLiteral("FrmOverview"), Qt::FindDirectChildrenOnly);
 }
 
 }  // namespace kestrin

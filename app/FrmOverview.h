@@ -29,7 +29,6 @@ class QTreeWidgetItem;
 
 namespace kestrin {
 
-class TFrmMain;
 class TOverviewReport;
 class TPaintBox;
 
@@ -101,12 +100,8 @@ class TFrmOverview : public QDialog {
   std::unique_ptr<TOverviewReport> report_;
 };
 
-// Adds "年間推移(&Y)..." to the main window's file menu and the key
-// "年間推移" (Shift+F7) to the second function-key page; both open the
-// window (made once, kept while the main window lives) and ask for files.
-void InstallOverviewCommand(TFrmMain& window);
-
-// The main window's overview window, or null before it was first opened.
-TFrmOverview* OverviewWindow(const TFrmMain& window);
+// The overview window of `owner` (the main window), or null before it was
+// first opened.
+TFrmOverview* OverviewWindow(const QWidget& owner);
 
 }  // namespace kestrin

@@ -61,7 +61,7 @@ QString CapabilityText(const std::optional<double>& index) {
 }
 
 TSignalPage::TSignalPage(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("PageSignals"));
+  setObjectName(QStringLiteral("SignalPage"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   scrollBar_->hide();

@@ -7,9 +7,9 @@
 #include <QLineEdit>
 
 #include "app/AppFonts.h"
-#include "app/FrmMain.h"
 #include "core/Numbers.h"
 #include "platform/Fonts.h"
+#include "tests/app/FrmMainProbe.h"
 #include "widgets/CellArea.h"
 #include "widgets/CellMgrMain.h"
 
@@ -24,21 +24,22 @@ int chartPaints = 0;
 TFrmMain& Window() {
   static TFrmMain* w = [] {
     auto* f = new TFrmMain;
-    f->SettingsReader = [] { return TSettings(); };
+    TFrmMainProbe probe(*f);
+    probe.SettingsReader() = [] { return TSettings(); };
     f->show();
     QApplication::processEvents();
-    TMainData& d = f->MainData();
+    TMainData& d = probe.MainData();
     d.BasicInfo.Getsudo = PackDate(2005, 1, 1);
     d.AdjustSlumpList();
     for (int day = 0; day < d.SlumpList.Count(); ++day)
       for (int i = 0; i < 2; ++i) d.SlumpList.Items(day).SokuteiList.Items(i).Value = 1600 + (day * 37 + i * 53) % 450;
-    f->RecalcAndRepaint();
+    probe.RecalcAndRepaint();
     // Count the chart paints, to be sure the timed repaint draws the chart.
-    f->SetXChartDrawer([draw = TChartDrawer(f->XChartDrawer())](QPainter& p, const QRect& r,
-                                                                const TMainData& d) {
-      ++chartPaints;
-      draw(p, r, d);
-    });
+    probe.SetXChartDrawer(
+        [draw = TChartDrawer(probe.XChartDrawer())](QPainter& p, const QRect& r, const TMainData& d) {
+          ++chartPaints;
+          draw(p, r, d);
+        });
     QApplication::processEvents();
     return f;
   }();
@@ -46,13 +47,15 @@ TFrmMain& Window() {
 }
 
 QLineEdit* OpenMeasurement(TFrmMain& w, int day) {
-  w.CellMgrMain->Activate(w.DayCell(day, colAM));
-  return qobject_cast<QLineEdit*>(w.CellMgrMain->ActiveArea()->Editor());
+  TFrmMainProbe probe(w);
+  probe.Ui().CellCoordinator->Activate(probe.DayCell(day, colAM));
+  return qobject_cast<QLineEdit*>(probe.Ui().CellCoordinator->ActiveArea()->Editor());
 }
 
 // Commit in place (as before a command) and repaint everything.
 void BM_CommitAndRepaint(benchmark::State& state) {
   TFrmMain& w = Window();
+  TFrmMainProbe probe(w);
   QLineEdit* e = OpenMeasurement(w, 14);
   int n = 0;
   chartPaints = 0;
@@ -60,12 +63,12 @@ void BM_CommitAndRepaint(benchmark::State& state) {
     state.PauseTiming();
     e->setText(++n % 2 ? QStringLiteral("18.5") : QStringLiteral("19.0"));
     state.ResumeTiming();
-    w.CellMgrMain->CommitActive();
+    probe.Ui().CellCoordinator->CommitActive();
     w.repaint();
   }
   state.counters["chart_paints"] = benchmark::Counter(chartPaints, benchmark::Counter::kAvgIterations);
   // The signals ringed on the chart (and listed on their tab) meanwhile.
-  state.counters["signals"] = static_cast<double>(w.Signals().size());
+  state.counters["signals"] = static_cast<double>(probe.Signals().size());
 }
 BENCHMARK(BM_CommitAndRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

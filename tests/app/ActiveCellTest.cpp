@@ -13,11 +13,11 @@ namespace {
 
 class ActiveCell : public MainWindowFixture {
  protected:
-  QColor Highlight() { return Window().CellMgrTable->palette().color(QPalette::Active, QPalette::Highlight); }
+  QColor Highlight() { return Ui().DayTable->palette().color(QPalette::Active, QPalette::Highlight); }
   // The colour painted near the left edge of a table cell (text is
   // right-aligned), editor included.
   QColor PaintedBack(TCell* cell) {
-    TCellTable* t = Window().CellMgrTable;
+    TCellTable* t = Ui().DayTable;
     const QRect r = t->CellRect(t->IndexOf(cell));
     return t->grab(r).toImage().pixelColor(4, r.height() / 2);
   }
@@ -30,7 +30,7 @@ class ActiveCell : public MainWindowFixture {
 }  // namespace
 
 TEST_F(ActiveCell, ShowsTheSelectionColoursEmptyOrNotByKeyOrByMouse) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   Enter(Day(2, colAM), "18.5");
   const QColor own = PaintedBack(Day(3, colAM));
   ASSERT_NE(own, Highlight());
@@ -38,24 +38,24 @@ TEST_F(ActiveCell, ShowsTheSelectionColoursEmptyOrNotByKeyOrByMouse) {
   ASSERT_EQ(Active(), Day(2, colPM));
   EXPECT_EQ(PaintedBack(Day(2, colPM)), Highlight());
   // Entered by a click, with a value, and again once the text is cleared.
-  ClickCell(f.CellMgrTable, Day(2, colAM));
+  ClickCell(ui.DayTable, Day(2, colAM));
   ASSERT_EQ(Active(), Day(2, colAM));
   EXPECT_EQ(PaintedBack(Day(2, colAM)), Highlight());
   Key(Qt::Key_Backspace);
   EXPECT_EQ(LineEditor()->text(), "");
   EXPECT_EQ(PaintedBack(Day(2, colAM)), Highlight());
   // The cell left behind shows its own colour again.
-  ClickCell(f.CellMgrTable, Day(3, colAM));
+  ClickCell(ui.DayTable, Day(3, colAM));
   EXPECT_EQ(PaintedBack(Day(2, colAM)), own);
   EXPECT_EQ(PaintedBack(Day(3, colAM)), Highlight());
 }
 
 TEST_F(ActiveCell, ANumberIsWhollySelectedWhenEnteredAndAClickOnTheActiveYearKeepsIt) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   Enter(Day(5, colPM), "17.5");
   // The year cell is active from the start: a click on it keeps the whole
   // year selected, so typing a new year replaces it.
-  Go(f.CellYear);
+  Go(ui.CellYear);
   QLineEdit* year = LineEditor();
   ASSERT_NE(year, nullptr);
   QTest::mouseClick(year, Qt::LeftButton, {}, QPoint(year->width() - 3, year->height() / 2));
@@ -66,7 +66,7 @@ TEST_F(ActiveCell, ANumberIsWhollySelectedWhenEnteredAndAClickOnTheActiveYearKee
 
   // A cell entered by a click has all of its text selected; the next
   // click places the caret.
-  ClickCell(f.CellMgrTable, Day(5, colPM));
+  ClickCell(ui.DayTable, Day(5, colPM));
   QLineEdit* pm = LineEditor();
   ASSERT_NE(pm, nullptr);
   EXPECT_EQ(pm->selectedText(), "17.5");
@@ -75,8 +75,8 @@ TEST_F(ActiveCell, ANumberIsWhollySelectedWhenEnteredAndAClickOnTheActiveYearKee
 }
 
 TEST_F(ActiveCell, NumbersSayWhyAKeyIsRefusedAndADigitReplacesTheSelection) {
-  TFrmMain& f = Window();
-  QSignalSpy refused(f.CellMgrMain, &TCellMgrMain::InputRefused);
+  TFrmMainUi& ui = Ui();
+  QSignalSpy refused(ui.CellCoordinator, &TCellMgrMain::InputRefused);
   auto typed = [&](TCell* cell, const QString& text) {
     Go(cell);
     TypeText(Editor(), text);
@@ -86,44 +86,44 @@ TEST_F(ActiveCell, NumbersSayWhyAKeyIsRefusedAndADigitReplacesTheSelection) {
 
   // The year opens fully selected: a digit replaces it; a fifth digit is
   // refused with the reason in the status line.
-  EXPECT_EQ(typed(f.CellYear, "2030"), "2030");
+  EXPECT_EQ(typed(ui.CellYear, "2030"), "2030");
   EXPECT_TRUE(refused.isEmpty());
   TypeText(Editor(), "1");
   EXPECT_EQ(LineEditor()->text(), "2030");
   EXPECT_EQ(lastReason(), "この欄には4文字まで入力できます．");
-  EXPECT_EQ(f.StatusBar->Text(), lastReason());
+  EXPECT_EQ(ui.StatusLine->Text(), lastReason());
   Key(Qt::Key_Escape);
 
-  Go(f.CellKyoyo);
+  Go(ui.CellKyoyo);
   const QString tolerance = LineEditor()->text();
-  EXPECT_EQ(typed(f.CellKyoyo, "-"), tolerance);  // the tolerance has a range: no sign
+  EXPECT_EQ(typed(ui.CellKyoyo, "-"), tolerance);  // the tolerance has a range: no sign
   EXPECT_EQ(lastReason(), "マイナスの値は入力できません．");
-  EXPECT_EQ(typed(f.CellSlump, "1a"), "1");
+  EXPECT_EQ(typed(ui.CellSlump, "1a"), "1");
   EXPECT_EQ(lastReason(), "数字と小数点のほかは入力できません．");
   TypeText(Editor(), "8.25");
   EXPECT_EQ(LineEditor()->text(), "18.2");
   EXPECT_EQ(lastReason(), "小数点以下は1桁まで入力できます．");
-  EXPECT_EQ(typed(f.CellKyodo, "2."), "2");
+  EXPECT_EQ(typed(ui.CellKyodo, "2."), "2");
   EXPECT_EQ(lastReason(), "小数点は入力できません．");
-  EXPECT_EQ(typed(f.CellAir, "4.5."), "4.5");
+  EXPECT_EQ(typed(ui.CellAir, "4.5."), "4.5");
   EXPECT_EQ(lastReason(), "小数点は１つだけ入力できます．");
   EXPECT_EQ(refused.size(), 6);
   // The message gives way to the cell's own when the next cell is entered.
-  Go(f.CellBiko);
-  EXPECT_EQ(f.StatusBar->Text(), "備考を入力してください．");
+  Go(ui.CellBiko);
+  EXPECT_EQ(ui.StatusLine->Text(), "備考を入力してください．");
 }
 
 TEST_F(ActiveCell, AClickedChartTabBecomesActiveWithItsOwnMessage) {
-  TFrmMain& f = Window();
-  Go(f.CellBiko);
+  TFrmMainUi& ui = Ui();
+  Go(ui.CellBiko);
   TypeText(Editor(), "晴れ");
-  TChartTabs* tabs = f.CmPageCtrl;
+  TChartTabs* tabs = ui.ChartTabs;
   ClickCell(tabs, tabs->Tab(0));
   EXPECT_EQ(tabs->CurrentTab(), 0);
   EXPECT_EQ(Active(), tabs->Tab(0));
-  EXPECT_EQ(f.StatusBar->Text(), "ヒストグラムを表示しています．");
+  EXPECT_EQ(ui.StatusLine->Text(), "ヒストグラムを表示しています．");
   EXPECT_EQ(Info().Biko, Sjis("晴れ"));  // what was typed is committed
   ClickCell(tabs, tabs->Tab(1));
   EXPECT_EQ(tabs->CurrentTab(), 1);
-  EXPECT_EQ(f.StatusBar->Text(), "Ｘ管理図を表示しています．");
+  EXPECT_EQ(ui.StatusLine->Text(), "Ｘ管理図を表示しています．");
 }

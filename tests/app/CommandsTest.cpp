@@ -42,7 +42,7 @@ class Commands : public MainWindowFixture {
   }
   std::vector<std::pair<bool, int>> reports;
   void RecordReports() {
-    Window().ReportHandler = [this](bool preview, int sheet) { reports.emplace_back(preview, sheet); };
+    Probe().ReportHandler() = [this](bool preview, int sheet) { reports.emplace_back(preview, sheet); };
   }
 };
 
@@ -73,9 +73,10 @@ TEST_F(Commands, WithoutAChangeLoadClearAndQuitAskNothing) {
 TEST_F(Commands, QuitAfterAChangeAsksAndNoKeepsTheWindowAndTheData) {
   settingsFile = Path("kestrin.INI").toStdString();
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   SetMonth(2005, 2);
   Enter(Day(3, colAM), "18.5");
-  ASSERT_TRUE(f.Edited());
+  ASSERT_TRUE(Probe().Edited());
 
   dialogs.Answers = {false};
   Press(Qt::Key_F12);
@@ -87,19 +88,19 @@ TEST_F(Commands, QuitAfterAChangeAsksAndNoKeepsTheWindowAndTheData) {
   EXPECT_EQ(q.Icon, TMessageIcon::Question);
   EXPECT_TRUE(f.isVisible());
   EXPECT_EQ(Value(3, 0).Value, 1850);
-  EXPECT_TRUE(f.Edited());
+  EXPECT_TRUE(Probe().Edited());
   EXPECT_FALSE(QFile::exists(Path("kestrin.INI")));  // nothing written yet
 
   // The menu item and the window's close box ask the same question.
   dialogs.Answers = {false, false};
-  f.MenuFExit->trigger();
+  ui.QuitAction->trigger();
   f.close();
   EXPECT_EQ(dialogs.Messages.size(), 3u);
   EXPECT_TRUE(f.isVisible());
 
   // Esc outside an editor is a close request too; Yes closes and writes
   // the settings file with the window placement.
-  Go(f.CmShiftPager->Button(0, 5));
+  Go(ui.FunctionKeys->Button(0, 5));
   dialogs.Answers = {true};
   Press(Qt::Key_Escape);
   EXPECT_EQ(dialogs.Messages.size(), 4u);
@@ -113,6 +114,7 @@ TEST_F(Commands, QuitAfterAChangeAsksAndNoKeepsTheWindowAndTheData) {
 
 TEST_F(Commands, SaveProposesTheMonthAndAddsTheExtension) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   SetMonth(2005, 2);
   Enter(Day(1, colAM), "18.5");
   dialogs.FileAnswers = {Path("200502")};  // typed without extension
@@ -128,20 +130,20 @@ TEST_F(Commands, SaveProposesTheMonthAndAddsTheExtension) {
   const QString saved = Path("200502.slt");
   EXPECT_TRUE(QFile::exists(saved));
   EXPECT_FALSE(QFile::exists(Path("200502")));
-  EXPECT_EQ(f.DataFileName(), saved);
+  EXPECT_EQ(Probe().DataFileName(), saved);
   EXPECT_EQ(f.windowTitle(), "Kestrin " + saved);
-  EXPECT_FALSE(f.Edited());
+  EXPECT_FALSE(Probe().Edited());
 
   // What was saved reads back; the next dialogs start in its folder.
   TMainData back;
   ASSERT_TRUE(LoadFromFile(QFile::encodeName(saved).toStdString(), back));
   EXPECT_EQ(back.SlumpList.Items(0).SokuteiList.Items(0).Value, 1850);
   EXPECT_EQ(back.BasicInfo.Getsudo >> 8, (2005 << 8) | 2);
-  EXPECT_EQ(f.DialogFolder(), tmp.path());
+  EXPECT_EQ(Probe().DialogFolder(), tmp.path());
 
   // A name with an extension keeps it; the menu item saves too.
   dialogs.FileAnswers = {Path("copy.SLT")};
-  f.MenuFSave->trigger();
+  ui.SaveAction->trigger();
   EXPECT_TRUE(QFile::exists(Path("copy.SLT")));
   EXPECT_EQ(dialogs.Files.back().Directory, tmp.path());
   // December 1999 is proposed as 199912.
@@ -159,21 +161,21 @@ TEST_F(Commands, CancelledSaveChangesNothing) {
   dialogs.FileAnswers = {loaded};
   Press(Qt::Key_F5);
   Enter(Day(2, colPM), "19.0");
-  ASSERT_TRUE(f.Edited());
+  ASSERT_TRUE(Probe().Edited());
   const QString caption = f.windowTitle();
   dialogs.FileAnswers = {""};
   Press(Qt::Key_F6);
   EXPECT_EQ(dialogs.Files.back().FileName, "200502");
-  EXPECT_TRUE(f.Edited());
+  EXPECT_TRUE(Probe().Edited());
   EXPECT_EQ(f.windowTitle(), caption);
-  EXPECT_EQ(f.DataFileName(), loaded);
+  EXPECT_EQ(Probe().DataFileName(), loaded);
   EXPECT_EQ(Value(2, 1).Value, 1900);
   EXPECT_FALSE(QFile::exists(Path("200502.slt")));
 }
 
 TEST_F(Commands, FailedSaveShowsTheMessageAndKeepsTheEditedFlag) {
-  TFrmMain& f = Window();
-  Enter(f.CellBiko, "保存失敗");
+  TFrmMainUi& ui = Ui();
+  Enter(ui.CellBiko, "保存失敗");
   dialogs.FileAnswers = {Path("missing-folder/200502.slt")};
   Press(Qt::Key_F6);
   ASSERT_EQ(dialogs.Messages.size(), 1u);
@@ -182,34 +184,35 @@ TEST_F(Commands, FailedSaveShowsTheMessageAndKeepsTheEditedFlag) {
             "ファイルのセーブに失敗しました．\n" + Path("missing-folder/200502.slt") +
                 ": 保存先のフォルダを開けません（No such file or directory）");
   EXPECT_FALSE(dialogs.Messages[0].YesNo);
-  EXPECT_TRUE(f.Edited());
+  EXPECT_TRUE(Probe().Edited());
   EXPECT_EQ(Info().Biko, Sjis("保存失敗"));
   // The next dialog does not start in the folder the save failed in.
-  EXPECT_NE(f.DialogFolder(), Path("missing-folder"));
+  EXPECT_NE(Probe().DialogFolder(), Path("missing-folder"));
   dialogs.FileAnswers = {"/proc/200502.slt"};
   Press(Qt::Key_F6);
-  EXPECT_NE(f.DialogFolder(), "/proc");
+  EXPECT_NE(Probe().DialogFolder(), "/proc");
 }
 
 TEST_F(Commands, LoadReadsTheFileAndResetsFocusAndScroll) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   const QString file = WriteMonth("200502.slt");
   Go(Day(Rows(), colPM));
-  ASSERT_GT(f.CellMgrTable->TopRow(), 0);
+  ASSERT_GT(ui.DayTable->TopRow(), 0);
   dialogs.FileAnswers = {file};
-  f.MenuFLoad->trigger();
+  ui.LoadAction->trigger();
   EXPECT_TRUE(dialogs.Messages.empty());
-  EXPECT_EQ(f.DataFileName(), file);
+  EXPECT_EQ(Probe().DataFileName(), file);
   EXPECT_EQ(f.windowTitle(), "Kestrin " + file);
   EXPECT_EQ(Rows(), 28);
   EXPECT_EQ(Value(1, 0).Value, 1850);
   EXPECT_EQ(Day(28, colPM)->DisplayText(), "17.2");
   EXPECT_EQ(Info().Biko, Sjis("読み込み"));
-  EXPECT_EQ(Active(), f.CellYear);
-  EXPECT_EQ(f.CellMgrTable->TopRow(), 0);
-  EXPECT_FALSE(f.Edited());
+  EXPECT_EQ(Active(), ui.CellYear);
+  EXPECT_EQ(ui.DayTable->TopRow(), 0);
+  EXPECT_FALSE(Probe().Edited());
   // The person left empty in the file shows the default person.
-  EXPECT_EQ(f.CellTanto->DisplayText(), "山田 太郎");
+  EXPECT_EQ(ui.CellTanto->DisplayText(), "山田 太郎");
   // Loading again proposes the current file in its folder.
   dialogs.FileAnswers = {""};
   Press(Qt::Key_F5);
@@ -218,9 +221,9 @@ TEST_F(Commands, LoadReadsTheFileAndResetsFocusAndScroll) {
 }
 
 TEST_F(Commands, LoadAfterAChangeAsksFirst) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   const QString file = WriteMonth("200502.slt");
-  Enter(f.CellBiko, "未保存");
+  Enter(ui.CellBiko, "未保存");
   dialogs.Answers = {false};
   Press(Qt::Key_F5);
   EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，ロードしますか？"});
@@ -232,17 +235,18 @@ TEST_F(Commands, LoadAfterAChangeAsksFirst) {
   dialogs.FileAnswers = {""};
   Press(Qt::Key_F5);
   EXPECT_EQ(Info().Biko, Sjis("未保存"));
-  EXPECT_TRUE(f.Edited());
+  EXPECT_TRUE(Probe().Edited());
 
   dialogs.Answers = {true};
   dialogs.FileAnswers = {file};
   Press(Qt::Key_F5);
   EXPECT_EQ(Info().Biko, Sjis("読み込み"));
-  EXPECT_FALSE(f.Edited());
+  EXPECT_FALSE(Probe().Edited());
 }
 
 TEST_F(Commands, FailedLoadShowsTheMessageAndAFreshMonthUnderTheChosenName) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   SetMonth(2005, 1);
   Enter(Day(5, colAM), "18.0");
   QFile bad(Path("broken.slt"));
@@ -262,31 +266,32 @@ TEST_F(Commands, FailedLoadShowsTheMessageAndAFreshMonthUnderTheChosenName) {
   EXPECT_EQ(Rows(), DaysInMonth(TodayPacked()));
   for (int d = 1; d <= Rows(); ++d) EXPECT_EQ(Value(d, 0).Value, 0) << d;
   EXPECT_EQ(Info().Biko, "");
-  EXPECT_TRUE(f.Edited());  // unchanged by a failed load
-  EXPECT_EQ(Active(), f.CellYear);
+  EXPECT_TRUE(Probe().Edited());  // unchanged by a failed load
+  EXPECT_EQ(Active(), ui.CellYear);
 }
 
 TEST_F(Commands, ClearEmptiesTheCaptionButAChangeStillCountsAsUnsaved) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   dialogs.FileAnswers = {WriteMonth("200502.slt")};
   Press(Qt::Key_F5);
   Enter(Day(20, colAM), "19.5");
-  ASSERT_GT(f.CellMgrTable->TopRow(), 0);
+  ASSERT_GT(ui.DayTable->TopRow(), 0);
 
   dialogs.Answers = {false};
   Press(Qt::Key_F5, Qt::ShiftModifier);
   EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，データをクリアしますか？"});
   EXPECT_EQ(Value(20, 0).Value, 1950);
-  EXPECT_NE(f.DataFileName(), "");
+  EXPECT_NE(Probe().DataFileName(), "");
 
   dialogs.Answers = {true};
-  f.EClear->trigger();
+  ui.ClearAction->trigger();
   EXPECT_EQ(f.windowTitle(), "Kestrin ");
-  EXPECT_EQ(f.DataFileName(), "");
+  EXPECT_EQ(Probe().DataFileName(), "");
   EXPECT_EQ(Info().Getsudo >> 8, TodayPacked() >> 8);
-  EXPECT_EQ(f.CellMgrTable->TopRow(), 0);
-  EXPECT_EQ(Active(), f.CellYear);
-  EXPECT_TRUE(f.Edited());
+  EXPECT_EQ(ui.DayTable->TopRow(), 0);
+  EXPECT_EQ(Active(), ui.CellYear);
+  EXPECT_TRUE(Probe().Edited());
   dialogs.Answers = {false};
   Press(Qt::Key_F12);
   EXPECT_EQ(dialogs.Messages.back().Text, "保存していませんが，終了しますか？");
@@ -295,7 +300,8 @@ TEST_F(Commands, ClearEmptiesTheCaptionButAChangeStillCountsAsUnsaved) {
 
 TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyShiftF5Acts) {
   TFrmMain& f = Window();
-  TShiftPager* k = f.CmShiftPager;
+  TFrmMainUi& ui = Ui();
+  TShiftPager* k = ui.FunctionKeys;
   QTest::keyPress(KeyTarget(), Qt::Key_Shift, Qt::ShiftModifier);
   EXPECT_EQ(k->Page(), 1);
   EXPECT_EQ(k->GuideColor(k->Page()), QColor(0xFF, 0x80, 0x00));
@@ -306,7 +312,7 @@ TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyShiftF5Acts) {
   EXPECT_EQ(k->GuideColor(k->Page()), QColor(0x00, 0x80, 0x00));
 
   RecordReports();
-  Enter(f.CellBiko, "変更");
+  Enter(ui.CellBiko, "変更");
   const std::string before = MainDataBytes(Data());
   // The empty slots and the other shifted keys do nothing.
   for (int key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F10}) Press(key);
@@ -326,6 +332,7 @@ TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyShiftF5Acts) {
 
 TEST_F(Commands, KeysHaveTheirCaptionsHintsAndStatusMessages) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   struct Slot {
     int key;
     const char* name;
@@ -343,51 +350,51 @@ TEST_F(Commands, KeysHaveTheirCaptionsHintsAndStatusMessages) {
       {12, "CellBitBtnQuit", "終 了", "終了します．", "終了します．"},
   };
   for (const Slot& s : keySlots) {
-    TButtonCell* b = f.CmShiftPager->Button(0, s.key);
+    TButtonCell* b = ui.FunctionKeys->Button(0, s.key);
     EXPECT_EQ(b->Name, s.name);
     EXPECT_EQ(b->Caption, s.caption);
     EXPECT_EQ(b->Hint, s.hint);
     EXPECT_FALSE(b->Icon.isNull()) << s.name;
     Go(b);
-    EXPECT_EQ(f.StatusBar->Text(), s.status);
+    EXPECT_EQ(ui.StatusLine->Text(), s.status);
   }
   // Menus: captions in order, and the load item's hint in the status line.
   QStringList menus;
   for (QAction* a : f.menuBar()->actions()) menus << a->text();
   EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "オプション(&O)"}));
   QStringList file;
-  for (QAction* a : f.MenuFile->actions()) file << (a->isSeparator() ? "-" : a->text());
+  for (QAction* a : ui.FileMenu->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "最近使ったファイル(&R)", "-", "EXCEL出力(&E)", "年間推移(&Y)...", "-",
                                "印刷プレビュー(&V)", "印刷(&P)", "-", "終了(&X)"}));
-  EXPECT_EQ(f.EClear->text(), "クリア(&A)");
-  EXPECT_EQ(f.MenuOptionAbout->text(), "バージョン情報(&A)");
-  f.MenuFLoad->showStatusText(&f);
-  EXPECT_EQ(f.StatusBar->Text(), "データを読み込みます．");
+  EXPECT_EQ(ui.ClearAction->text(), "クリア(&A)");
+  EXPECT_EQ(ui.AboutAction->text(), "バージョン情報(&A)");
+  ui.LoadAction->showStatusText(&f);
+  EXPECT_EQ(ui.StatusLine->Text(), "データを読み込みます．");
 }
 
 TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   RecordReports();
   QPoint popupAt;
   QStringList items;
   WhenOpen<QMenu>([&](QMenu* m) {
     popupAt = m->pos();
     for (QAction* a : m->actions()) items << (a->isSeparator() ? "-" : a->text());
-    m->setActiveAction(f.N02);
+    m->setActiveAction(ui.XChartSheetChoice);
     QTest::keyClick(m, Qt::Key_Return);
   });
   Press(Qt::Key_F8);
-  TShiftPager* k = f.CmShiftPager;
+  TShiftPager* k = ui.FunctionKeys;
   const QRect button = k->CellRect(k->IndexOf(k->Button(0, 8)));
   EXPECT_EQ(popupAt, k->mapToGlobal(button.topLeft()));
   EXPECT_EQ(items, (QStringList{"管理表・ヒストグラム", "Ｘ管理図", "-", "全て"}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], std::make_pair(true, 2));
-  EXPECT_TRUE(f.PreviewMode);
-  EXPECT_EQ(f.PrintSheet, 2);
+  EXPECT_TRUE(Probe().PreviewMode());
+  EXPECT_EQ(Probe().PrintSheet(), 2);
 
   WhenOpen<QMenu>([&](QMenu* m) {
-    m->setActiveAction(f.N00);
+    m->setActiveAction(ui.AllSheetsChoice);
     QTest::keyClick(m, Qt::Key_Return);
   });
   Press(Qt::Key_F9);
@@ -400,9 +407,9 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
   EXPECT_EQ(reports.size(), 2u);
 
   // The submenus of the file menu choose directly.
-  f.MenuFPreview->actions().at(0)->trigger();
-  f.MenuFPrint->actions().at(1)->trigger();
-  f.MenuFPrint->actions().at(3)->trigger();
+  ui.PreviewMenu->actions().at(0)->trigger();
+  ui.PrintMenu->actions().at(1)->trigger();
+  ui.PrintMenu->actions().at(3)->trigger();
   ASSERT_EQ(reports.size(), 5u);
   EXPECT_EQ(reports[2], std::make_pair(true, 1));
   EXPECT_EQ(reports[3], std::make_pair(false, 2));
@@ -410,21 +417,21 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
 }
 
 TEST_F(Commands, ExportWithoutASpreadsheetShowsTheMessage) {
-  TFrmMain& f = Window();
-  f.ExportOptions.HelperPath = Path("no-such-helper").toStdString();
+  TFrmMainUi& ui = Ui();
+  Probe().ExportOptions().HelperPath = Path("no-such-helper").toStdString();
   Press(Qt::Key_F7);
   ASSERT_EQ(dialogs.Messages.size(), 1u);
   EXPECT_EQ(dialogs.Messages[0].Text, "操作可能なバージョンの Excel がインストールされていません．");
   EXPECT_FALSE(dialogs.Messages[0].YesNo);
-  EXPECT_EQ(f.BusyWindow(), nullptr);  // closed again
-  f.EXCEL1->trigger();
+  EXPECT_EQ(Probe().BusyWindow(), nullptr);  // closed again
+  ui.ExportAction->trigger();
   EXPECT_EQ(dialogs.Messages.size(), 2u);
-  EXPECT_FALSE(f.Edited());
+  EXPECT_FALSE(Probe().Edited());
 
   // The busy window: the export's text, two progress lines, the tooltip
   // colour and a cancel button.
-  f.ShowBusyMessage();
-  TBusyWindow* b = f.BusyWindow();
+  Probe().ShowBusyMessage();
+  TBusyWindow* b = Probe().BusyWindow();
   ASSERT_NE(b, nullptr);
   EXPECT_TRUE(b->isVisible());
   QStringList texts;
@@ -432,12 +439,13 @@ TEST_F(Commands, ExportWithoutASpreadsheetShowsTheMessage) {
   EXPECT_TRUE(texts.contains("エクセルにデータを出力中です．しばらくお待ちください．"));
   EXPECT_EQ(texts.size(), 3);
   EXPECT_EQ(b->palette().color(QPalette::Window), b->palette().color(QPalette::ToolTipBase));
-  f.HideBusyMessage();
-  EXPECT_EQ(f.BusyWindow(), nullptr);
+  Probe().HideBusyMessage();
+  EXPECT_EQ(Probe().BusyWindow(), nullptr);
 }
 
 TEST_F(Commands, TitleBarClickAndMenuOpenTheAboutBox) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   int opened = 0;
   auto closeIt = [&](TAboutBox* box) {
     ++opened;
@@ -445,16 +453,17 @@ TEST_F(Commands, TitleBarClickAndMenuOpenTheAboutBox) {
     box->OKButton->click();
   };
   WhenOpen<TAboutBox>(closeIt);
-  QTest::mouseClick(f.PageTitle, Qt::LeftButton, {}, QPoint(100, 10));
+  QTest::mouseClick(ui.TitleBar, Qt::LeftButton, {}, QPoint(100, 10));
   EXPECT_EQ(opened, 1);
   WhenOpen<TAboutBox>(closeIt);
-  f.MenuOptionAbout->trigger();
+  ui.AboutAction->trigger();
   EXPECT_EQ(opened, 2);
   EXPECT_TRUE(f.isVisible());
 }
 
 TEST_F(Commands, PreviewShowsTheChosenSheetsOfTheMonth) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   SetMonth(2005, 2);
   Enter(Day(1, colAM), "18.5");
   bool secondPage = false;
@@ -466,24 +475,25 @@ TEST_F(Commands, PreviewShowsTheChosenSheetsOfTheMonth) {
       title = p->windowTitle();
       p->reject();
     });
-    m->setActiveAction(f.N00);
+    m->setActiveAction(ui.AllSheetsChoice);
     QTest::keyClick(m, Qt::Key_Return);
   });
   Press(Qt::Key_F8);
   EXPECT_TRUE(secondPage);
   EXPECT_TRUE(f.isVisible());
-  EXPECT_EQ(f.PrintSheet, 0);
-  EXPECT_TRUE(f.PreviewMode);
+  EXPECT_EQ(Probe().PrintSheet(), 0);
+  EXPECT_TRUE(Probe().PreviewMode());
 }
 
 TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-  EXPECT_EQ(f.MenuFLoad->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-  EXPECT_EQ(f.MenuFSave->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-  EXPECT_EQ(f.MenuFPrint->menuAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-  EXPECT_EQ(f.MenuFExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  EXPECT_EQ(ui.LoadAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(ui.SaveAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(ui.PrintMenu->menuAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+  EXPECT_EQ(ui.QuitAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   // Typed into an editor, the keys still reach the commands.
   RecordReports();
@@ -507,8 +517,8 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   EXPECT_TRUE(f.isVisible());
 
   WhenOpen<QMenu>([&](QMenu* m) {
-    EXPECT_EQ(m, f.PopupMenu);  // the sheet choice of F9
-    m->setActiveAction(f.N01);
+    EXPECT_EQ(m, ui.SheetMenu);  // the sheet choice of F9
+    m->setActiveAction(ui.TableSheetChoice);
     QTest::keyClick(m, Qt::Key_Return);
   });
   Press(Qt::Key_P, Qt::ControlModifier);

@@ -53,7 +53,7 @@ class Desktop : public MainWindowFixture {
   }
   QStringList RecentMenu() {
     QStringList texts;
-    for (QAction* a : Window().MenuFRecent->actions()) texts << a->data().toString();
+    for (QAction* a : Ui().RecentMenu->actions()) texts << a->data().toString();
     return texts;
   }
 };
@@ -69,6 +69,7 @@ QString ReadAll(const QString& path) {
 // and on Yes loads the file; a plain second start only brings it forward.
 TEST_F(Desktop, AFileHandedOverIsLoadedAfterTheQuestion) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   const QString file = WriteMonth("200502.slt", "引き渡し");
   TInstancePlace place;
   place.RuntimeDir = Path("run");
@@ -78,7 +79,7 @@ TEST_F(Desktop, AFileHandedOverIsLoadedAfterTheQuestion) {
   ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
   f.ListenTo(first);
 
-  Enter(f.CellBiko, "未保存");
+  Enter(ui.CellBiko, "未保存");
   dialogs.Answers = {false};
   EXPECT_EQ(TSingleInstance("window", place).Start(file), TSingleInstance::TStart::HandedOver);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.Messages.size() == 1; }, 5000));
@@ -87,22 +88,22 @@ TEST_F(Desktop, AFileHandedOverIsLoadedAfterTheQuestion) {
 
   dialogs.Answers = {true};
   EXPECT_EQ(TSingleInstance("window", place).Start(file), TSingleInstance::TStart::HandedOver);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return f.DataFileName() == file; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Probe().DataFileName() == file; }, 5000));
   EXPECT_EQ(Info().Biko, Sjis("引き渡し"));
   EXPECT_EQ(f.windowTitle(), "Kestrin " + file);
-  EXPECT_FALSE(f.Edited());
-  EXPECT_EQ(Active(), f.CellYear);
+  EXPECT_FALSE(Probe().Edited());
+  EXPECT_EQ(Active(), ui.CellYear);
 
   // Without a file nothing is loaded or asked.
   dialogs.Reset();
   EXPECT_EQ(TSingleInstance("window", place).Start(), TSingleInstance::TStart::HandedOver);
   QTest::qWait(200);
   EXPECT_TRUE(dialogs.Messages.empty());
-  EXPECT_EQ(f.DataFileName(), file);
+  EXPECT_EQ(Probe().DataFileName(), file);
 }
 
 TEST_F(Desktop, OneDroppedMonthFileIsLoadedWithTheSameQuestion) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   const QString file = WriteMonth("200502.SLT", "ドロップ");
   WriteMonth("200503.slt", "二つ目");
   // Not a month file, two files, or a remote one: refused.
@@ -110,7 +111,7 @@ TEST_F(Desktop, OneDroppedMonthFileIsLoadedWithTheSameQuestion) {
   EXPECT_FALSE(Drop({QUrl::fromLocalFile(file), QUrl::fromLocalFile(Path("200503.slt"))}));
   EXPECT_FALSE(Drop({QUrl("https://example.org/200502.slt")}));
 
-  Enter(f.CellBiko, "未保存");
+  Enter(ui.CellBiko, "未保存");
   dialogs.Answers = {false};
   EXPECT_TRUE(Drop({QUrl::fromLocalFile(file)}));
   EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，ロードしますか？"});
@@ -118,8 +119,8 @@ TEST_F(Desktop, OneDroppedMonthFileIsLoadedWithTheSameQuestion) {
   dialogs.Answers = {true};
   EXPECT_TRUE(Drop({QUrl::fromLocalFile(file)}));
   EXPECT_EQ(Info().Biko, Sjis("ドロップ"));
-  EXPECT_EQ(f.DataFileName(), file);
-  EXPECT_FALSE(f.Edited());
+  EXPECT_EQ(Probe().DataFileName(), file);
+  EXPECT_FALSE(Probe().Edited());
 }
 
 // Loaded and saved files, newest first, at most 8, kept in [Recent] of the
@@ -132,31 +133,32 @@ TEST_F(Desktop, RecentFilesAreListedKeptAndPruned) {
     ini << "[Other]\r\nKey=keep me\r\n[Recent]\r\nFile1=" << Path("old.slt").toStdString() << "\r\nExtra=1\r\n";
   }
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   EXPECT_EQ(RecentMenu(), QStringList{Path("old.slt")});
 
   const QString a = WriteMonth("200502.slt", "a");
   const QString emoji = WriteMonth("月度😀.slt", "b");
   dialogs.FileAnswers = {a, emoji};
-  f.MenuFLoad->trigger();
-  f.MenuFLoad->trigger();
+  ui.LoadAction->trigger();
+  ui.LoadAction->trigger();
   EXPECT_EQ(Info().Biko, Sjis("b"));  // loaded, only not listed
   dialogs.FileAnswers = {Path("saved")};
-  f.MenuFSave->trigger();
+  ui.SaveAction->trigger();
   const QString saved = Path("saved.slt");
   EXPECT_EQ(RecentMenu(), (QStringList{saved, a, Path("old.slt")}));
-  EXPECT_EQ(f.MenuFRecent->actions()[0]->text(), "&1 " + saved);
+  EXPECT_EQ(ui.RecentMenu->actions()[0]->text(), "&1 " + saved);
 
   // Chosen again: loaded, and first in the list.
-  f.MenuFRecent->actions()[1]->trigger();
-  EXPECT_EQ(f.DataFileName(), a);
+  ui.RecentMenu->actions()[1]->trigger();
+  EXPECT_EQ(Probe().DataFileName(), a);
   EXPECT_EQ(RecentMenu().first(), a);
 
   // A file that is gone: the message, off the list, the month unchanged.
   dialogs.Reset();
-  f.MenuFRecent->actions()[2]->trigger();
+  ui.RecentMenu->actions()[2]->trigger();
   EXPECT_EQ(dialogs.Texts(), QStringList{"ファイルのロードに失敗しました．"});
   EXPECT_EQ(RecentMenu(), (QStringList{a, saved}));
-  EXPECT_EQ(f.DataFileName(), a);
+  EXPECT_EQ(Probe().DataFileName(), a);
   EXPECT_EQ(Info().Biko, Sjis("a"));
 
   f.close();
@@ -170,11 +172,11 @@ TEST_F(Desktop, RecentFilesAreListedKeptAndPruned) {
 
   // The next run lists them again; at most eight are kept.
   w.reset();
-  TFrmMain& again = Window();
+  TFrmMainUi& next = Ui();  // a new window
   EXPECT_EQ(RecentMenu(), (QStringList{a, saved}));
   for (int i = 0; i < 9; ++i) {
     dialogs.FileAnswers = {WriteMonth(QStringLiteral("2005%1.slt").arg(i + 1, 2, 10, QLatin1Char('0')), "x")};
-    again.MenuFLoad->trigger();
+    next.LoadAction->trigger();
   }
   EXPECT_EQ(RecentMenu().size(), 8);
   EXPECT_EQ(RecentMenu().first(), Path("200509.slt"));

@@ -15,165 +15,165 @@ using Header = MainWindowFixture;
 TEST_F(Header, PersonDefaultsToTheSettingsName) {
   // First show copies the default person into the record.
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
-  Enter(Window().CellTanto, "佐藤");
+  Enter(Ui().CellTanto, "佐藤");
   EXPECT_EQ(Info().Tanto, Sjis("佐藤"));
   // An empty entry stores the default instead.
-  Enter(Window().CellTanto, "");
+  Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
-  EXPECT_EQ(Window().CellTanto->DisplayText(), "山田 太郎");
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
   // A record emptied later (a file without a person) shows the default
   // again, copying it into the record.
   Info().Tanto.clear();
-  EXPECT_EQ(Window().CellTanto->DisplayText(), "山田 太郎");
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
 }
 
 TEST_F(Header, WithoutADefaultPersonAnEmptyEntryStaysEmpty) {
   settings.TantoName.clear();
-  Enter(Window().CellTanto, "佐藤");
-  Enter(Window().CellTanto, "");
+  Enter(Ui().CellTanto, "佐藤");
+  Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, "");
 }
 
 TEST_F(Header, PlantIsChosenFromTheTenSettingsNames) {
-  TFrmMain& f = Window();
-  ASSERT_EQ(f.CellKojo->Items.size(), 10);
-  EXPECT_EQ(f.CellKojo->Items[0], "第一工場");
-  EXPECT_EQ(f.CellKojo->Items[1], "");
-  EXPECT_EQ(f.CellKojo->Items[2], "第三工場");
-  Go(f.CellKojo);
+  TFrmMainUi& ui = Ui();
+  ASSERT_EQ(ui.CellKojo->Items.size(), 10);
+  EXPECT_EQ(ui.CellKojo->Items[0], "第一工場");
+  EXPECT_EQ(ui.CellKojo->Items[1], "");
+  EXPECT_EQ(ui.CellKojo->Items[2], "第三工場");
+  Go(ui.CellKojo);
   auto* combo = qobject_cast<QComboBox*>(Editor());
   ASSERT_NE(combo, nullptr);
   EXPECT_FALSE(combo->isEditable());  // no typing
   combo->setCurrentIndex(2);
   Key(Qt::Key_Tab);
   EXPECT_EQ(Info().Kojo, Sjis("第三工場"));
-  EXPECT_EQ(Active(), f.CellTanto);
-  EXPECT_TRUE(f.Edited());
+  EXPECT_EQ(Active(), ui.CellTanto);
+  EXPECT_TRUE(Probe().Edited());
   // The list is rebuilt from the settings (after the setup dialog).
-  f.Settings().KojoNames[1] = Sjis("新工場");
-  f.RebuildKojoList();
-  EXPECT_EQ(f.CellKojo->Items[1], "新工場");
+  Probe().Settings().KojoNames[1] = Sjis("新工場");
+  Probe().RebuildKojoList();
+  EXPECT_EQ(ui.CellKojo->Items[1], "新工場");
 }
 
 TEST_F(Header, StandardCementNameFixesAndLocksTheSymbol) {
-  TFrmMain& f = Window();
-  ASSERT_EQ(f.CellCement->Items.size(), f.CementList().Count());
-  EXPECT_EQ(f.CellCement->Items.back(), "その他");
-  EXPECT_FALSE(f.CellCement->ListOnly);  // editable at start
-  Enter(f.CellCement, "普通");
+  TFrmMainUi& ui = Ui();
+  ASSERT_EQ(ui.CellCement->Items.size(), Probe().CementList().Count());
+  EXPECT_EQ(ui.CellCement->Items.back(), "その他");
+  EXPECT_FALSE(ui.CellCement->ListOnly);  // editable at start
+  Enter(ui.CellCement, "普通");
   EXPECT_EQ(Info().Cement.Name, Sjis("普通"));
   EXPECT_EQ(Info().Cement.Mark, "N");
-  EXPECT_TRUE(f.CellCement->ListOnly);
-  EXPECT_EQ(BackColor(f.CellCementMark), QColor(0xDD, 0xFF, 0xDD));
-  EXPECT_FALSE(f.CellCementMark->Focusable());
-  EXPECT_EQ(f.CellCementMark->DisplayText(), "N");
+  EXPECT_TRUE(ui.CellCement->ListOnly);
+  EXPECT_EQ(BackColor(ui.CellCementMark), QColor(0xDD, 0xFF, 0xDD));
+  EXPECT_FALSE(ui.CellCementMark->Focusable());
+  EXPECT_EQ(ui.CellCementMark->DisplayText(), "N");
   // Forward from the name passes over the locked symbol.
-  Go(f.CellCement);
+  Go(ui.CellCement);
   EXPECT_FALSE(qobject_cast<QComboBox*>(Editor())->isEditable());
   Key(Qt::Key_Tab);
-  EXPECT_EQ(Active(), f.DayCell(0, colAM));
+  EXPECT_EQ(Active(), Probe().DayCell(0, colAM));
   // A click on the locked symbol does not enter it.
-  EXPECT_FALSE(f.CellMgrMain->Activate(f.CellCementMark));
+  EXPECT_FALSE(ui.CellCoordinator->Activate(ui.CellCementMark));
 }
 
 TEST_F(Header, ClickingTheSymbolAfterTypingAStandardNameKeepsTheNameCell) {
-  TFrmMain& f = Window();
-  Go(f.CellCement);
+  TFrmMainUi& ui = Ui();
+  Go(ui.CellCement);
   TypeText(Editor(), "普通");
   // The symbol cell is enterable until the name is committed; the click
   // commits the name, which locks the symbol, so the name cell stays.
-  QTest::mouseClick(f.CellMgrTop, Qt::LeftButton, {}, f.CellCementMark->Rect.center());
+  QTest::mouseClick(ui.Header, Qt::LeftButton, {}, ui.CellCementMark->Rect.center());
   EXPECT_EQ(Info().Cement.Name, Sjis("普通"));
   EXPECT_EQ(Info().Cement.Mark, "N");
-  EXPECT_EQ(Active(), f.CellCement);
+  EXPECT_EQ(Active(), ui.CellCement);
   auto* combo = qobject_cast<QComboBox*>(Editor());
   ASSERT_NE(combo, nullptr);
   EXPECT_FALSE(combo->isEditable());
   // The list-only editor still commits a new choice.
   combo->setCurrentIndex(0);
   Key(Qt::Key_Tab);
-  EXPECT_EQ(FromAnsi(Info().Cement.Name), f.CellCement->Items[0]);
+  EXPECT_EQ(FromAnsi(Info().Cement.Name), ui.CellCement->Items[0]);
 }
 
 TEST_F(Header, OtherCementEmptiesTheSymbolAndAllowsFreeNames) {
-  TFrmMain& f = Window();
-  Enter(f.CellCement, "普通");
-  Go(f.CellCement);
+  TFrmMainUi& ui = Ui();
+  Enter(ui.CellCement, "普通");
+  Go(ui.CellCement);
   auto* combo = qobject_cast<QComboBox*>(Editor());
   ASSERT_NE(combo, nullptr);
   combo->setCurrentIndex(combo->count() - 1);  // "その他"
   emit combo->activated(combo->count() - 1);   // chosen from the list
   EXPECT_EQ(Info().Cement.Name, Sjis("その他"));
   EXPECT_EQ(Info().Cement.Mark, "");
-  EXPECT_FALSE(f.CellCement->ListOnly);
+  EXPECT_FALSE(ui.CellCement->ListOnly);
   // The editor turned editable at once.
   combo = qobject_cast<QComboBox*>(Editor());
   ASSERT_NE(combo, nullptr);
   EXPECT_TRUE(combo->isEditable());
-  EXPECT_EQ(BackColor(f.CellCementMark), QColor(Qt::white));
+  EXPECT_EQ(BackColor(ui.CellCementMark), QColor(Qt::white));
   TypeText(combo->lineEdit(), "高炉セメントＸ");
   Key(Qt::Key_Tab);
   EXPECT_EQ(Info().Cement.Name, Sjis("高炉セメントＸ"));
-  EXPECT_EQ(Active(), f.CellCementMark);
+  EXPECT_EQ(Active(), ui.CellCementMark);
   TypeText(Editor(), "BXZW");  // 3 characters at most
   Key(Qt::Key_Return);
   EXPECT_EQ(Info().Cement.Mark, "BXZ");
   // The name is limited to 18 bytes.
-  Enter(f.CellCement, "あいうえおかきくけこ");
+  Enter(ui.CellCement, "あいうえおかきくけこ");
   EXPECT_EQ(Info().Cement.Name, Sjis("あいうえおかきくけ"));
 }
 
 TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   // Strength: whole numbers, empty when 0, above the range to 99.
-  EXPECT_EQ(f.CellKyodo->DisplayText(), "");
-  Enter(f.CellKyodo, "24");
+  EXPECT_EQ(ui.CellKyodo->DisplayText(), "");
+  Enter(ui.CellKyodo, "24");
   EXPECT_EQ(Info().Kyodo, 24.0);
-  EXPECT_EQ(f.CellKyodo->DisplayText(), "24");
-  Enter(f.CellKyodo, "150");
+  EXPECT_EQ(ui.CellKyodo->DisplayText(), "24");
+  Enter(ui.CellKyodo, "150");
   EXPECT_EQ(Info().Kyodo, 99.0);
-  Enter(f.CellKyodo, "");
+  Enter(ui.CellKyodo, "");
   EXPECT_EQ(Info().Kyodo, 0.0);
   // Target slump: one decimal, never empty.
-  Enter(f.CellSlump, "");
+  Enter(ui.CellSlump, "");
   EXPECT_EQ(Info().KariAveX, 0);
-  EXPECT_EQ(f.CellSlump->DisplayText(), "0.0");
-  Enter(f.CellSlump, "99.9");
+  EXPECT_EQ(ui.CellSlump->DisplayText(), "0.0");
+  Enter(ui.CellSlump, "99.9");
   EXPECT_EQ(Info().KariAveX, 9990);
-  Enter(f.CellSlump, "8");
-  EXPECT_EQ(f.CellSlump->DisplayText(), "8.0");
+  Enter(ui.CellSlump, "8");
+  EXPECT_EQ(ui.CellSlump->DisplayText(), "8.0");
   // Aggregate and air take any number, including a sign.
-  Enter(f.CellKotsuzai, "-20");
+  Enter(ui.CellKotsuzai, "-20");
   EXPECT_EQ(Info().Kotsuzai, -20.0);
-  Enter(f.CellAir, "4.5");
-  EXPECT_EQ(f.CellAir->DisplayText(), "4.5");
-  Enter(f.CellAirKyoyo, "7");
+  Enter(ui.CellAir, "4.5");
+  EXPECT_EQ(ui.CellAir->DisplayText(), "4.5");
+  Enter(ui.CellAirKyoyo, "7");
   EXPECT_EQ(Info().AirKyoyo, 5.0);
-  Enter(f.CellAirKyoyo, "");
-  EXPECT_EQ(f.CellAirKyoyo->DisplayText(), "");
+  Enter(ui.CellAirKyoyo, "");
+  EXPECT_EQ(ui.CellAirKyoyo->DisplayText(), "");
   // No sign where a maximum is set.
-  Go(f.CellKyoyo);
+  Go(ui.CellKyoyo);
   TypeText(Editor(), "-1");
   EXPECT_EQ(static_cast<QLineEdit*>(Editor())->text(), "1");
 }
 
 TEST_F(Header, TextFieldsKeepTheirCp932ByteLimits) {
-  TFrmMain& f = Window();
-  Enter(f.CellTanto, "あいうえおかきくけこ");  // 20 bytes typed into 16
+  TFrmMainUi& ui = Ui();
+  Enter(ui.CellTanto, "あいうえおかきくけこ");  // 20 bytes typed into 16
   EXPECT_EQ(Info().Tanto, Sjis("あいうえおかきく"));
-  Enter(f.CellTanto, "aあいうえおかきく");  // 1 + 16: the last character does not fit
+  Enter(ui.CellTanto, "aあいうえおかきく");  // 1 + 16: the last character does not fit
   EXPECT_EQ(Info().Tanto, Sjis("aあいうえおかき"));
   EXPECT_EQ(Info().Tanto.size(), 15u);
   QString longRemark;
   for (int i = 0; i < 25; ++i) longRemark += QStringLiteral("備");
-  Enter(f.CellBiko, longRemark);
+  Enter(ui.CellBiko, longRemark);
   EXPECT_EQ(Info().Biko.size(), 40u);
   // A character CP932 cannot hold is refused with a reason in the status line.
-  Go(f.CellBiko);
+  Go(ui.CellBiko);
   Key(Qt::Key_End);
   TypeText(Editor(), QString::fromUtf8("x😀"));
-  EXPECT_TRUE(f.StatusBar->Text().contains(QString::fromUtf8("😀"))) << f.StatusBar->Text().toStdString();
+  EXPECT_TRUE(ui.StatusLine->Text().contains(QString::fromUtf8("😀"))) << ui.StatusLine->Text().toStdString();
   Key(Qt::Key_Backspace);
   Key(Qt::Key_Backspace);
   TypeText(Editor(), QString::fromUtf8("髙①"));
@@ -182,25 +182,25 @@ TEST_F(Header, TextFieldsKeepTheirCp932ByteLimits) {
 }
 
 TEST_F(Header, InputMethodModesAndStatusMessages) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   struct Expect {
     TCell* cell;
     const char* ime;
     const char* status;
   };
   const std::vector<Expect> cases{
-      {f.CellTanto, "hiragana", "担当者名を入力してください．"},
-      {f.CellBiko, "hiragana", "備考を入力してください．"},
-      {f.CellCementMark, "off", "セメント種類の記号を入力してください．"},
-      {f.CellKyodo, "off", "呼び強度を入力してください．"},
-      {f.CellMonth, "off", "管理月度を入力してください．"},
-      {f.DayCell(0, colAM), "off", "午前の測定値を入力してください．"},
-      {f.DayCell(0, colPM), "off", "午後の測定値を入力してください．"},
+      {ui.CellTanto, "hiragana", "担当者名を入力してください．"},
+      {ui.CellBiko, "hiragana", "備考を入力してください．"},
+      {ui.CellCementMark, "off", "セメント種類の記号を入力してください．"},
+      {ui.CellKyodo, "off", "呼び強度を入力してください．"},
+      {ui.CellMonth, "off", "管理月度を入力してください．"},
+      {Probe().DayCell(0, colAM), "off", "午前の測定値を入力してください．"},
+      {Probe().DayCell(0, colPM), "off", "午後の測定値を入力してください．"},
   };
   for (const Expect& e : cases) {
     Go(e.cell);
     EXPECT_EQ(Editor()->property("kestrinImeMode").toString(), e.ime) << e.cell->Name.toStdString();
     EXPECT_EQ(Editor()->testAttribute(Qt::WA_InputMethodEnabled), QString(e.ime) == "hiragana");
-    EXPECT_EQ(f.StatusBar->Text(), e.status);
+    EXPECT_EQ(ui.StatusLine->Text(), e.status);
   }
 }

@@ -7,10 +7,10 @@
 #include <QTest>
 #include <memory>
 
+#include "FrmMainProbe.h"
 #include "GtestQt.h"
 #include "ScriptedDialogs.h"
 #include "TypeText.h"
-#include "app/FrmMain.h"
 #include "app/SettingsStore.h"
 #include "core/Numbers.h"
 #include "widgets/CellArea.h"
@@ -38,26 +38,29 @@ class MainWindowFixture : public ::testing::Test {
   TFrmMain& Window() {
     if (!w) {
       w = std::make_unique<TFrmMain>();
-      if (settingsFile.empty()) w->SettingsReader = [this] { return settings; };
+      if (settingsFile.empty()) TFrmMainProbe(*w).SettingsReader() = [this] { return settings; };
       else w->SetSettingsStore(std::make_unique<TFileSettingsStore>(settingsFile));
       w->show();
       EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
     return *w;
   }
-  TMainData& Data() { return Window().MainData(); }
+  // The window's parts and state (private to the window).
+  TFrmMainProbe Probe() { return TFrmMainProbe(Window()); }
+  TFrmMainUi& Ui() { return Probe().Ui(); }
+  TMainData& Data() { return Probe().MainData(); }
   TBasicInfo& Info() { return Data().BasicInfo; }
 
   QWidget* Editor() {
-    TCellArea* a = Window().CellMgrMain->ActiveArea();
+    TCellArea* a = Ui().CellCoordinator->ActiveArea();
     return a ? a->Editor() : nullptr;
   }
   QWidget* KeyTarget() {
     QWidget* e = Editor();
-    return e ? e : Window().CellMgrMain->ActiveArea();
+    return e ? e : Ui().CellCoordinator->ActiveArea();
   }
-  TCell* Active() { return Window().CellMgrMain->ActiveCell(); }
-  void Go(TCell* cell) { ASSERT_TRUE(Window().CellMgrMain->Activate(cell)) << cell->Name.toStdString(); }
+  TCell* Active() { return Ui().CellCoordinator->ActiveCell(); }
+  void Go(TCell* cell) { ASSERT_TRUE(Ui().CellCoordinator->Activate(cell)) << cell->Name.toStdString(); }
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(KeyTarget(), static_cast<Qt::Key>(key), mods);
   }
@@ -72,12 +75,12 @@ class MainWindowFixture : public ::testing::Test {
     Key(Qt::Key_Return);
   }
   void SetMonth(int year, int month) {
-    Enter(Window().CellYear, QString::number(year));
-    Enter(Window().CellMonth, QString::number(month));
+    Enter(Ui().CellYear, QString::number(year));
+    Enter(Ui().CellMonth, QString::number(month));
   }
-  TCell* Day(int day, TDayColumn column) { return Window().DayCell(day - 1, column); }
+  TCell* Day(int day, TDayColumn column) { return Probe().DayCell(day - 1, column); }
   TSokutei& Value(int day, int which) { return Data().SlumpList.Items(day - 1).SokuteiList.Items(which); }
-  int Rows() { return Window().CellMgrTable->RowCount(); }
+  int Rows() { return Ui().DayTable->RowCount(); }
   // The text colour a cell is painted in while it is not active.
   QColor TextColor(TCell* cell) { return cell->Colors(TCellPaintState{}).Text; }
   QColor BackColor(TCell* cell) { return cell->Colors(TCellPaintState{}).Back; }

@@ -18,12 +18,12 @@ using DayTable = MainWindowFixture;
 
 TEST_F(DayTable, MeasurementsStoreHundredthsAndShowJudgements) {
   SetMonth(2005, 1);
-  Window().SetEdited(false);
+  Probe().SetEdited(false);
   Enter(Day(1, colAM), "18.5");
   EXPECT_EQ(Value(1, 0).Value, 1850);
   EXPECT_EQ(Day(1, colAM)->DisplayText(), "18.5");
   EXPECT_EQ(Day(1, colJudgeAM)->DisplayText(), "(合)");
-  EXPECT_TRUE(Window().Edited());
+  EXPECT_TRUE(Probe().Edited());
   // Enter moved on to the PM cell of the same day.
   EXPECT_EQ(Active(), Day(1, colPM));
 
@@ -59,7 +59,7 @@ TEST_F(DayTable, MeasurementsStoreHundredthsAndShowJudgements) {
 TEST_F(DayTable, BlankMeasurementsNeverShowAMarkEvenWhenZeroWouldPass) {
   SetMonth(2005, 1);
   // Target 1.0 +- 2.0 puts 0 inside the range; a blank still shows nothing.
-  Enter(Window().CellSlump, "1.0");
+  Enter(Ui().CellSlump, "1.0");
   EXPECT_EQ(Day(1, colJudgeAM)->DisplayText(), "");
   EXPECT_EQ(Day(1, colAM)->DisplayText(), "");
 }
@@ -67,15 +67,15 @@ TEST_F(DayTable, BlankMeasurementsNeverShowAMarkEvenWhenZeroWouldPass) {
 TEST_F(DayTable, MeanAndSigmaFollowEveryCommit) {
   SetMonth(2005, 1);
   // Fewer than two values: both stay zero.
-  EXPECT_EQ(Window().CellAveX->DisplayText(), " 0.00");
-  EXPECT_EQ(Window().CellHensa->DisplayText(), " 0.000");
+  EXPECT_EQ(Ui().CellAveX->DisplayText(), " 0.00");
+  EXPECT_EQ(Ui().CellHensa->DisplayText(), " 0.000");
   Enter(Day(1, colAM), "18.0");
   Enter(Day(1, colPM), "19.0");
   Enter(Day(2, colAM), "17.0");
-  EXPECT_EQ(Window().CellAveX->DisplayText().trimmed(),
+  EXPECT_EQ(Ui().CellAveX->DisplayText().trimmed(),
             QString::number(Data().CalcedResult.AveX / 100.0, 'f', 2));
   EXPECT_NE(Data().CalcedResult.AveX, 0);
-  EXPECT_EQ(Window().CellHensa->DisplayText(), FormatHensa(Data().CalcedResult.Hensa));
+  EXPECT_EQ(Ui().CellHensa->DisplayText(), FormatHensa(Data().CalcedResult.Hensa));
   EXPECT_GT(Data().CalcedResult.Hensa, 0.0L);
   EXPECT_EQ(FormatAveX(1825), "18.25");
   EXPECT_EQ(FormatAveX(825), " 8.25");
@@ -87,13 +87,13 @@ TEST_F(DayTable, MonthChangesFitTheRowsAndKeepTheValues) {
   ASSERT_EQ(Rows(), 31);
   for (int day : {1, 28, 29, 31}) Enter(Day(day, colAM), QString::number(15 + day % 5) + ".5");
   const int32_t day28 = Value(28, 0).Value;
-  Enter(Window().CellMonth, "2");
+  Enter(Ui().CellMonth, "2");
   EXPECT_EQ(Info().Getsudo >> 8, (2005 << 8) | 2);
   EXPECT_EQ(Rows(), 28);
   EXPECT_EQ(Data().SlumpList.Count(), 28);
   EXPECT_EQ(Value(1, 0).Value, 1650);
   EXPECT_EQ(Value(28, 0).Value, day28);
-  Enter(Window().CellMonth, "3");
+  Enter(Ui().CellMonth, "3");
   EXPECT_EQ(Rows(), 31);
   EXPECT_EQ(Value(28, 0).Value, day28);
   for (int day = 29; day <= 31; ++day) {
@@ -108,12 +108,12 @@ TEST_F(DayTable, MonthChangesFitTheRowsAndKeepTheValues) {
   SetMonth(1900, 2);
   EXPECT_EQ(Rows(), 28);
   // The pair stays within 1900-01 ... 2100-12.
-  Enter(Window().CellYear, "1899");
-  EXPECT_EQ(Window().CellYear->DisplayText(), "1900");
-  Enter(Window().CellYear, "2101");
-  Enter(Window().CellMonth, "13");
-  EXPECT_EQ(Window().CellYear->DisplayText(), "2100");
-  EXPECT_EQ(Window().CellMonth->DisplayText(), "12");
+  Enter(Ui().CellYear, "1899");
+  EXPECT_EQ(Ui().CellYear->DisplayText(), "1900");
+  Enter(Ui().CellYear, "2101");
+  Enter(Ui().CellMonth, "13");
+  EXPECT_EQ(Ui().CellYear->DisplayText(), "2100");
+  EXPECT_EQ(Ui().CellMonth->DisplayText(), "12");
 }
 
 TEST_F(DayTable, WeekdaysAndTheirColours) {
@@ -133,12 +133,13 @@ TEST_F(DayTable, WeekdaysAndTheirColours) {
 
 TEST_F(DayTable, FocusRunsThroughTheHeaderThenTheDaysAndLeavesAfterTheLastPM) {
   SetMonth(2005, 2);
-  Enter(Window().CellCement, "自家製");  // a free name: the symbol can be entered
-  TFrmMain& f = Window();
-  const std::vector<TCell*> header{f.CellYear,  f.CellMonth, f.CellKojo, f.CellTanto, f.CellBiko,
-                                   f.CellKyodo, f.CellSlump, f.CellKyoyo, f.CellKotsuzai, f.CellAir,
-                                   f.CellAirKyoyo, f.CellCement, f.CellCementMark};
-  Go(f.CellYear);
+  Enter(Ui().CellCement, "自家製");  // a free name: the symbol can be entered
+  TFrmMainUi& ui = Ui();
+  const std::vector<TCell*> header{ui.CellYear,      ui.CellMonth, ui.CellKojo,     ui.CellTanto,
+                                   ui.CellBiko,      ui.CellKyodo, ui.CellSlump,    ui.CellKyoyo,
+                                   ui.CellKotsuzai,  ui.CellAir,   ui.CellAirKyoyo, ui.CellCement,
+                                   ui.CellCementMark};
+  Go(ui.CellYear);
   for (std::size_t i = 1; i < header.size(); ++i) {
     Key(Qt::Key_Tab);
     EXPECT_EQ(Active(), header[i]) << i;
@@ -153,23 +154,23 @@ TEST_F(DayTable, FocusRunsThroughTheHeaderThenTheDaysAndLeavesAfterTheLastPM) {
   EXPECT_EQ(Active(), Day(1, colPM));
   // The last PM goes on to the function keys, never back to day 1.
   Go(Day(28, colPM));
-  EXPECT_EQ(f.CellMgrTable->TopRow(), 28 - 13);
+  EXPECT_EQ(ui.DayTable->TopRow(), 28 - 13);
   Key(Qt::Key_Return);
-  EXPECT_EQ(Active(), f.CmShiftPager->Button(0, 5));
+  EXPECT_EQ(Active(), ui.FunctionKeys->Button(0, 5));
   EXPECT_NE(Active(), Day(1, colAM));
   // Then the chart tabs (the X chart tab shown), then the header again.
   for (int i = 0; i < 7; ++i) Key(Qt::Key_Tab);  // F6 F7 F8 F9 F11 F12, charts
   EXPECT_EQ(Active()->Name, "CmTabSheetChartX");
-  EXPECT_EQ(f.StatusBar->Text(), "Ｘ管理図を表示しています．");
+  EXPECT_EQ(ui.StatusLine->Text(), "Ｘ管理図を表示しています．");
   Key(Qt::Key_Left);
-  EXPECT_EQ(f.CmPageCtrl->CurrentTab(), 0);
-  EXPECT_EQ(f.StatusBar->Text(), "ヒストグラムを表示しています．");
+  EXPECT_EQ(ui.ChartTabs->CurrentTab(), 0);
+  EXPECT_EQ(ui.StatusLine->Text(), "ヒストグラムを表示しています．");
   Key(Qt::Key_Tab);
-  EXPECT_EQ(Active(), f.CellYear);
+  EXPECT_EQ(Active(), ui.CellYear);
   // Backwards from day 1 AM into the header's last cell.
   Go(Day(1, colAM));
   Key(Qt::Key_Tab, Qt::ShiftModifier);
-  EXPECT_EQ(Active(), f.CellCementMark);
+  EXPECT_EQ(Active(), ui.CellCementMark);
   // Day, weekday and judgement cells are never entered.
   EXPECT_FALSE(Day(3, colDay)->Focusable());
   EXPECT_FALSE(Day(3, colWeek)->Focusable());
@@ -180,22 +181,22 @@ TEST_F(DayTable, ToleranceRebuildsTheClassRows) {
   SetMonth(2005, 1);
   EXPECT_EQ(Data().HistogramList.Count(), 11);
   int painted = 0;
-  Window().SetHistogramDrawer([&](QPainter&, const QRect&, const TMainData& d) {
+  Probe().SetHistogramDrawer([&](QPainter&, const QRect&, const TMainData& d) {
     ++painted;
     EXPECT_EQ(&d, &Data());
   });
-  Window().CmPageCtrl->SetCurrentTab(0);
-  Window().PaintBoxChartHistgram->repaint();
+  Ui().ChartTabs->SetCurrentTab(0);
+  Ui().HistogramBox->repaint();
   const int before = painted;
-  Enter(Window().CellKyoyo, "2.5");
+  Enter(Ui().CellKyoyo, "2.5");
   EXPECT_EQ(Info().Kyoyo, 250);
   EXPECT_EQ(Data().HistogramList.Count(), 13);
-  Window().PaintBoxChartHistgram->repaint();
+  Ui().HistogramBox->repaint();
   EXPECT_GT(painted, before);
   // Above 5.0 is stored as 5.0.
-  Enter(Window().CellKyoyo, "9.9");
+  Enter(Ui().CellKyoyo, "9.9");
   EXPECT_EQ(Info().Kyoyo, 500);
-  EXPECT_EQ(Window().CellKyoyo->DisplayText(), "5.0");
+  EXPECT_EQ(Ui().CellKyoyo->DisplayText(), "5.0");
   EXPECT_EQ(Data().HistogramList.Count(), 23);
 }
 
@@ -206,63 +207,64 @@ TEST_F(DayTable, StoredOnlyFieldsSetTheEditedFlagWithoutRecomputing) {
   // Move the target behind the window's back: a recomputation would now
   // fail the value.
   Info().KariAveX = 1500;
-  TFrmMain& f = Window();
-  for (TCell* cell : std::vector<TCell*>{f.CellKyodo, f.CellKotsuzai, f.CellAir, f.CellAirKyoyo}) {
-    f.SetEdited(false);
+  TFrmMainUi& ui = Ui();
+  for (TCell* cell : std::vector<TCell*>{ui.CellKyodo, ui.CellKotsuzai, ui.CellAir, ui.CellAirKyoyo}) {
+    Probe().SetEdited(false);
     Enter(cell, "3");
-    EXPECT_TRUE(f.Edited()) << cell->Name.toStdString();
+    EXPECT_TRUE(Probe().Edited()) << cell->Name.toStdString();
     EXPECT_TRUE(Value(1, 0).Judge) << cell->Name.toStdString();
   }
-  f.SetEdited(false);
-  Enter(f.CellBiko, "備考");
-  Enter(f.CellTanto, "佐藤");
-  EXPECT_TRUE(f.Edited());
+  Probe().SetEdited(false);
+  Enter(ui.CellBiko, "備考");
+  Enter(ui.CellTanto, "佐藤");
+  EXPECT_TRUE(Probe().Edited());
   EXPECT_TRUE(Value(1, 0).Judge);
   EXPECT_EQ(Info().Kyodo, 3.0);
   EXPECT_EQ(Info().Air, 3.0);
   // The target slump recomputes.
-  Enter(f.CellSlump, "15.5");
+  Enter(ui.CellSlump, "15.5");
   EXPECT_FALSE(Value(1, 0).Judge);
   // Committing an unchanged value is no change.
-  f.SetEdited(false);
-  Enter(f.CellSlump, "15.5");
-  EXPECT_FALSE(f.Edited());
-  Go(f.CellKyodo);
-  EXPECT_FALSE(f.Edited());
+  Probe().SetEdited(false);
+  Enter(ui.CellSlump, "15.5");
+  EXPECT_FALSE(Probe().Edited());
+  Go(ui.CellKyodo);
+  EXPECT_FALSE(Probe().Edited());
   Key(Qt::Key_Tab);
-  EXPECT_FALSE(f.Edited());
+  EXPECT_FALSE(Probe().Edited());
 }
 
 TEST_F(DayTable, ChartsGetTheirBoxRectangleAndTheXChartShowsFirst) {
-  TFrmMain& f = Window();
-  EXPECT_EQ(f.CmPageCtrl->CurrentTab(), 1);
-  EXPECT_TRUE(f.PaintBoxChartX->isVisible());
-  EXPECT_FALSE(f.PaintBoxChartHistgram->isVisible());
+  TFrmMainUi& ui = Ui();
+  EXPECT_EQ(ui.ChartTabs->CurrentTab(), 1);
+  EXPECT_TRUE(ui.XChartBox->isVisible());
+  EXPECT_FALSE(ui.HistogramBox->isVisible());
   QRect seen;
-  f.SetXChartDrawer([&](QPainter&, const QRect& r, const TMainData&) { seen = r; });
-  f.PaintBoxChartX->repaint();
-  EXPECT_EQ(seen, QRect(0, 0, f.PaintBoxChartX->width(), f.PaintBoxChartX->height()));
+  Probe().SetXChartDrawer([&](QPainter&, const QRect& r, const TMainData&) { seen = r; });
+  ui.XChartBox->repaint();
+  EXPECT_EQ(seen, QRect(0, 0, ui.XChartBox->width(), ui.XChartBox->height()));
   EXPECT_GT(seen.width(), 400);
   EXPECT_GT(seen.height(), 300);
 }
 
 TEST_F(DayTable, WindowFrameAndFirstShow) {
   TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   EXPECT_EQ(f.windowTitle(), "Kestrin ");
   EXPECT_EQ(f.centralWidget()->size(), QSize(823, 580));
-  EXPECT_EQ(f.CellMgrTop->height(), 105);
-  EXPECT_EQ(f.CellMgrTable->VisibleRows(), 13);
-  EXPECT_EQ(f.CmScrollBar->pageStep(), 13);
-  EXPECT_EQ(f.CmShiftPager->height(), 42);
-  EXPECT_EQ(f.StatusBar->height(), 23);
-  EXPECT_EQ(f.PageTitle->height(), 36);
-  EXPECT_EQ(f.CmPageCtrl->size(), QSize(458, 369));
-  EXPECT_EQ(Active(), f.CellYear);
-  EXPECT_EQ(f.StatusBar->Text(), "管理月度を入力してください．");
-  EXPECT_FALSE(f.Edited());
+  EXPECT_EQ(ui.Header->height(), 105);
+  EXPECT_EQ(ui.DayTable->VisibleRows(), 13);
+  EXPECT_EQ(ui.DayScrollBar->pageStep(), 13);
+  EXPECT_EQ(ui.FunctionKeys->height(), 42);
+  EXPECT_EQ(ui.StatusLine->height(), 23);
+  EXPECT_EQ(ui.TitleBar->height(), 36);
+  EXPECT_EQ(ui.ChartTabs->size(), QSize(458, 369));
+  EXPECT_EQ(Active(), ui.CellYear);
+  EXPECT_EQ(ui.StatusLine->Text(), "管理月度を入力してください．");
+  EXPECT_FALSE(Probe().Edited());
   EXPECT_EQ(Rows(), DaysInMonth(Info().Getsudo));
-  f.SetDataFileName("/data/200502.slt");
-  f.UpdateCaption();
+  Probe().DataFileName() = "/data/200502.slt";
+  Probe().UpdateCaption();
   EXPECT_EQ(f.windowTitle(), "Kestrin /data/200502.slt");
 }
 
@@ -271,20 +273,21 @@ TEST_F(DayTable, FocusFirstCellScrollsBackAndShowsTheRecord) {
   Go(Day(31, colPM));
   TypeText(Editor(), "17");
   // A command that resets the record (as Clear does) then refocuses.
-  Window().CommitActiveCell();
+  Probe().CommitActiveCell();
   EXPECT_EQ(Value(31, 1).Value, 1700);
   Data().ClearLists();
   Data().Clear();
-  Window().RecalcAndRepaint();
-  Window().FocusFirstCell();
-  EXPECT_EQ(Active(), Window().CellYear);
-  EXPECT_EQ(Window().CellMgrTable->TopRow(), 0);
-  EXPECT_EQ(static_cast<QLineEdit*>(Editor())->text(), Window().CellYear->DisplayText());
+  Probe().RecalcAndRepaint();
+  Probe().FocusFirstCell();
+  EXPECT_EQ(Active(), Ui().CellYear);
+  EXPECT_EQ(Ui().DayTable->TopRow(), 0);
+  EXPECT_EQ(static_cast<QLineEdit*>(Editor())->text(), Ui().CellYear->DisplayText());
 }
 
 TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
   TFrmMain& f = Window();
-  Go(f.CellBiko);
+  TFrmMainUi& ui = Ui();
+  Go(ui.CellBiko);
   TypeText(Editor(), "途中");
   Key(Qt::Key_Escape);  // drops the typing only
   EXPECT_TRUE(f.isVisible());
@@ -293,7 +296,7 @@ TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
   EXPECT_FALSE(f.isVisible());
   EXPECT_TRUE(dialogs.Messages.empty());  // nothing was changed
   f.show();
-  Go(f.CellBiko);
+  Go(ui.CellBiko);
   TypeText(Editor(), "閉じる前");
   dialogs.Answers = {true};
   Key(Qt::Key_F12);
@@ -304,27 +307,27 @@ TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
 }
 
 TEST_F(DayTable, SignalTabFollowsEveryCommit) {
-  TFrmMain& f = Window();
-  ASSERT_EQ(f.CmPageCtrl->TabCount(), 3);
-  EXPECT_EQ(f.CmPageCtrl->Tab(2)->Caption, "管理状態");
+  TFrmMainUi& ui = Ui();
+  ASSERT_EQ(ui.ChartTabs->TabCount(), 3);
+  EXPECT_EQ(ui.ChartTabs->Tab(2)->Caption, "管理状態");
   SetMonth(2026, 6);
-  EXPECT_EQ(f.PageSignals->CpText(), "－");
-  EXPECT_EQ(f.PageSignals->Rows(), QStringList{"該当なし"});
+  EXPECT_EQ(ui.SignalPage->CpText(), "－");
+  EXPECT_EQ(ui.SignalPage->Rows(), QStringList{"該当なし"});
   // Eight values above the target from June 12 PM, June 14 PM blank; the
   // ninth is typed.
   const struct { int day, half; } ringed[] = {{12, 1}, {13, 0}, {13, 1}, {14, 0},
                                              {15, 0}, {15, 1}, {16, 0}, {16, 1}};
   int i = 0;
   for (const auto& s : ringed) Value(s.day, s.half).Value = i++ % 2 ? 1900 : 1850;
-  f.RecalcAndRepaint();
-  EXPECT_EQ(f.PageSignals->Rows(), QStringList{"該当なし"});
+  Probe().RecalcAndRepaint();
+  EXPECT_EQ(ui.SignalPage->Rows(), QStringList{"該当なし"});
   Enter(Day(17, colAM), "18.5");
-  EXPECT_EQ(f.PageSignals->Rows(), QStringList{"6月12日 午後 〜 6月17日 午前：中心線の上側に9点連続"});
-  EXPECT_EQ(f.PageSignals->Heading(), "管理状態の判定（連9点・傾向6点・限界接近 3点中2点）");
-  const TCapability c = MonthCapability(f.MainData());
+  EXPECT_EQ(ui.SignalPage->Rows(), QStringList{"6月12日 午後 〜 6月17日 午前：中心線の上側に9点連続"});
+  EXPECT_EQ(ui.SignalPage->Heading(), "管理状態の判定（連9点・傾向6点・限界接近 3点中2点）");
+  const TCapability c = MonthCapability(Probe().MainData());
   ASSERT_TRUE(c.Cp && c.Cpk);
-  EXPECT_EQ(f.PageSignals->CpText(), FormatFixed(*c.Cp, 2));
-  EXPECT_EQ(f.PageSignals->CpkText(), FormatFixed(*c.Cpk, 2));
-  f.CmPageCtrl->SetCurrentTab(2);
-  EXPECT_TRUE(f.PageSignals->isVisible());
+  EXPECT_EQ(ui.SignalPage->CpText(), FormatFixed(*c.Cp, 2));
+  EXPECT_EQ(ui.SignalPage->CpkText(), FormatFixed(*c.Cpk, 2));
+  ui.ChartTabs->SetCurrentTab(2);
+  EXPECT_TRUE(ui.SignalPage->isVisible());
 }

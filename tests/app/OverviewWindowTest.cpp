@@ -40,8 +40,8 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
   dialogs.FileAnswers = {a};
 
   TFrmMain& w = Window();
-  ASSERT_NE(w.CmShiftPager->FindButton(QStringLiteral("CellBitBtnOverview")), nullptr);
-  QAction* item = w.findChild<QAction*>(QStringLiteral("MenuFOverview"));
+  ASSERT_NE(Ui().FunctionKeys->FindButton(QStringLiteral("CellBitBtnOverview")), nullptr);
+  QAction* item = Ui().OverviewAction;
   ASSERT_NE(item, nullptr);
   item->trigger();
   TFrmOverview* f = OverviewWindow(w);
@@ -86,7 +86,7 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
   QTest::keyClick(f, Qt::Key_Escape);
   EXPECT_FALSE(f->isVisible());
   // Opened again (Shift+F7) it keeps its months and asks for no file.
-  w.CmShiftPager->Button(1, 7)->Click();
+  Ui().FunctionKeys->Button(1, 7)->Click();
   EXPECT_TRUE(f->isVisible());
   EXPECT_EQ(dialogs.Files.size(), 1u);
   EXPECT_EQ(f->Overview().Months.size(), 2u);

@@ -46,8 +46,8 @@ class SettingsFile : public MainWindowFixture {
     return file;
   }
   void Quit() {
-    if (Window().Edited()) dialogs.Answers.push_back(true);
-    Window().CellBitBtnQuitClick();
+    if (Probe().Edited()) dialogs.Answers.push_back(true);
+    Probe().CellBitBtnQuitClick();
     ASSERT_FALSE(Window().isVisible());
   }
   // Opens the setup dialog with F11 and runs `act` in it.
@@ -75,30 +75,30 @@ class SettingsFile : public MainWindowFixture {
 }  // namespace
 
 TEST_F(SettingsFile, WithoutAFileTheDefaultsApply) {
-  TFrmMain& f = Window();
-  const TSettings& s = f.Settings();
+  TFrmMainUi& ui = Ui();
+  const TSettings& s = Probe().Settings();
   EXPECT_EQ(s.InkanTitle1, Sjis("工場長"));
   EXPECT_EQ(s.InkanTitle2, Sjis("部長"));
   EXPECT_EQ(s.InkanTitle3, Sjis("係"));
   EXPECT_EQ(s.DispNullData, 1);
   EXPECT_FALSE(s.DrawHistNoRange);
   EXPECT_FALSE(s.DrawXChartNoRange);
-  EXPECT_EQ(f.CellKojo->Items, QStringList(10, QString()));
-  EXPECT_EQ(f.DialogFolder(), QDir::homePath());
-  EXPECT_EQ(f.CellTanto->DisplayText(), "");
+  EXPECT_EQ(ui.CellKojo->Items, QStringList(10, QString()));
+  EXPECT_EQ(Probe().DialogFolder(), QDir::homePath());
+  EXPECT_EQ(ui.CellTanto->DisplayText(), "");
 }
 
 TEST_F(SettingsFile, ValuesAreReadAtFirstShowAndWrittenAtClose) {
   WriteIni(Sjis("[Info]\r\nTantoName=佐藤\r\nKojoName1=北工場\r\nKojoName9=南工場\r\nDispNullData=x\r\n"
                 "DrawHistNoRange=yes\r\nDrawXChartNoRange=1\r\n[Other]\r\nKeep=me\r\n"));
-  TFrmMain& f = Window();
-  EXPECT_EQ(f.Settings().DispNullData, 1);  // not a number
-  EXPECT_FALSE(f.Settings().DrawHistNoRange);
-  EXPECT_TRUE(f.Settings().DrawXChartNoRange);
-  EXPECT_EQ(f.CellKojo->Items.size(), 10);
-  EXPECT_EQ(f.CellKojo->Items[1], "北工場");
-  EXPECT_EQ(f.CellKojo->Items[9], "南工場");
-  EXPECT_EQ(f.CellTanto->DisplayText(), "佐藤");
+  TFrmMainUi& ui = Ui();
+  EXPECT_EQ(Probe().Settings().DispNullData, 1);  // not a number
+  EXPECT_FALSE(Probe().Settings().DrawHistNoRange);
+  EXPECT_TRUE(Probe().Settings().DrawXChartNoRange);
+  EXPECT_EQ(ui.CellKojo->Items.size(), 10);
+  EXPECT_EQ(ui.CellKojo->Items[1], "北工場");
+  EXPECT_EQ(ui.CellKojo->Items[9], "南工場");
+  EXPECT_EQ(ui.CellTanto->DisplayText(), "佐藤");
   Quit();
   const TIniFile ini = Ini();
   EXPECT_EQ(ini.ReadString("Info", "TantoName", ""), Sjis("佐藤"));
@@ -112,10 +112,10 @@ TEST_F(SettingsFile, LongNamesEnterTheRecordCutToTheirCells) {
   const std::string tanto = Sjis("山田太郎山田太郎山田太郎");   // 24 bytes
   const std::string kojo = "a" + Sjis("第一生コンクリート工場");  // 23 bytes
   WriteIni("[Info]\r\nTantoName=" + tanto + "\r\nKojoName0=" + kojo + "\r\n");
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   EXPECT_EQ(Info().Tanto, Sjis("山田太郎山田太郎"));
-  EXPECT_EQ(f.CellKojo->Items[0], "a第一生コンクリート");  // 19 bytes, no half character
-  Go(f.CellKojo);
+  EXPECT_EQ(ui.CellKojo->Items[0], "a第一生コンクリート");  // 19 bytes, no half character
+  Go(ui.CellKojo);
   auto* combo = qobject_cast<QComboBox*>(Editor());
   ASSERT_NE(combo, nullptr);
   combo->setCurrentIndex(0);
@@ -123,7 +123,7 @@ TEST_F(SettingsFile, LongNamesEnterTheRecordCutToTheirCells) {
   EXPECT_EQ(Info().Kojo, "a" + Sjis("第一生コンクリート"));
   dialogs.Answers = {true};
   QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);  // Clear
-  EXPECT_EQ(f.CellTanto->DisplayText(), "山田太郎山田太郎");
+  EXPECT_EQ(ui.CellTanto->DisplayText(), "山田太郎山田太郎");
   EXPECT_EQ(Info().Tanto, Sjis("山田太郎山田太郎"));
   Quit();
   EXPECT_EQ(Ini().ReadString("Info", "TantoName", ""), tanto) << "the file keeps its own text";
@@ -143,14 +143,14 @@ TEST_F(SettingsFile, AFileThatCannotBeReadIsNamedAndLeftAlone) {
       ASSERT_TRUE(out.open(QIODevice::WriteOnly));
       out.write(big.data(), static_cast<qint64>(big.size()));
     }
-    TFrmMain& f = Window();
+    TFrmMainUi& ui = Ui();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.Messages.empty(); }, 2000));
     const QString text = dialogs.Messages[0].Text;
     EXPECT_TRUE(text.contains(QString::fromStdString(settingsFile))) << text.toStdString();
     EXPECT_TRUE(text.contains("初期値で起動します")) << text.toStdString();
-    EXPECT_EQ(f.Settings().InkanTitle1, Sjis("工場長"));
-    EXPECT_EQ(f.CellTanto->DisplayText(), "");
-    f.Settings().CompanyName = "changed";
+    EXPECT_EQ(Probe().Settings().InkanTitle1, Sjis("工場長"));
+    EXPECT_EQ(ui.CellTanto->DisplayText(), "");
+    Probe().Settings().CompanyName = "changed";
     Quit();
     EXPECT_EQ(dialogs.Messages.size(), 1u) << "no second message at quit";
     if (folder) {
@@ -167,8 +167,7 @@ TEST_F(SettingsFile, LastDataDirFollowsTheLoadedFileAndSurvivesAClear) {
   // A folder from the old Windows program does not exist here: the dialogs
   // open in the home folder, and the value stays while no file is open.
   WriteIni("[File]\r\nLastDataDir=C:\\data\r\n");
-  TFrmMain& f = Window();
-  EXPECT_EQ(f.Settings().LastDataDir, "C:\\data");
+  EXPECT_EQ(Probe().Settings().LastDataDir, "C:\\data");
   dialogs.FileAnswers = {""};
   QTest::keyClick(KeyTarget(), Qt::Key_F5);
   EXPECT_EQ(dialogs.Files.back().Directory, QDir::homePath());
@@ -181,7 +180,7 @@ TEST_F(SettingsFile, LastDataDirFollowsTheLoadedFileAndSurvivesAClear) {
   const QString file = MonthFile("データ");
   dialogs.FileAnswers = {file};
   QTest::keyClick(KeyTarget(), Qt::Key_F5);
-  ASSERT_EQ(Window().DataFileName(), file);
+  ASSERT_EQ(Probe().DataFileName(), file);
   Quit();
   const std::string stored = Ini().ReadString("File", "LastDataDir", "");
   EXPECT_EQ(stored, Sjis(QDir(Path("データ")).canonicalPath().toStdString().c_str()));
@@ -189,14 +188,14 @@ TEST_F(SettingsFile, LastDataDirFollowsTheLoadedFileAndSurvivesAClear) {
   // The next run opens its dialogs there; after Clear and quitting the
   // folder keeps its value.
   w.reset();
-  EXPECT_EQ(Window().DialogFolder(), QDir(Path("データ")).canonicalPath());
+  EXPECT_EQ(Probe().DialogFolder(), QDir(Path("データ")).canonicalPath());
   QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);
   Quit();
   EXPECT_EQ(Ini().ReadString("File", "LastDataDir", ""), stored);
 }
 
 TEST_F(SettingsFile, PlantNamesFromTheSetupDialogFillThePlantListAtOnce) {
-  TFrmMain& f = Window();
+  TFrmMainUi& ui = Ui();
   InSetup([&](TFrmSetup* s) {
     EXPECT_EQ(s->windowTitle(), "FrmSetup");
     EXPECT_EQ(s->VelPageTitle->Caption, "各種設定");
@@ -208,20 +207,20 @@ TEST_F(SettingsFile, PlantNamesFromTheSetupDialogFillThePlantListAtOnce) {
   QStringList expected(10, QString());
   expected[0] = "本社工場";
   expected[3] = "第四工場";
-  EXPECT_EQ(f.CellKojo->Items, expected);
-  EXPECT_EQ(f.Settings().TantoName, Sjis("鈴木"));
+  EXPECT_EQ(ui.CellKojo->Items, expected);
+  EXPECT_EQ(Probe().Settings().TantoName, Sjis("鈴木"));
   // The plant cell offers the new list in slot order.
-  Go(f.CellKojo);
+  Go(ui.CellKojo);
   auto* combo = qobject_cast<QComboBox*>(Editor());
   ASSERT_NE(combo, nullptr);
   ASSERT_EQ(combo->count(), 10);
   EXPECT_EQ(combo->itemText(3), "第四工場");
   // The dialog is made once and kept; closing the window frees it.
-  TFrmSetup* first = f.FrmSetup();
+  TFrmSetup* first = Probe().FrmSetup();
   InSetup([&](TFrmSetup* s) { EXPECT_EQ(s, first); });
   Quit();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(f.FrmSetup(), nullptr);
+  EXPECT_EQ(Probe().FrmSetup(), nullptr);
   EXPECT_EQ(Ini().ReadString("Info", "KojoName3", ""), Sjis("第四工場"));
   EXPECT_EQ(Ini().ReadString("Info", "KojoName4", "x"), "");
 }
@@ -291,7 +290,7 @@ TEST_F(SettingsFile, SetupCellsLimitsSwitchesAndStatusMessages) {
     QTest::keyClick(s->CellMgrSetup, Qt::Key_Escape);
     EXPECT_FALSE(s->isVisible());
   });
-  const TSettings& st = Window().Settings();
+  const TSettings& st = Probe().Settings();
   EXPECT_EQ(st.InkanTitle1, "ABCDEFGH");
   EXPECT_EQ(st.InkanTitle2, Sjis("課長補佐"));
   EXPECT_EQ(st.CompanyName, "");
@@ -312,7 +311,7 @@ TEST_F(SettingsFile, TypingInTheSetupDialogIsKeptByEscAndF12) {
     QTest::keyClick(e, Qt::Key_F12);  // keeps what is typed and closes
     EXPECT_FALSE(s->isVisible());
   });
-  EXPECT_EQ(Window().Settings().CompanyName, Sjis("株式会社"));
+  EXPECT_EQ(Probe().Settings().CompanyName, Sjis("株式会社"));
   // Nothing is written before the main window closes.
   EXPECT_FALSE(QFile::exists(Path("kestrin.INI")));
 }

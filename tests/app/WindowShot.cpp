@@ -18,21 +18,21 @@
 #include <QProcess>
 #include <QTimer>
 
-#include "app/AppFonts.h"
-#include "platform/Fonts.h"
+#include "FrmMainProbe.h"
 #include "app/AboutBox.h"
-#include "app/FrmMain.h"
+#include "app/AppFonts.h"
 #include "app/FrmOverview.h"
 #include "app/FrmSetup.h"
 #include "app/SignalPage.h"
 #include "core/DataFile.h"
-#include "widgets/CellMgrMain.h"
-#include "widgets/CellTable.h"
-#include "widgets/EditCells.h"
 #include "core/MainData.h"
+#include "platform/Fonts.h"
 #include "sheets/report/ReportPreview.h"
 #include "sheets/report/SheetReport.h"
+#include "widgets/CellMgrMain.h"
+#include "widgets/CellTable.h"
 #include "widgets/ChartTabs.h"
+#include "widgets/EditCells.h"
 #include "widgets/ShiftPager.h"
 
 using namespace kestrin;
@@ -70,17 +70,18 @@ int main(int argc, char** argv) {
   };
   {
     TFrmMain w;
-    w.SettingsReader = [] { return TSettings(); };
+    TFrmMainProbe p(w);
+    p.SettingsReader() = [] { return TSettings(); };
     w.show();
     shoot(w, QStringLiteral("window-empty-xchart.png"));
-    w.CmPageCtrl->SetCurrentTab(0);
+    p.Ui().ChartTabs->SetCurrentTab(0);
     shoot(w, QStringLiteral("window-empty-histogram.png"));
-    w.CmShiftPager->SetPage(1);  // as while Shift is held
+    p.Ui().FunctionKeys->SetPage(1);  // as while Shift is held
     shoot(w, QStringLiteral("window-shift-page.png"));
-    w.MenuFile->popup(w.mapToGlobal(QPoint(0, 20)));
+    p.Ui().FileMenu->popup(w.mapToGlobal(QPoint(0, 20)));
     QApplication::processEvents();
-    w.MenuFile->grab().save(out + QStringLiteral("/menu-file.png"));
-    w.MenuFile->hide();
+    p.Ui().FileMenu->grab().save(out + QStringLiteral("/menu-file.png"));
+    p.Ui().FileMenu->hide();
 
     TSettings settings;
     settings.CompanyName = Sjis("北山生コン株式会社");
@@ -98,29 +99,30 @@ int main(int argc, char** argv) {
   }
   {
     TFrmMain w;
-    w.SettingsReader = [] { return TSettings(); };
+    TFrmMainProbe p(w);
+    p.SettingsReader() = [] { return TSettings(); };
     w.show();
-    w.MainData().ClearLists();
-    w.MainData().Clear();
-    if (!LoadFromFile(file, w.MainData())) {
+    p.MainData().ClearLists();
+    p.MainData().Clear();
+    if (!LoadFromFile(file, p.MainData())) {
       fprintf(stderr, "cannot load %s\n", file.c_str());
       return 1;
     }
-    w.SetDataFileName(QString::fromStdString(file));
-    w.RecalcAndRepaint();
-    w.UpdateCaption();
-    w.FocusFirstCell();
+    p.DataFileName() = QString::fromStdString(file);
+    p.RecalcAndRepaint();
+    p.UpdateCaption();
+    p.FocusFirstCell();
     shoot(w, QStringLiteral("window-sample-xchart.png"));
-    w.PaintBoxChartX->grab().save(out + QStringLiteral("/chart-sample-xchart.png"));
-    w.CmPageCtrl->SetCurrentTab(0);
+    p.Ui().XChartBox->grab().save(out + QStringLiteral("/chart-sample-xchart.png"));
+    p.Ui().ChartTabs->SetCurrentTab(0);
     shoot(w, QStringLiteral("window-sample-histogram.png"));
-    w.CmPageCtrl->SetCurrentTab(2);
+    p.Ui().ChartTabs->SetCurrentTab(2);
     shoot(w, QStringLiteral("window-sample-signals.png"));
-    w.PageSignals->grab().save(out + QStringLiteral("/page-sample-signals.png"));
+    p.Ui().SignalPage->grab().save(out + QStringLiteral("/page-sample-signals.png"));
     {
       // The README picture: the X chart with its rings beside the signal tab.
-      const QPixmap chart = w.PaintBoxChartX->grab();
-      const QPixmap page = w.PageSignals->grab();
+      const QPixmap chart = p.Ui().XChartBox->grab();
+      const QPixmap page = p.Ui().SignalPage->grab();
       QPixmap both(chart.width() + page.width(), std::max(chart.height(), page.height()));
       both.setDevicePixelRatio(chart.devicePixelRatio());
       both.fill(Qt::white);
@@ -131,15 +133,15 @@ int main(int argc, char** argv) {
       both.save(out + QStringLiteral("/signals.png"));
     }
     // Active cells with a list and with an empty value.
-    w.CellMgrMain->Activate(w.CellKojo);
+    p.Ui().CellCoordinator->Activate(p.Ui().CellKojo);
     shoot(w, QStringLiteral("window-sample-plant-active.png"));
-    w.CellMgrMain->Activate(w.DayCell(0, colAM));
+    p.Ui().CellCoordinator->Activate(p.DayCell(0, colAM));
     shoot(w, QStringLiteral("window-sample-empty-day-active.png"));
 
     // The preview of both sheets, whole page, each page.
     TSheetReport report(&w);
     TSettings settings;
-    report.Drawers = MakeSheetDrawers(w.MainData(), settings);
+    report.Drawers = MakeSheetDrawers(p.MainData(), settings);
     report.Rep.Ui.ExecPreview = [&](TVelReportPreview& p) {
       p.PlaceMaximized();
       p.show();
