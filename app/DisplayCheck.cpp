@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kestrin {
 
@@ -29,13 +30,14 @@ bool IsHeadlessPlatform(std::string_view name) {
   return false;
 }
 
-bool XServerReachable() {
-  if (Env("DISPLAY").empty()) return false;
+// An open connection to the X server of $DISPLAY, or null.
+xcb_connection_t* ConnectXServer() {
+  if (Env("DISPLAY").empty()) return nullptr;
   // The same connection the xcb platform makes (address and authority).
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-  const bool ok = c && xcb_connection_has_error(c) == 0;
+  if (c && xcb_connection_has_error(c) == 0) return c;
   if (c) xcb_disconnect(c);
-  return ok;
+  return nullptr;
 }
 
 // Qt's Wayland platform is a plugin of its own (Debian: qt6-wayland).
@@ -66,7 +68,23 @@ bool WaylandReachable() {
 
 }  // namespace
 
-bool GraphicalDisplayAvailable() {
+TDisplayCheck::TDisplayCheck(TDisplayCheck&& other) noexcept
+    : available_(other.available_), x_(std::exchange(other.x_, nullptr)) {}
+
+TDisplayCheck& TDisplayCheck::operator=(TDisplayCheck&& other) noexcept {
+  if (this != &other) {
+    Release();
+    available_ = other.available_;
+    x_ = std::exchange(other.x_, nullptr);
+  }
+  return *this;
+}
+
+void TDisplayCheck::Release() {
+  if (x_) xcb_disconnect(static_cast<xcb_connection_t*>(std::exchange(x_, nullptr)));
+}
+
+TDisplayCheck CheckGraphicalDisplay() {
   // QT_QPA_PLATFORM may list several platforms ("wayland;xcb"), each with
   // options after a colon.
   const std::string platforms = Env("QT_QPA_PLATFORM");
@@ -76,10 +94,11 @@ bool GraphicalDisplayAvailable() {
     if (end == std::string::npos) end = platforms.size();
     std::string_view entry(platforms.data() + start, end - start);
     entry = entry.substr(0, entry.find(':'));
-    if (IsHeadlessPlatform(entry)) return true;
+    if (IsHeadlessPlatform(entry)) return TDisplayCheck(true, nullptr);
     start = end + 1;
   }
-  return XServerReachable() || WaylandReachable();
+  if (xcb_connection_t* x = ConnectXServer()) return TDisplayCheck(true, x);
+  return TDisplayCheck(WaylandReachable(), nullptr);
 }
 
 }  // namespace kestrin

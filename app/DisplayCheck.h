@@ -5,11 +5,34 @@
 
 namespace kestrin {
 
-// True when the platform Qt will use needs no display (QT_QPA_PLATFORM
+// The result of the check. An X connection made by the check stays open
+// while the object lives: an X server whose only client leaves resets and
+// turns away the clients that connect meanwhile, so the check must not be
+// that last client just before Qt connects. Release it once the
+// application object has its own connection.
+class TDisplayCheck {
+ public:
+  TDisplayCheck() = default;
+  TDisplayCheck(bool available, void* xConnection) : available_(available), x_(xConnection) {}
+  TDisplayCheck(const TDisplayCheck&) = delete;
+  TDisplayCheck& operator=(const TDisplayCheck&) = delete;
+  TDisplayCheck(TDisplayCheck&& other) noexcept;
+  TDisplayCheck& operator=(TDisplayCheck&& other) noexcept;
+  ~TDisplayCheck() { Release(); }
+
+  explicit operator bool() const { return available_; }
+  void Release();
+
+ private:
+  bool available_ = false;
+  void* x_ = nullptr;  // xcb_connection_t
+};
+
+// Available when the platform Qt will use needs no display (QT_QPA_PLATFORM
 // names offscreen, minimal, vnc, a frame buffer, ...), or when the X
 // server of $DISPLAY accepts a connection, or when the Wayland socket of
 // $WAYLAND_DISPLAY does and Qt's Wayland platform plugin is installed.
-bool GraphicalDisplayAvailable();
+TDisplayCheck CheckGraphicalDisplay();
 
 // The Japanese message printed when there is none.
 inline constexpr char kNoDisplayMessage[] =

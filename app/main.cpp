@@ -21,11 +21,13 @@
 
 int main(int argc, char** argv) {
   // Without a display Qt would abort with a core dump.
-  if (!kestrin::GraphicalDisplayAvailable()) {
+  kestrin::TDisplayCheck display = kestrin::CheckGraphicalDisplay();
+  if (!display) {
     std::fputs(kestrin::kNoDisplayMessage, stderr);
     return 1;
   }
   QApplication app(argc, argv);
+  display.Release();  // Qt has its own connection now
   QApplication::setApplicationName(QString::fromUtf8(kestrin::kProductName));
   QApplication::setApplicationVersion(QString::fromUtf8(kestrin::kVersionText));
   // The desktop entry's id: the window is matched to its launcher and icon.

@@ -228,7 +228,10 @@ TEST(ProgramStart, OpensTheFileAndASecondStartHandsItsFileOver) {
   const int number = FreeDisplay(150 + QCoreApplication::applicationPid() % 500);
   const QString display = QStringLiteral(":%1").arg(number);
   QProcess server;
-  server.start(xvfb, {display, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+  // -noreset: by default the server resets when its last client goes, and
+  // a client connecting during the reset (the program's display check is
+  // one, the readiness probe below another) is turned away.
+  server.start(xvfb, {display, "-noreset", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
   ASSERT_TRUE(server.waitForStarted(5000));
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("QT_QPA_PLATFORM");
@@ -260,8 +263,17 @@ TEST(ProgramStart, OpensTheFileAndASecondStartHandsItsFileOver) {
     return path;
   };
   const QString a = month("200502.slt"), b = month("200503.slt");
-  // The X server may take a moment to come up.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 20000));
+  // The X server may take a moment to come up: its socket can exist before
+  // it takes connections, so wait until a client gets an answer.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        QProcess probe;
+        probe.setProcessEnvironment(env);
+        probe.start(xdotool, {"getdisplaygeometry"});
+        return probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit &&
+               probe.exitCode() == 0;
+      },
+      20000));
   QProcess first;
   first.setProcessEnvironment(env);
   first.setWorkingDirectory(tmp.path());
