@@ -13,6 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <string>
+#include <vector>
 
 namespace kestrin {
 
@@ -131,6 +134,49 @@ bool MayWrite(const std::string& path, const struct stat& st) {
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
+// The folders on the way to a file may be links too: each link met while
+// walking `folder` component by component must pass MayFollowLink in the
+// folder it lies in (the kernel's rule covers these as well, where it is
+// on). False also for a loop of links; a component that does not exist
+// is left to the later steps to report.
+bool FolderLinksAllowed(const std::string& folder) {
+  std::deque<std::string> todo;
+  auto push = [&todo](const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t end = path.find('/', start);
+      if (end == std::string::npos) end = path.size();
+      if (end > start) parts.push_back(path.substr(start, end - start));
+      start = end + 1;
+    }
+    todo.insert(todo.begin(), parts.begin(), parts.end());
+  };
+  // `done` is the walked part: no links left in it. "" stands for the root.
+  std::string done = folder.front() == '/' ? "" : ".";
+  push(folder);
+  for (int hops = 0; !todo.empty();) {
+    const std::string part = todo.front();
+    todo.pop_front();
+    if (part == ".") continue;
+    const std::string next = done + "/" + part;
+    struct stat st;
+    if (::lstat(next.c_str(), &st) != 0) return true;
+    if (!S_ISLNK(st.st_mode)) {
+      done = next;
+      continue;
+    }
+    if (++hops > kMaxLinkHops || !MayFollowLink(st, done.empty() ? "/" : done)) return false;
+    char buffer[4096];
+    const ssize_t n = ::readlink(next.c_str(), buffer, sizeof buffer);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return true;
+    const std::string link(buffer, static_cast<std::size_t>(n));
+    if (link.front() == '/') done = "";
+    push(link);
+  }
+  return true;
+}
+
 struct TTarget {
   std::string Path;  // the file written: the path, or where its links lead
   bool Exists = false;
@@ -141,6 +187,7 @@ TFileResult ResolveTarget(const std::string& path, TTarget& target) {
   if (path.empty() || NameOf(path).empty()) return TFileResult::Failure(path, kStepName);
   std::string cur = path;
   for (int hops = 0;; ++hops) {
+    if (!FolderLinksAllowed(FolderOf(cur))) return TFileResult::Failure(path, kStepForeignLink);
     struct stat st;
     if (::lstat(cur.c_str(), &st) != 0) {
       const int error = errno;

@@ -147,6 +147,23 @@ TEST(OutputTargets, AnotherUsersLinkInAStickySharedFolderIsNotFollowed) {
   EXPECT_NE(r.Step.find("シンボリックリンク"), std::string::npos) << r.Step;
   EXPECT_EQ(testutil::ReadFile(privateFile), "root's own");
 
+  // Nor a folder link of theirs on the way: shared/plant -> a private
+  // folder, also when reached through a link of our own.
+  const std::string privateFolder = dir / "private";
+  ASSERT_EQ(::mkdir(privateFolder.c_str(), 0700), 0);
+  ASSERT_EQ(InChild([&] {
+              if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) return 2;
+              return ::symlink(privateFolder.c_str(), (shared + "/plant").c_str()) == 0 ? 0 : 3;
+            }),
+            0);
+  ASSERT_EQ(::symlink((shared + "/plant/202406.slt").c_str(), (dir / "via.slt").c_str()), 0);
+  for (const std::string& target : {shared + "/plant/202406.slt", dir / "via.slt"}) {
+    const TFileResult f = SaveToFile(target, Month(2026, 12));
+    EXPECT_FALSE(f) << target;
+    EXPECT_NE(f.Step.find("シンボリックリンク"), std::string::npos) << f.Step;
+  }
+  EXPECT_FALSE(testutil::Exists(privateFolder + "/202406.slt"));
+
   // A link of our own in the same folder is followed, the link kept.
   ASSERT_EQ(::symlink(privateFile.c_str(), (shared + "/mine.slt").c_str()), 0);
   EXPECT_TRUE(SaveToFile(shared + "/mine.slt", Month(2026, 12)));
