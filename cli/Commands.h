@@ -58,7 +58,7 @@ struct TOverviewWriter {
   // Checks the output name and resolution before any file is read; false
   // with a message for a usage error.
   std::function<bool(const std::string& output, int dpi, std::string& message)> Check;
-  // Writes one page per plant; the names written go to `written`.
+  // Writes the overview's pages (OverviewPages); the names written go to `written`.
   std::function<bool(const TOverview& overview, const std::string& output, int dpi,
                      const std::optional<std::string>& settings,
                      std::vector<std::string>& written, std::string& message)>

@@ -179,14 +179,15 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
 
 void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer) {
   auto a = std::make_shared<TOverviewArgs>();
-  CLI::App& c = cli.Add("overview",
-                        "複数の月度データから年間推移（月ごとの行，工場ごとの通算値）を JSON で出力します．"
-                        "フォルダはその中の .slt ファイル（--recursive でサブフォルダも）．"
-                        "--csv は月ごとの行を CSV（UTF-8，BOM 付き）で，-o は印刷する年間推移"
-                        "（工場ごとに A4 横１ページ）を PDF または PNG（OUT-1.png …）で書きます．"
-                        "終了コード: すべて読み込めたとき 0，読み込めないファイルがあったとき 1"
-                        "（読み込めたものは出力します），使い方の誤り 2．",
-                        [a, writer](TCliIo& io) { return Overview(*a, io, writer); });
+  CLI::App& c = cli.Add(
+      "overview",
+      "複数の月度データから年間推移（月ごとの行，工場ごとの通算値）を JSON で出力します．"
+      "フォルダはその中の .slt ファイル（--recursive でサブフォルダも）．"
+      "--csv は月ごとの行を CSV（UTF-8，BOM 付き）で，-o は印刷する年間推移"
+      "（工場ごとに A4 横１ページ，月数が多ければ続きのページ）を PDF または PNG（OUT-1.png …）で書きます．"
+      "終了コード: すべて読み込めたとき 0，読み込めないファイルがあったとき 1"
+      "（読み込めたものは出力します），使い方の誤り 2．",
+      [a, writer](TCliIo& io) { return Overview(*a, io, writer); });
   c.add_option("inputs", a->inputs, "月度データファイルまたはフォルダ")->type_name("FILE.slt...|DIR")->required();
   c.add_flag("--recursive", a->recursive, "フォルダのサブフォルダも読みます");
   c.add_flag("--csv", a->csv, "月ごとの行を CSV（UTF-8，BOM 付き）で書きます");

@@ -1,5 +1,6 @@
-// overview -o: the printed year overview as PDF (one page per plant) or as
-// PNG pictures (OUT-1.png, OUT-2.png ...), A4 landscape as printed.
+// overview -o: the printed year overview as PDF (a page per plant, more
+// for a plant with many months) or as PNG pictures (OUT-1.png, OUT-2.png
+// ...), A4 landscape as printed.
 #include <QGuiApplication>
 #include <QString>
 
@@ -64,10 +65,11 @@ bool Write(const TOverview& overview, const std::string& output, int dpi,
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();
 
+  const std::vector<TOverviewPage> sheetPages = OverviewPages(overview);
   const TPageDrawer draw = [&](TCanvas& canvas, const TRect& pageRect, int page) {
-    DrawOverviewSheet(canvas, pageRect, overview, static_cast<std::size_t>(page), settings);
+    DrawOverviewSheet(canvas, pageRect, overview, sheetPages[static_cast<std::size_t>(page)], settings);
   };
-  const int pages = static_cast<int>(overview.Plants.size());
+  const int pages = static_cast<int>(sheetPages.size());
   const QString path = QString::fromStdString(output);
   TSheetOutputError error;
   std::vector<QString> names;

@@ -1,6 +1,8 @@
 #include "sheets/OverviewSheet.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 
 #include "charts/CanvasAssist.h"
@@ -83,7 +85,7 @@ TRow PlantRow(const TOverviewPlant& p) {
   return r;
 }
 
-void DrawHeader(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_t plant,
+void DrawHeader(TCanvasAssist& a, const TRect& b, const TOverview& o, const TOverviewPage& page,
                 const TSettings& settings) {
   const long double third = static_cast<long double>(b.Height()) / 3;
   auto row = [&](int k) {
@@ -92,22 +94,26 @@ void DrawHeader(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_
   a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
   const QString company = SheetText(settings.CompanyName);
   if (!company.isEmpty()) a.PutTextFit(row(0), kAlignLeft, 0.0, company);
-  a.PutTextFit(row(1), kAlignLeft, 0.0,
-               U8("工場：") + U8(PlantLabelUtf8(o.Plants[plant].Kojo)));
-  a.PutTextFit(row(2), kAlignLeft, 0.0, U8("期間：") + OverviewPeriodText(o, plant));
+  QString plant = U8("工場：") + U8(PlantLabelUtf8(o.Plants[page.Plant].Kojo));
+  if (page.Parts > 1) plant += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
+  a.PutTextFit(row(1), kAlignLeft, 0.0, plant);
+  a.PutTextFit(row(2), kAlignLeft, 0.0, U8("期間：") + OverviewPeriodText(o, page.Plant));
 }
 
-void DrawTable(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_t plant) {
-  const TOverviewPlant& p = o.Plants[plant];
-  std::vector<TRow> rows;
-  for (std::size_t i : p.MonthIndexes) rows.push_back(MonthRow(o.Months[i]));
-  rows.push_back(PlantRow(p));
+// Rows of the first page's table block (the caption row included): the
+// normal row height is the block's height divided by this.
+constexpr int kFirstPageRows = 16;
+// Rows of a continuation page's table block at that height, the caption
+// row included (its block is 0.79 of the page high against 0.4 on the
+// first page: 31.6 rows, one spare for rounding).
+constexpr int kNextPageRows = 31;
 
-  // A caption row, the months, the pooled row; rows never taller than a
-  // twentieth of the block so a short year keeps normal-sized text.
+// The month table: a caption row and `rows`, each at most `rowH` high;
+// the last of them is shaded as the pooled row when `pooledLast`.
+void DrawTable(TCanvasAssist& a, const TRect& b, const std::vector<TRow>& rows, long double rowH,
+               bool pooledLast) {
   const int n = static_cast<int>(rows.size()) + 1;
-  const long double rowH = std::min(static_cast<long double>(b.Height()) / n,
-                                    static_cast<long double>(b.Height()) / 16);
+  rowH = std::min(static_cast<long double>(b.Height()) / n, rowH);
   std::array<int, kColumns.size() + 1> x{};
   long double f = 0;
   x[0] = b.Left;
@@ -120,10 +126,10 @@ void DrawTable(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_t
 
   a.Canvas->Brush.SetColor(Rgb(235, 235, 235));
   a.Canvas->FillRect(TRect{b.Left, b.Top, b.Right, y(1)});
-  a.Canvas->FillRect(TRect{b.Left, y(n - 1), b.Right, bottom});
+  if (pooledLast) a.Canvas->FillRect(TRect{b.Left, y(n - 1), b.Right, bottom});
   a.Canvas->Brush.SetStyle(TBrushStyle::Clear);
   a.FrameBox(b.Left, b.Top, b.Right, bottom, 2);
-  for (int r = 1; r < n; ++r) a.HorzLine(b.Left, b.Right, y(r), r == 1 || r == n - 1 ? 1 : 0);
+  for (int r = 1; r < n; ++r) a.HorzLine(b.Left, b.Right, y(r), r == 1 || (pooledLast && r == n - 1) ? 1 : 0);
   for (std::size_t k = 1; k < kColumns.size(); ++k) a.VertLine(x[k], b.Top, bottom, 0);
 
   const int font = RoundOff(0.55L * rowH);
@@ -141,6 +147,15 @@ void DrawTable(TCanvasAssist& a, const TRect& b, const TOverview& o, std::size_t
       a.PutTextHeight(TRect{x[k], top, x[k + 1], bot}, align, 0.06, -1, text);
     }
   }
+}
+
+// The plant's rows: its months, then the pooled row.
+std::vector<TRow> PlantRows(const TOverview& o, std::size_t plant) {
+  const TOverviewPlant& p = o.Plants[plant];
+  std::vector<TRow> rows;
+  for (std::size_t i : p.MonthIndexes) rows.push_back(MonthRow(o.Months[i]));
+  rows.push_back(PlantRow(p));
+  return rows;
 }
 
 void DrawChartCaption(TCanvasAssist& a, const TRect& chart, const TOverview& o,
@@ -197,28 +212,63 @@ QString OverviewPeriodText(const TOverview& o, std::size_t plant) {
   return MonthText(first) + U8("～") + MonthText(last);
 }
 
+std::vector<TOverviewPage> OverviewPages(const TOverview& overview) {
+  std::vector<TOverviewPage> pages;
+  for (std::size_t plant = 0; plant < overview.Plants.size(); ++plant) {
+    const std::size_t rows = overview.Plants[plant].MonthIndexes.size() + 1;
+    std::vector<std::size_t> counts;
+    for (std::size_t left = rows, room = kFirstPageRows - 1; left > 0; room = kNextPageRows - 1) {
+      counts.push_back(std::min(left, room));
+      left -= counts.back();
+    }
+    // The pooled row never stands alone on a page: a month goes with it.
+    if (counts.size() > 1 && counts.back() == 1) {
+      --counts[counts.size() - 2];
+      ++counts.back();
+    }
+    std::size_t first = 0;
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+      pages.push_back(
+          TOverviewPage{plant, first, counts[k], static_cast<int>(k), static_cast<int>(counts.size())});
+      first += counts[k];
+    }
+  }
+  return pages;
+}
+
 void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& overview,
-                       std::size_t plant, const TSettings& settings) {
-  if (plant >= overview.Plants.size()) return;
+                       const TOverviewPage& page, const TSettings& settings) {
+  if (page.Plant >= overview.Plants.size()) return;
   TCanvasAssist a(&canvas);
   SetSheetWeights(a, pageRect.Height());
   ResetSheetCanvas(canvas);
 
   const TOverviewSheetLayout l = OverviewSheetLayout(pageRect);
   DrawSheetTitle(a, l.Title, U8("スランプ試験（年間推移）"));
-  DrawHeader(a, l.Header, overview, plant, settings);
+  DrawHeader(a, l.Header, overview, page, settings);
 
   const int r = l.Seal.Height() / 3;
   DrawSealBoxes(a, l.Seal.Left, l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom,
                 RoundOff(0.5L * r), settings);
 
-  DrawChartCaption(a, l.Chart, overview, plant);
-  const std::vector<TTrendPoint> points = TrendPoints(overview, plant);
-  DrawTrendChartDoc(canvas, l.Chart, a, points);
-  // The chart leaves its own pen, brush and fonts behind.
-  ResetSheetCanvas(canvas);
-
-  DrawTable(a, l.Table, overview, plant);
+  const std::vector<TRow> all = PlantRows(overview, page.Plant);
+  const std::size_t from = std::min(page.FirstRow, all.size());
+  const std::size_t to = std::min(from + page.Rows, all.size());
+  const std::vector<TRow> rows(all.begin() + static_cast<std::ptrdiff_t>(from),
+                               all.begin() + static_cast<std::ptrdiff_t>(to));
+  const long double rowH = static_cast<long double>(l.Table.Height()) / kFirstPageRows;
+  if (page.Part == 0) {
+    DrawChartCaption(a, l.Chart, overview, page.Plant);
+    const std::vector<TTrendPoint> points = TrendPoints(overview, page.Plant);
+    DrawTrendChartDoc(canvas, l.Chart, a, points);
+    // The chart leaves its own pen, brush and fonts behind.
+    ResetSheetCanvas(canvas);
+    DrawTable(a, l.Table, rows, rowH, to == all.size());
+  } else {
+    // The table alone, from where the chart stands on the first page.
+    DrawTable(a, TRect{l.Table.Left, FracY(pageRect, 0.21L), l.Table.Right, l.Table.Bottom}, rows, rowH,
+              to == all.size());
+  }
 }
 
 }  // namespace kestrin

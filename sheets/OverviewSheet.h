@@ -1,12 +1,14 @@
-// The printed year overview, "スランプ試験（年間推移）": one A4 landscape
-// page per plant with the company name, the plant, the period, the three
-// seal boxes, the trend chart of the plant's months and the month table
-// with the plant's pooled figures in its last row. Duplicate months are
-// marked in the table and under the chart.
+// The printed year overview, "スランプ試験（年間推移）": A4 landscape pages,
+// for each plant a page with the company name, the plant, the period, the
+// three seal boxes, the trend chart of the plant's months and the month
+// table with the plant's pooled figures in its last row (continued on
+// further pages when the plant has more months than fit). Duplicate months
+// are marked in the table and under the chart.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 #include "core/Overview.h"
 #include "core/Settings.h"
@@ -15,10 +17,23 @@
 
 namespace kestrin {
 
-// Draws the page of plant `plant` (index into overview.Plants) into
-// `pageRect`.
+// One printed page. A plant's rows are its months and then its pooled
+// row. Its first page holds the trend chart of all its months and as many
+// rows as fit at the normal row height; when they do not all fit, the
+// table goes on over further pages without the chart, at the same row
+// height (rows never shrink to squeeze a long period onto one page).
+struct TOverviewPage {
+  std::size_t Plant = 0;     // index into overview.Plants
+  std::size_t FirstRow = 0;  // into the plant's rows
+  std::size_t Rows = 0;
+  int Part = 0;  // 0 for the plant's first page
+  int Parts = 1;
+};
+std::vector<TOverviewPage> OverviewPages(const TOverview& overview);
+
+// Draws `page` into `pageRect`.
 void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& overview,
-                       std::size_t plant, const TSettings& settings);
+                       const TOverviewPage& page, const TSettings& settings);
 
 struct TOverviewSheetLayout {
   TRect Title;

@@ -8,11 +8,11 @@
 namespace kestrin {
 
 void OverviewRepDrawPrint(TVelRepDraw& draw, const TOverview& overview, const TSettings& settings) {
-  const std::size_t plants = overview.Plants.size();
-  const std::size_t plant = draw.PageNo > 0 ? static_cast<std::size_t>(draw.PageNo - 1) : 0;
-  draw.LastPage = plant + 1 >= plants;
-  if (!draw.Canvas || plant >= plants) return;
-  DrawOverviewSheet(*draw.Canvas, draw.PageRect, overview, plant, settings);
+  const std::vector<TOverviewPage> pages = OverviewPages(overview);
+  const std::size_t index = draw.PageNo > 0 ? static_cast<std::size_t>(draw.PageNo - 1) : 0;
+  draw.LastPage = index + 1 >= pages.size();
+  if (!draw.Canvas || index >= pages.size()) return;
+  DrawOverviewSheet(*draw.Canvas, draw.PageRect, overview, pages[index], settings);
 }
 
 TOverviewReport::TOverviewReport(const TOverview* overview, const TSettings* settings,

@@ -1,5 +1,5 @@
-// The report of the printed year overview: one page per plant, A4
-// landscape, previewed or printed through the report pipeline as the
+// The report of the printed year overview: a page per plant (more for a
+// plant with many months), A4 landscape, previewed or printed through the report pipeline as the
 // month sheets are.
 #pragma once
 
@@ -12,8 +12,7 @@ class QWidget;
 
 namespace kestrin {
 
-// The page handler: page n draws plant n - 1; the last plant's page is the
-// last page.
+// The page handler: page n draws the n-th page of OverviewPages.
 void OverviewRepDrawPrint(TVelRepDraw& draw, const TOverview& overview, const TSettings& settings);
 
 class TOverviewReport {
@@ -27,7 +26,7 @@ class TOverviewReport {
   TVelReport Rep;
   TVelRepDraw RepDraw;
 
-  // Previews or prints every plant's page on A4 landscape (whatever the
+  // Previews or prints every plant's pages on A4 landscape (whatever the
   // last print dialog chose); `printButton` is disabled while a print runs.
   bool Run(bool preview, QAbstractButton* printButton = nullptr);
 

@@ -4,6 +4,7 @@
 
 #include "ReportFixture.h"
 #include "core/Numbers.h"
+#include "sheets/OverviewSheet.h"
 #include "sheets/report/OverviewReport.h"
 #include "sheets/report/ReportPreview.h"
 
@@ -52,6 +53,35 @@ TEST_F(OverviewReportTest, PrintsOneLandscapePagePerPlantAndPreviewsThem) {
   ASSERT_TRUE(r.Run(true));
   EXPECT_EQ(pages, 2);
   EXPECT_TRUE(messages.empty());
+}
+
+// A plant's rows (its months and the pooled row) fill its first page
+// beside the chart at the normal height and go on over further pages;
+// the pooled row never stands alone.
+TEST_F(OverviewReportTest, APlantWithManyMonthsGoesOnOverFurtherPages) {
+  auto pages = [](int months) {
+    std::vector<TOverviewMonth> rows;
+    for (int i = 0; i < months; ++i) {
+      TOverviewMonth m = Row("北工場", 1, {1800});
+      m.Getsudo = PackDate(2015 + i / 12, i % 12 + 1, 1);
+      m.File = std::to_string(i) + ".slt";
+      rows.push_back(m);
+    }
+    const std::vector<TOverviewPage> all = OverviewPages(MakeOverview(rows, {}));
+    std::vector<std::size_t> counts;
+    std::size_t next = 0;
+    for (const TOverviewPage& p : all) {
+      EXPECT_EQ(p.FirstRow, next);
+      EXPECT_EQ(p.Parts, static_cast<int>(all.size()));
+      next += p.Rows;
+      counts.push_back(p.Rows);
+    }
+    EXPECT_EQ(next, static_cast<std::size_t>(months) + 1);
+    return counts;
+  };
+  EXPECT_EQ(pages(14), (std::vector<std::size_t>{15}));
+  EXPECT_EQ(pages(15), (std::vector<std::size_t>{14, 2}));
+  EXPECT_EQ(pages(120), (std::vector<std::size_t>{15, 30, 30, 30, 16}));
 }
 
 }  // namespace
