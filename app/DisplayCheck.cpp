@@ -68,20 +68,8 @@ bool WaylandReachable() {
 
 }  // namespace
 
-TDisplayCheck::TDisplayCheck(TDisplayCheck&& other) noexcept
-    : available_(other.available_), x_(std::exchange(other.x_, nullptr)) {}
-
-TDisplayCheck& TDisplayCheck::operator=(TDisplayCheck&& other) noexcept {
-  if (this != &other) {
-    Release();
-    available_ = other.available_;
-    x_ = std::exchange(other.x_, nullptr);
-  }
-  return *this;
-}
-
 void TDisplayCheck::Release() {
-  if (x_) xcb_disconnect(static_cast<xcb_connection_t*>(std::exchange(x_, nullptr)));
+  if (x_) xcb_disconnect(std::exchange(x_, nullptr));
 }
 
 TDisplayCheck CheckGraphicalDisplay() {

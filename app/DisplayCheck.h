@@ -3,6 +3,8 @@
 // with an English message and a core dump when it cannot connect).
 #pragma once
 
+struct xcb_connection_t;
+
 namespace kestrin {
 
 // The result of the check. An X connection made by the check stays open
@@ -12,20 +14,17 @@ namespace kestrin {
 // application object has its own connection.
 class TDisplayCheck {
  public:
-  TDisplayCheck() = default;
-  TDisplayCheck(bool available, void* xConnection) : available_(available), x_(xConnection) {}
+  TDisplayCheck(bool available, xcb_connection_t* x) : available_(available), x_(x) {}
   TDisplayCheck(const TDisplayCheck&) = delete;
   TDisplayCheck& operator=(const TDisplayCheck&) = delete;
-  TDisplayCheck(TDisplayCheck&& other) noexcept;
-  TDisplayCheck& operator=(TDisplayCheck&& other) noexcept;
   ~TDisplayCheck() { Release(); }
 
   explicit operator bool() const { return available_; }
   void Release();
 
  private:
-  bool available_ = false;
-  void* x_ = nullptr;  // xcb_connection_t
+  bool available_;
+  xcb_connection_t* x_;
 };
 
 // Available when the platform Qt will use needs no display (QT_QPA_PLATFORM

@@ -96,6 +96,8 @@ class TFrmMain : public QMainWindow {
  private:
   // The tests' and benchmarks' view of the window's parts and state.
   friend class TFrmMainProbe;
+  // The spreadsheet export's view of the busy window.
+  class TExportBusy;
 
   // The design size of the client area and the window's least size.
   static constexpr int kClientWidth = 823;

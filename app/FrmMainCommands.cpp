@@ -11,7 +11,6 @@
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
-#include <functional>
 #include <utility>
 
 #include "AboutBox.h"
@@ -35,25 +34,6 @@ namespace {
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The busy window as the spreadsheet export drives it: shown and hidden by
-// the window, its progress line set here.
-class TExportBusy : public calc::TExportBusyWindow {
- public:
-  TExportBusy(std::function<void()> show, std::function<void()> hide, TBusyWindow* const& window)
-      : show_(std::move(show)), hide_(std::move(hide)), window_(window) {}
-  void ShowBusyMessage() override { show_(); }
-  void SetProgressText(const std::string& utf8) override {
-    if (window_) window_->SetLine(0, QString::fromStdString(utf8));
-  }
-  void HideBusyMessage() override { hide_(); }
-  void KeepAlive() override { QApplication::processEvents(); }
-
- private:
-  std::function<void()> show_;
-  std::function<void()> hide_;
-  TBusyWindow* const& window_;
-};
-
 // Marks a long command as running for its lifetime.
 class TRunning {
  public:
@@ -65,6 +45,21 @@ class TRunning {
 };
 
 }  // namespace
+
+// The busy window as the spreadsheet export drives it.
+class TFrmMain::TExportBusy : public calc::TExportBusyWindow {
+ public:
+  explicit TExportBusy(TFrmMain& window) : window_(window) {}
+  void ShowBusyMessage() override { window_.ShowBusyMessage(); }
+  void SetProgressText(const std::string& utf8) override {
+    if (window_.busy_) window_.busy_->SetLine(0, QString::fromStdString(utf8));
+  }
+  void HideBusyMessage() override { window_.HideBusyMessage(); }
+  void KeepAlive() override { QApplication::processEvents(); }
+
+ private:
+  TFrmMain& window_;
+};
 
 QString ProposedFileName(int32_t getsudo) {
   if (getsudo == 0) return {};
@@ -386,7 +381,7 @@ void TFrmMain::CellBtnEXCELClick() {
   calc::TCalcExportResult result;
   {
     TRunning running(running_);
-    TExportBusy busy([this] { ShowBusyMessage(); }, [this] { HideBusyMessage(); }, busy_);
+    TExportBusy busy(*this);
     result = calc::ExportToCalc(*mainData_, &busy, exportOptions_);
   }
   if (result.Status == calc::TCalcExportStatus::NoSpreadsheet ||

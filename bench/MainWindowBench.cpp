@@ -6,9 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include "app/AppFonts.h"
 #include "core/Numbers.h"
-#include "platform/Fonts.h"
 #include "tests/app/FrmMainProbe.h"
 #include "widgets/CellArea.h"
 #include "widgets/CellMgrMain.h"
@@ -91,14 +89,3 @@ void BM_EnterAndRepaint(benchmark::State& state) {
 BENCHMARK(BM_EnterAndRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  RegisterFontSubstitutions();
-  QApplication::setFont(BaseFont());
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

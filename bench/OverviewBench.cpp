@@ -4,11 +4,7 @@
 // window with the 120 months added and painted (table and trend chart,
 // target under 200 ms).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -19,21 +15,28 @@
 #include <string>
 
 #include "BenchMonth.h"
-#include "app/AppFonts.h"
+#include "BenchProcess.h"
 #include "app/FrmOverview.h"
 #include "core/DataFile.h"
-#include "platform/Fonts.h"
 #include "widgets/ChartTabs.h"
-
-extern char** environ;
 
 using namespace kestrin;
 
 namespace {
 
-// 120 month files, 2015-04 to 2025-03, made once per run.
+// A folder removed with its files when the program ends.
+struct TBenchFolder {
+  std::string Path;
+  ~TBenchFolder() {
+    std::error_code ec;
+    if (!Path.empty()) std::filesystem::remove_all(Path, ec);
+  }
+};
+
+// 120 month files, 2015-04 to 2025-03, made once per run; empty when they
+// could not be written.
 const std::string& MonthFolder() {
-  static const std::string folder = [] {
+  static const TBenchFolder folder{[] {
     const std::string base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     const std::string dir = base + "/kestrin-overview-bench-" + std::to_string(::getpid());
     ::mkdir(dir.c_str(), 0700);
@@ -45,8 +48,8 @@ const std::string& MonthFolder() {
       if (!SaveToFile(name, d)) return std::string();
     }
     return dir;
-  }();
-  return folder;
+  }()};
+  return folder.Path;
 }
 
 void BM_CliOverviewJson120(benchmark::State& state) {
@@ -55,38 +58,7 @@ void BM_CliOverviewJson120(benchmark::State& state) {
     state.SkipWithError("cannot write the month files");
     return;
   }
-  std::vector<std::string> args = {std::string(KESTRIN_BIN_DIR) + "/kestrin-cli", "overview", dir};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  ::posix_spawn_file_actions_init(&actions);
-  ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  // The child's own processor time, apart from the wall time: on a loaded
-  // machine the wall time is mostly waiting for a core.
-  auto childCpu = [] {
-    rusage u{};
-    ::getrusage(RUSAGE_CHILDREN, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-  };
-  const double cpuBefore = childCpu();
-  for (auto _ : state) {
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-      state.SkipWithError("cannot start kestrin-cli");
-      break;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      state.SkipWithError("kestrin-cli overview failed");
-      break;
-    }
-  }
-  ::posix_spawn_file_actions_destroy(&actions);
-  state.counters["child_cpu_ms"] =
-      benchmark::Counter((childCpu() - cpuBefore) / static_cast<double>(state.iterations()));
+  bench::TimeCliRuns(state, {"overview", dir}, "overview");
 }
 BENCHMARK(BM_CliOverviewJson120)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -124,16 +96,3 @@ void BM_WindowOpen120(benchmark::State& state) {
 BENCHMARK(BM_WindowOpen120)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  RegisterFontSubstitutions();
-  QApplication::setFont(BaseFont());
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ec;
-  if (!MonthFolder().empty()) std::filesystem::remove_all(MonthFolder(), ec);
-  return 0;
-}

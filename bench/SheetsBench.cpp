@@ -4,9 +4,6 @@
 // 0.5 s. For comparison the same drawing in-process: recording both sheets
 // as page images, and writing the PDF without the process start.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -19,9 +16,8 @@
 #include "platform/PageImage.h"
 #include "sheets/SheetOutput.h"
 
-extern char** environ;
-
 #include "BenchMonth.h"
+#include "BenchProcess.h"
 
 using namespace kestrin;
 
@@ -39,29 +35,7 @@ void BM_CliSheetsPdf600(benchmark::State& state) {
     state.SkipWithError("cannot write the month file");
     return;
   }
-  const std::string cli = std::string(KESTRIN_BIN_DIR) + "/kestrin-cli";
-  std::vector<std::string> args = {cli, "sheets", slt, "-o", pdf};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  // The tool lists the files it wrote on stdout; keep that out of the table.
-  posix_spawn_file_actions_t actions;
-  ::posix_spawn_file_actions_init(&actions);
-  ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  for (auto _ : state) {
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-      state.SkipWithError("cannot start kestrin-cli");
-      break;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      state.SkipWithError("kestrin-cli sheets failed");
-      break;
-    }
-  }
-  ::posix_spawn_file_actions_destroy(&actions);
+  bench::TimeCliRuns(state, {"sheets", slt, "-o", pdf}, "sheets");
   ::unlink(slt.c_str());
   ::unlink(pdf.c_str());
 }

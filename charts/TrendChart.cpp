@@ -282,12 +282,7 @@ namespace {
 void Configure(TTrendEnv& env) {
   env.SetData(static_cast<int>(env.Points->size()), 0, 0, 0, 0);
   env.FitYRange();
-  env.SetTextColor(clBlack);
-  env.SetYLabelStep(100);
-  env.SetGridStep(100);
-  env.SetVertGridMode(2);
-  env.SetShowTitle(false);
-  env.SetShowLegend(false);
+  SetSlumpAxisStyle(env);
   env.SetFrameColors(clBlack, kXPlotColor);
   env.SetHorzGridColor(kXGridColor);
   env.SetVertGridColor(kXGridColor);

@@ -249,6 +249,15 @@ void TXDocChart::DrawLimitLines() {
 
 // --- Entry points ----------------------------------------------------------
 
+void SetSlumpAxisStyle(THorChartEnv& env) {
+  env.SetTextColor(clBlack);
+  env.SetYLabelStep(100);
+  env.SetGridStep(100);
+  env.SetVertGridMode(2);
+  env.SetShowTitle(false);
+  env.SetShowLegend(false);
+}
+
 namespace {
 
 // Settings both variants share.
@@ -258,12 +267,7 @@ void ConfigureCommon(TXEnv& env, const TMainData& data) {
   env.Target = data.BasicInfo.KariAveX;
   env.Tolerance = data.BasicInfo.Kyoyo;
   env.SetData(data.SlumpList.Count(), 0, 0, 20, 20);
-  env.SetTextColor(clBlack);
-  env.SetYLabelStep(100);
-  env.SetGridStep(100);
-  env.SetVertGridMode(2);
-  env.SetShowTitle(false);
-  env.SetShowLegend(false);
+  SetSlumpAxisStyle(env);
   env.AutoYRange = false;
   env.SetYRange(static_cast<long double>(t - 2 * k), static_cast<long double>(t + 2 * k));
 }

@@ -43,6 +43,11 @@ inline constexpr TColor kXSignalRingColor = Rgb(160, 0, 160);
 inline constexpr int kXSignalRingRadius = 5;  // pixels from the value's point
 inline constexpr int kXSignalRingWidth = 2;
 
+// The slump axes of the X chart, also used by the overview's trend chart:
+// black texts, Y labels and grid lines every centimetre, day boundaries
+// (vertical grid mode 2), no title and no legend.
+void SetSlumpAxisStyle(THorChartEnv& env);
+
 // The screen frame: pink bands between one and two tolerances from the
 // target, Y labels in whole centimetres, day numbers under the even days,
 // day boundaries and dotted mid-day lines.

@@ -291,9 +291,9 @@ QImage TPageImage::ToImage(int width, int height) const {
 
 bool TPageImage::SaveToFile(const QString& fileName) const {
   QByteArray bytes;
-  QBuffer file(&bytes);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  QDataStream s(&file);
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly)) return false;
+  QDataStream s(&buffer);
   s.setVersion(QDataStream::Qt_6_0);
   s.setByteOrder(QDataStream::LittleEndian);
   s << kMagic << kVersion << qint32(m_width) << qint32(m_height) << qint32(m_dpiX)
@@ -301,7 +301,7 @@ bool TPageImage::SaveToFile(const QString& fileName) const {
   Writer w{s};
   for (const TPageOp& op : m_ops) std::visit(w, op);
   if (s.status() != QDataStream::Ok) return false;
-  file.close();
+  buffer.close();
   return static_cast<bool>(SaveBytes(fileName, bytes));
 }
 

@@ -66,13 +66,13 @@ bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount
     return false;
   }
   QByteArray pdf;
-  QBuffer file(&pdf);
-  if (!file.open(QIODevice::WriteOnly)) {
+  QBuffer buffer(&pdf);
+  if (!buffer.open(QIODevice::WriteOnly)) {
     SetError(error, CannotWrite(path));
     return false;
   }
   {
-    QPdfWriter writer(&file);
+    QPdfWriter writer(&buffer);
     writer.setResolution(dpi);
     writer.setPageLayout(SheetPageLayout(setup));
     writer.setTitle(title);
@@ -91,7 +91,7 @@ bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount
     }
     painter.end();
   }
-  file.close();
+  buffer.close();
   if (const TFileResult saved = SaveBytes(path, pdf); !saved) {
     SetError(error, CannotWrite(path, saved));
     return false;
@@ -142,8 +142,8 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
     }
     const QString name = PngPagePath(path, page + 1);
     QByteArray png;
-    QBuffer file(&png);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG")) {
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
       SetError(error, CannotWrite(name));
       return false;
     }
