@@ -255,6 +255,84 @@ bool TJsonChecker::Text(const TJson& obj, const std::string& parent, const char*
   return true;
 }
 
+namespace {
+
+// A scaled bound as the user writes it: 2000 with 1 decimal is "200",
+// 1 is "0.1".
+std::string PlainScaled(int64_t v, int decimals) {
+  int64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  std::string s = std::to_string(v / scale);
+  if (v < 0 && v / scale == 0) s = "-" + s;
+  std::string fraction = std::to_string((v < 0 ? -v : v) % scale);
+  fraction = std::string(static_cast<std::size_t>(decimals) - fraction.size(), '0') + fraction;
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  return fraction.empty() ? s : s + "." + fraction;
+}
+
+}  // namespace
+
+bool TJsonChecker::Decimal(const TJson& v, const std::string& field, int decimals, int64_t lo, int64_t hi,
+                           int32_t& out) {
+  if (!v.is_number()) return Fail(field, Name(field) + "の型が正しくありません（数値が必要です）．");
+  const std::string range = "（" + PlainScaled(lo, decimals) + "～" + PlainScaled(hi, decimals) + "）．";
+  long double scaled = 0;
+  if (v.is_number_integer()) {
+    const bool small = v.is_number_unsigned() ? v.get<uint64_t>() <= 1000000000u
+                                              : v.get<int64_t>() >= -1000000000 && v.get<int64_t>() <= 1000000000;
+    if (!small) return Fail(field, Name(field) + "の値が範囲外です" + range);
+    scaled = static_cast<long double>(v.get<int64_t>());
+    for (int i = 0; i < decimals; ++i) scaled *= 10;
+  } else {
+    const double d = v.get<double>();
+    if (!std::isfinite(d) || std::fabs(d) > 1e9) return Fail(field, Name(field) + "の値が範囲外です" + range);
+    scaled = d;
+    for (int i = 0; i < decimals; ++i) scaled *= 10;
+  }
+  const long double whole = std::round(scaled);
+  // The double nearest to a decimal such as 0.3 lies within a few units
+  // of its last bit of the scaled whole number; anything further has more
+  // decimals than the field keeps.
+  if (std::fabs(scaled - whole) > 1e-6L)
+    return Fail(field, Name(field) + "の小数は " + std::to_string(decimals) + " 桁までです．");
+  const auto n = static_cast<int64_t>(whole);
+  if (n < lo || n > hi) return Fail(field, Name(field) + "の値が範囲外です" + range);
+  out = static_cast<int32_t>(n);
+  return true;
+}
+
+bool TJsonChecker::Decimal(const TJson& obj, const std::string& parent, const char* key, int decimals,
+                           int64_t lo, int64_t hi, std::optional<int32_t>& out, bool required) {
+  const std::string field = Join(parent, key);
+  out.reset();
+  auto it = obj.find(key);
+  if (it == obj.end() || it->is_null()) return required ? Missing(field) : true;
+  int32_t v = 0;
+  if (!Decimal(*it, field, decimals, lo, hi, v)) return false;
+  out = v;
+  return true;
+}
+
+bool TJsonChecker::Utf8(const TJson& obj, const std::string& parent, const char* key, std::size_t maxChars,
+                        std::string& out) {
+  const std::string field = Join(parent, key);
+  auto it = obj.find(key);
+  if (it == obj.end() || it->is_null()) return true;
+  if (!it->is_string()) return Fail(field, Name(field) + "の型が正しくありません（文字列が必要です）．");
+  const std::string& s = it->get_ref<const std::string&>();
+  std::size_t chars = 0;
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) return Fail(field, Name(field) + "に使えない文字（制御文字）があります．");
+    if ((b & 0xC0) != 0x80) ++chars;  // the parser has checked the UTF-8
+  }
+  if (chars > maxChars)
+    return Fail(field, Name(field) + "が長すぎます（" + std::to_string(maxChars) + " 文字まで，現在 " +
+                           std::to_string(chars) + " 文字）．");
+  out = s;
+  return true;
+}
+
 bool TJsonChecker::Missing(const std::string& field) { return Fail(field, Name(field) + "がありません．"); }
 
 std::string TJsonChecker::Join(const std::string& parent, const std::string& key) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -63,6 +64,20 @@ class TJsonChecker {
   bool Text(const TJson& obj, const std::string& parent, const char* key, std::size_t maxBytes,
             AnsiString& out);
   bool Missing(const std::string& field);
+
+  // A decimal number with at most `decimals` decimals, kept exactly as an
+  // integer in units of its last decimal (18.5 with 1 decimal is 185) and
+  // within [lo, hi] in those units. `v` is the value itself, named `field`.
+  bool Decimal(const TJson& v, const std::string& field, int decimals, int64_t lo, int64_t hi,
+               int32_t& out);
+  // The same for a member that may be absent or null (both leave `out`
+  // empty); a required member must be present and not null.
+  bool Decimal(const TJson& obj, const std::string& parent, const char* key, int decimals, int64_t lo,
+               int64_t hi, std::optional<int32_t>& out, bool required = false);
+  // A UTF-8 text member of at most maxChars characters without control
+  // characters; absent or null leaves `out` unchanged.
+  bool Utf8(const TJson& obj, const std::string& parent, const char* key, std::size_t maxChars,
+            std::string& out);
 
   static std::string Join(const std::string& parent, const std::string& key);
   static std::string Index(const std::string& parent, std::size_t i);
