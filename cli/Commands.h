@@ -17,6 +17,9 @@
 #include "core/Overview.h"
 #include "core/SafeFile.h"
 #include "core/Settings.h"
+#include "core/StrengthFigures.h"
+#include "core/StrengthLog.h"
+#include "core/StrictJson.h"
 
 namespace kestrin::cli {
 
@@ -68,5 +71,33 @@ void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer = {});
 
 // The printed overview writer (OverviewSheetCommand.cpp; Qt builds only).
 TOverviewWriter OverviewSheetWriter();
+
+// Resolution of the printed strength sheet: the default and the accepted
+// range (PNG pages are further limited by the writer).
+inline constexpr int kStrengthDefaultDpi = 600;
+inline constexpr int kStrengthMinDpi = 50;
+inline constexpr int kStrengthMaxDpi = 2400;
+
+// How "strength sheets" writes the printed sheet (Qt builds only; without
+// it the command reports that it cannot print).
+struct TStrengthSheetWriter {
+  // Checks the output name and resolution before the file is read; false
+  // with a message for a usage error.
+  std::function<bool(const std::string& output, int dpi, std::string& message)> Check;
+  // Writes the pages; the names written go to `written`.
+  std::function<bool(const TStrengthLog& log, const TStrengthFigures& figures, const std::string& output, int dpi,
+                     std::vector<std::string>& written, std::string& message)>
+      Write;
+  explicit operator bool() const { return Check && Write; }
+};
+
+// The figures of a strength log as "strength stats" prints them.
+TJson StrengthFiguresJson(const TStrengthLog& log, const TStrengthFigures& figures);
+
+// strength stats|sheets (StrengthCommands.cpp; no Qt); `writer` serves sheets.
+void RegisterStrengthCommands(TCommandLine& cli, TStrengthSheetWriter writer = {});
+
+// The printed strength sheet writer (StrengthSheetCommand.cpp; Qt builds only).
+TStrengthSheetWriter StrengthSheetWriter();
 
 }  // namespace kestrin::cli

@@ -20,8 +20,10 @@ int main(int argc, char** argv) {
 #ifdef KESTRIN_CLI_WITH_SHEETS
   kestrin::cli::RegisterSheetCommands(cli);
   kestrin::cli::RegisterOverviewCommands(cli, kestrin::cli::OverviewSheetWriter());
+  kestrin::cli::RegisterStrengthCommands(cli, kestrin::cli::StrengthSheetWriter());
 #else
   kestrin::cli::RegisterOverviewCommands(cli);
+  kestrin::cli::RegisterStrengthCommands(cli);
 #endif
 
   const std::vector<std::string> args(argv + 1, argv + argc);

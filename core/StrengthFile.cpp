@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 
+#include "Numbers.h"
 #include "StrictJson.h"
 
 namespace kestrin {

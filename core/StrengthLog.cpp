@@ -5,14 +5,6 @@
 
 namespace kestrin {
 
-int32_t DaysInMonth(int32_t year, int32_t month) {
-  static constexpr int32_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 0;
-  if (month != 2) return kDays[month - 1];
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return leap ? 29 : 28;
-}
-
 std::string FormatScaled(int64_t value, int decimals) {
   int64_t scale = 1;
   for (int i = 0; i < decimals; ++i) scale *= 10;

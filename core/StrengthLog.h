@@ -63,9 +63,6 @@ struct TStrengthLog {
   bool operator==(const TStrengthLog&) const = default;
 };
 
-// Days of the month (leap years by the Gregorian rule).
-int32_t DaysInMonth(int32_t year, int32_t month);
-
 // A scaled integer as decimal text with exactly `decimals` decimals
 // (FormatScaled(185, 1) == "18.5", FormatScaled(-5, 1) == "-0.5").
 std::string FormatScaled(int64_t value, int decimals);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Fuzzes the program's readers: the data file (fuzz_load), the settings file
-# (fuzz_settings) and the JSON import (fuzz_import). Builds the libFuzzer
+# (fuzz_settings), the JSON import (fuzz_import) and the strength log
+# (fuzz_strength). Builds the libFuzzer
 # targets with clang in build-fuzz/ (AddressSanitizer +
 # UndefinedBehaviorSanitizer, libraries instrumented for coverage) and runs
 # them for FUZZ_SECONDS seconds in all (default 60): half for the data file,
-# a quarter each for the other two, each from its seed corpus in tests/fuzz/.
+# a sixth each for the other three, each from its seed corpus in tests/fuzz/.
 # Fails on any crash, sanitizer report, leak, timeout or out-of-memory; the
 # input that caused it is left in build-fuzz/fuzz-artifacts/<target>/.
 set -euo pipefail
@@ -22,7 +23,7 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefin
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags" \
   -DKESTRIN_FUZZ=ON -DKESTRIN_WITH_QT=OFF -DKESTRIN_BUILD_TESTS=OFF -DKESTRIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target fuzz_load fuzz_settings fuzz_import
+cmake --build "$dir" -j"$(nproc)" --target fuzz_load fuzz_settings fuzz_import fuzz_strength
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
@@ -41,5 +42,6 @@ run() {
 }
 
 run fuzz_load $((seconds / 2)) tests/fuzz/corpus 8192
-run fuzz_settings $((seconds / 4)) tests/fuzz/corpus-settings 8192
-run fuzz_import $((seconds / 4)) tests/fuzz/corpus-import 8192
+run fuzz_settings $((seconds / 6)) tests/fuzz/corpus-settings 8192
+run fuzz_import $((seconds / 6)) tests/fuzz/corpus-import 8192
+run fuzz_strength $((seconds / 6)) tests/fuzz/corpus-strength 16384

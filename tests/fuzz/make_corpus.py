@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzzers: data files into corpus/, settings
-files into corpus-settings/, JSON months into corpus-import/.
+files into corpus-settings/, JSON months into corpus-import/, strength logs
+into corpus-strength/.
 
 Valid inputs and inputs broken in each way the readers must refuse. Run from
 anywhere; the files are committed, so this is only needed when seeds are
@@ -14,6 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "corpus")
 OUT_SETTINGS = os.path.join(HERE, "corpus-settings")
 OUT_IMPORT = os.path.join(HERE, "corpus-import")
+OUT_STRENGTH = os.path.join(HERE, "corpus-strength")
 
 
 def i32(v):
@@ -148,6 +150,35 @@ IMPORT_SEEDS = {
 }
 
 
+STRENGTH_MIX = ('"Mix": {"NominalStrength": 24, "Slump": 18.0, "SlumpTolerance": 2.5, "Air": 4.5, '
+                '"AirTolerance": 1.5, "Aggregate": 20, "Cement": "普通", "Symbol": "N"}')
+STRENGTH_TEST = ('{"Day": 3, "Time": "10:15", "Truck": "12", "Slump": 18.5, "Air": 4.6, "Temperature": 22.5, '
+                 '"Chloride": 0.04, "Strength7": [19.8, 20.3, 20.1], "Strength28": [30.2, 29.8, 31.0], '
+                 '"Remarks": ""}')
+
+
+def strength(tests, head='"Format": "Kestrin.StrengthLog", "Version": 1, "Plant": "東京第一工場", '
+                         '"Month": "2025-06", '):
+    return ("{" + head + STRENGTH_MIX + ', "Tests": [' + ", ".join(tests) + "]}").encode("utf-8")
+
+
+with open(os.path.join(HERE, "..", "..", "examples", "sample-strength.kst"), "rb") as f:
+    SAMPLE_STRENGTH = f.read()
+
+STRENGTH_SEEDS = {
+    "valid-sample": SAMPLE_STRENGTH,
+    "valid-one-test": strength([STRENGTH_TEST]),
+    "valid-curing": strength([STRENGTH_TEST.replace('[30.2, 29.8, 31.0]', "null")] * 4 + [STRENGTH_TEST] * 5),
+    "valid-empty": strength([]),
+    "broken-range": strength([STRENGTH_TEST.replace("29.8", "200.1")]),
+    "broken-decimals": strength([STRENGTH_TEST.replace("0.04", "0.045")]),
+    "broken-day": strength([STRENGTH_TEST.replace('"Day": 3', '"Day": 31')]),
+    "broken-version": strength([], '"Format": "Kestrin.StrengthLog", "Version": 2, "Month": "2025-06", '),
+    "broken-unknown-key": strength([STRENGTH_TEST.replace('"Remarks"', '"Remark"')]),
+    "broken-specimens": strength([STRENGTH_TEST.replace("[19.8, 20.3, 20.1]", "[19.8]")]),
+}
+
+
 def write_all(folder, seeds, ext):
     os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
@@ -159,6 +190,7 @@ def main():
     write_all(OUT, SEEDS, ".slt")
     write_all(OUT_SETTINGS, SETTINGS_SEEDS, ".INI")
     write_all(OUT_IMPORT, IMPORT_SEEDS, ".json")
+    write_all(OUT_STRENGTH, STRENGTH_SEEDS, ".kst")
 
 
 if __name__ == "__main__":
