@@ -74,7 +74,8 @@ BENCHMARK(BM_StrengthReadAndFigures)->Unit(benchmark::kMillisecond);
 #ifdef KESTRIN_BENCH_STRENGTH_SHEETS
 void BM_StrengthSheetPdfProcess(benchmark::State& state) {
   const TLogFile file;
-  bench::TimeCliRuns(state, {"strength", "sheets", file.Path, "-o", file.Dir + "/full.pdf"}, "strength sheets");
+  bench::TimeCliRuns(state, {"strength", "sheets", file.Path, "-o", file.Dir + "/full.pdf"},
+                     "strength sheets");
 }
 BENCHMARK(BM_StrengthSheetPdfProcess)->Unit(benchmark::kMillisecond);
 #endif

@@ -79,8 +79,8 @@ void DrawPanel(TCanvas& canvas, TCanvasAssist& a, const TPanel& p, std::size_t c
     a.HorzLine(r.Left, r.Right, y, 0);
     if (std::none_of(labelled.begin(), labelled.end(), [&](int o) { return std::abs(o - y) < labelH; })) {
       canvas.Font.Color = l.Color;
-      a.PutTextHeight(TRect{labels.Left, y - labelH / 2, labels.Right, y - labelH / 2 + labelH}, 1, 0.06, labelH,
-                      Hundredths(l.Value));
+      a.PutTextHeight(TRect{labels.Left, y - labelH / 2, labels.Right, y - labelH / 2 + labelH}, 1, 0.06,
+                      labelH, Hundredths(l.Value));
       labelled.push_back(y);
     }
   }
@@ -89,7 +89,8 @@ void DrawPanel(TCanvas& canvas, TCanvasAssist& a, const TPanel& p, std::size_t c
   // The points, joined in test order across tests without a value.
   std::vector<TPoint> line;
   for (std::size_t i = 0; i < p.Values.size(); ++i)
-    if (p.Values[i]) line.push_back({StrengthTestX(r, i, count), p.Y(static_cast<long double>(*p.Values[i]))});
+    if (p.Values[i])
+      line.push_back({StrengthTestX(r, i, count), p.Y(static_cast<long double>(*p.Values[i]))});
   canvas.Pen = TPen{kStrengthPointColor, 1, TPenStyle::Solid};
   if (line.size() > 1) a.Polyline(line, 0);
   const int dot = std::max(2, labelH / 4);
@@ -118,7 +119,8 @@ void DrawTestNumbers(TCanvasAssist& a, const TRect& plot, std::size_t count, int
     step = s;
     if (count / s <= 25) break;
   }
-  const int half = std::max(1, plot.Width() / static_cast<int>(std::max<std::size_t>(count, 1)) * static_cast<int>(step) / 2);
+  const int half = std::max(
+      1, plot.Width() / static_cast<int>(std::max<std::size_t>(count, 1)) * static_cast<int>(step) / 2);
   a.CreateFont(h, 0, 0, 0);
   for (std::size_t i = step - 1; i < count; i += step) {
     const int x = StrengthTestX(plot, i, count);
@@ -140,7 +142,8 @@ TStrengthChartLayout StrengthChartLayout(const TRect& rect) {
 }
 
 int StrengthTestX(const TRect& plot, std::size_t index, std::size_t count) {
-  const long double slot = static_cast<long double>(plot.Width()) / static_cast<long double>(std::max<std::size_t>(count, 1));
+  const long double slot =
+      static_cast<long double>(plot.Width()) / static_cast<long double>(std::max<std::size_t>(count, 1));
   return plot.Left + RoundOff(slot * (static_cast<long double>(index) + 0.5L));
 }
 
@@ -173,19 +176,22 @@ void DrawStrengthChart(TCanvas& canvas, const TRect& rect, TCanvasAssist& a, con
     TPanel& p = s.Chart == TStrengthChart::X ? x : s.Chart == TStrengthChart::Rs ? rs : rm;
     p.Ringed[s.Test - 1] = true;
   }
-  x.Lines = {{nominal, kStrengthNominalColor, TPenStyle::Solid}, {share, kStrengthShareColor, TPenStyle::Dot}};
-  x.Caption = U8Text("x 管理図（試験結果 N/mm²）　緑実線 呼び強度 " + FormatScaled(log.Mix.NominalStrength, 1) +
-                     "　緑点線 85％ " + FormatScaled(share, 2));
+  x.Lines = {{nominal, kStrengthNominalColor, TPenStyle::Solid},
+             {share, kStrengthShareColor, TPenStyle::Dot}};
+  x.Caption = U8Text("x 管理図（試験結果 N/mm²）　緑実線 呼び強度 " +
+                     FormatScaled(log.Mix.NominalStrength, 1) + "　緑点線 85％ " + FormatScaled(share, 2));
   rs.Caption = U8Text("Rs 管理図（移動範囲 N/mm²）");
   rm.Caption = U8Text("Rm 管理図（3 本の範囲 N/mm²）");
   if (chart) {
     x.Lines.push_back({chart->Center, kStrengthPointColor, TPenStyle::Solid});
     x.Lines.push_back({chart->UCL, kStrengthLimitColor, TPenStyle::Dash});
     x.Lines.push_back({chart->LCL, kStrengthLimitColor, TPenStyle::Dash});
-    rs.Lines = {{chart->RsBar, kStrengthPointColor, TPenStyle::Solid}, {chart->RsUCL, kStrengthLimitColor, TPenStyle::Dash}};
-    rm.Lines = {{chart->RmBar, kStrengthPointColor, TPenStyle::Solid}, {chart->RmUCL, kStrengthLimitColor, TPenStyle::Dash}};
-    x.Caption += U8Text("　赤破線 UCL " + FormatScaled(chart->UCL, 2) + "／LCL " + FormatScaled(chart->LCL, 2) +
-                        "　黒線 x̄ " + FormatScaled(chart->Center, 2));
+    rs.Lines = {{chart->RsBar, kStrengthPointColor, TPenStyle::Solid},
+                {chart->RsUCL, kStrengthLimitColor, TPenStyle::Dash}};
+    rm.Lines = {{chart->RmBar, kStrengthPointColor, TPenStyle::Solid},
+                {chart->RmUCL, kStrengthLimitColor, TPenStyle::Dash}};
+    x.Caption += U8Text("　赤破線 UCL " + FormatScaled(chart->UCL, 2) + "／LCL " +
+                        FormatScaled(chart->LCL, 2) + "　黒線 x̄ " + FormatScaled(chart->Center, 2));
     rs.Caption += U8Text("　R̄s " + FormatScaled(chart->RsBar, 2) + "　UCL " + FormatScaled(chart->RsUCL, 2));
     rm.Caption += U8Text("　R̄m " + FormatScaled(chart->RmBar, 2) + "　UCL " + FormatScaled(chart->RmUCL, 2));
   } else {

@@ -85,8 +85,8 @@ struct TStrengthSheetWriter {
   // with a message for a usage error.
   std::function<bool(const std::string& output, int dpi, std::string& message)> Check;
   // Writes the pages; the names written go to `written`.
-  std::function<bool(const TStrengthLog& log, const TStrengthFigures& figures, const std::string& output, int dpi,
-                     std::vector<std::string>& written, std::string& message)>
+  std::function<bool(const TStrengthLog& log, const TStrengthFigures& figures, const std::string& output,
+                     int dpi, std::vector<std::string>& written, std::string& message)>
       Write;
   explicit operator bool() const { return Check && Write; }
 };

@@ -60,7 +60,8 @@ TJson StrengthFiguresJson(const TStrengthLog& log, const TStrengthFigures& f) {
   TJson signals = TJson::array();
   for (const TStrengthSignal& sig : f.Signals)
     signals.push_back(TJson{{"Chart", StrengthChartName(sig.Chart)}, {"Test", sig.Test}});
-  return TJson{{"Tests", tests}, {"Lots", lots}, {"Summary", summary}, {"ControlChart", chart}, {"Signals", signals}};
+  return TJson{
+      {"Tests", tests}, {"Lots", lots}, {"Summary", summary}, {"ControlChart", chart}, {"Signals", signals}};
 }
 
 namespace {
@@ -68,7 +69,8 @@ namespace {
 int Run(const TStrengthArgs& a, const TStrengthSheetWriter& writer, TCliIo& io) {
   const bool sheets = a.action == "sheets";
   if (!sheets && !a.output.empty()) throw TUsageError("strength stats は -o を取りません．");
-  if (sheets && a.output.empty()) throw TUsageError("strength sheets には -o OUT.pdf または -o OUT.png が必要です．");
+  if (sheets && a.output.empty())
+    throw TUsageError("strength sheets には -o OUT.pdf または -o OUT.png が必要です．");
   if (sheets) {
     if (!writer) {
       io.err << "この kestrin-cli は印刷用シートを書けません（Qt なしの版です）．\n";
@@ -109,13 +111,14 @@ void RegisterStrengthCommands(TCommandLine& cli, TStrengthSheetWriter writer) {
   AddArgument(c, a->action, "stats|sheets", "stats：集計を JSON で出力，sheets：管理表を書き出し")
       ->check(OneOf({"stats", "sheets"}, "stats または sheets を指定してください"));
   AddArgument(c, a->input, "FILE.kst", "強度試験ファイル");
-  c.add_option("-o,--output", a->output, "sheets の書き出し先（.pdf または .png；PNG はページごとに -1，-2 … を付けます）")
+  c.add_option("-o,--output", a->output,
+               "sheets の書き出し先（.pdf または .png；PNG はページごとに -1，-2 … を付けます）")
       ->type_name("OUT");
   c.add_option("--dpi", a->dpi, "sheets の解像度（既定 600）")
       ->type_name("N")
       ->check(IntegerIn(kStrengthMinDpi, kStrengthMaxDpi,
-                        "解像度は " + std::to_string(kStrengthMinDpi) + "～" + std::to_string(kStrengthMaxDpi) +
-                            " で指定してください"));
+                        "解像度は " + std::to_string(kStrengthMinDpi) + "～" +
+                            std::to_string(kStrengthMaxDpi) + " で指定してください"));
 }
 
 }  // namespace kestrin::cli

@@ -57,7 +57,8 @@ bool Write(const TStrengthLog& log, const TStrengthFigures& figures, const std::
   std::vector<QString> names;
   bool ok;
   if (LowerExtension(output) == ".pdf") {
-    ok = WritePagesPdf(path, SheetReportSetup(), pages, dpi, QString::fromUtf8("圧縮強度試験（管理表）"), draw, &error);
+    ok = WritePagesPdf(path, SheetReportSetup(), pages, dpi, QString::fromUtf8("圧縮強度試験（管理表）"),
+                       draw, &error);
     if (ok) names.push_back(path);
   } else {
     ok = WritePagesPng(path, SheetReportSetup(), pages, dpi, draw, &names, &error);

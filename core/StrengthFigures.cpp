@@ -35,7 +35,9 @@ const char* StrengthChartName(TStrengthChart chart) {
 
 namespace {
 
-bool Within(int32_t value, int32_t target, int32_t tolerance) { return std::abs(value - target) <= tolerance; }
+bool Within(int32_t value, int32_t target, int32_t tolerance) {
+  return std::abs(value - target) <= tolerance;
+}
 
 void FillLots(const std::vector<TStrengthTestFigures>& tests, int32_t nominal, TStrengthFigures& f) {
   TStrengthLot lot;
@@ -87,7 +89,9 @@ TStrengthChartLimits Limits(const std::vector<int32_t>& results, const std::vect
     for (const int32_t x : v) sum += x;
     return static_cast<int32_t>(RoundDiv(sum * 10, static_cast<int64_t>(v.size())));
   };
-  auto times = [](int32_t v, int64_t milli) { return static_cast<int32_t>(RoundDiv(int64_t{v} * milli, 1000)); };
+  auto times = [](int32_t v, int64_t milli) {
+    return static_cast<int32_t>(RoundDiv(int64_t{v} * milli, 1000));
+  };
   TStrengthChartLimits l;
   l.Center = mean(results);
   l.RsBar = mean(rs);

@@ -34,14 +34,14 @@ inline constexpr int32_t kMaxChloride = 30;
 inline constexpr std::size_t kLotSize = 3;
 
 struct TStrengthTestFigures {
-  std::optional<int32_t> Result28;  // tenths; empty while curing
-  std::optional<int32_t> Result7;   // tenths
-  std::optional<int32_t> Rm;        // tenths: largest minus smallest specimen
-  std::optional<int32_t> Rs;        // tenths: |result - previous result|
-  std::optional<bool> Pass;         // result >= 85 % of the nominal strength
-  bool SlumpPass = true;            // within target ± tolerance
-  bool AirPass = true;              // within target ± tolerance
-  std::optional<bool> ChloridePass; // at most 0.30 kg/m³
+  std::optional<int32_t> Result28;   // tenths; empty while curing
+  std::optional<int32_t> Result7;    // tenths
+  std::optional<int32_t> Rm;         // tenths: largest minus smallest specimen
+  std::optional<int32_t> Rs;         // tenths: |result - previous result|
+  std::optional<bool> Pass;          // result >= 85 % of the nominal strength
+  bool SlumpPass = true;             // within target ± tolerance
+  bool AirPass = true;               // within target ± tolerance
+  std::optional<bool> ChloridePass;  // at most 0.30 kg/m³
 };
 
 struct TStrengthLot {

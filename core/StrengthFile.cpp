@@ -53,8 +53,8 @@ bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent
   const std::string field = TJsonChecker::Join(parent, key);
   if (!c.Array(*it, field)) return false;
   if (it->size() != kSpecimens)
-    return c.Fail(field, TJsonChecker::Name(field) + "は供試体 3 本の値です（現在 " + std::to_string(it->size()) +
-                             " 個）．");
+    return c.Fail(field, TJsonChecker::Name(field) + "は供試体 3 本の値です（現在 " +
+                             std::to_string(it->size()) + " 個）．");
   TSpecimens s{};
   for (std::size_t i = 0; i < kSpecimens; ++i)
     if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), 1, 1, 2000, s[i])) return false;
@@ -66,10 +66,9 @@ bool ReadMix(TJsonChecker& c, const TJson& root, TStrengthMix& mix) {
   const auto it = root.find("Mix");
   if (it == root.end()) return c.Missing("Mix");
   const TJson& m = *it;
-  if (!c.Object(m, "Mix") ||
-      !c.OnlyKeys(m, "Mix",
-                  {"NominalStrength", "Slump", "SlumpTolerance", "Air", "AirTolerance", "Aggregate", "Cement",
-                   "Symbol"}))
+  if (!c.Object(m, "Mix") || !c.OnlyKeys(m, "Mix",
+                                         {"NominalStrength", "Slump", "SlumpTolerance", "Air", "AirTolerance",
+                                          "Aggregate", "Cement", "Symbol"}))
     return false;
   std::optional<int32_t> nominal, slump, slumpTol, air, airTol;
   int32_t aggregate = 0;
@@ -93,15 +92,14 @@ bool ReadMix(TJsonChecker& c, const TJson& root, TStrengthMix& mix) {
 }
 
 bool ReadTest(TJsonChecker& c, const TJson& t, const std::string& at, int32_t days, TStrengthTest& test) {
-  if (!c.Object(t, at) ||
-      !c.OnlyKeys(t, at,
-                  {"Day", "Time", "Truck", "Slump", "Air", "Temperature", "Chloride", "Strength7", "Strength28",
-                   "Remarks"}))
+  if (!c.Object(t, at) || !c.OnlyKeys(t, at,
+                                      {"Day", "Time", "Truck", "Slump", "Air", "Temperature", "Chloride",
+                                       "Strength7", "Strength28", "Remarks"}))
     return false;
   std::optional<int32_t> slump, air;
   if (!c.Int(t, at, "Day", 1, days, test.Day, true) || !c.Utf8(t, at, "Time", 16, test.Time) ||
-      !c.Utf8(t, at, "Truck", kMaxTruckChars, test.Truck) || !c.Decimal(t, at, "Slump", 1, 0, 300, slump, true) ||
-      !c.Decimal(t, at, "Air", 1, 0, 200, air, true) ||
+      !c.Utf8(t, at, "Truck", kMaxTruckChars, test.Truck) ||
+      !c.Decimal(t, at, "Slump", 1, 0, 300, slump, true) || !c.Decimal(t, at, "Air", 1, 0, 200, air, true) ||
       !c.Decimal(t, at, "Temperature", 1, -100, 600, test.Temperature) ||
       !c.Decimal(t, at, "Chloride", 2, 0, 500, test.Chloride) ||
       !ReadSpecimens(c, t, at, "Strength7", test.Strength7) ||
@@ -202,7 +200,8 @@ TStrengthReadResult StrengthLogFromText(std::string_view text, TStrengthLog& out
     return Refused(error);
   }
   const auto format = root.find("Format");
-  if (format == root.end() || !format->is_string() || format->get_ref<const std::string&>() != kStrengthFormat) {
+  if (format == root.end() || !format->is_string() ||
+      format->get_ref<const std::string&>() != kStrengthFormat) {
     c.Fail("Format", std::string("強度試験ファイルではありません（Format が \"") + kStrengthFormat +
                          "\" ではありません）．");
     return Refused(error);
@@ -210,8 +209,8 @@ TStrengthReadResult StrengthLogFromText(std::string_view text, TStrengthLog& out
   int32_t version = 0;
   if (!c.Int(root, "", "Version", 1, INT32_MAX, version, true)) return Refused(error);
   if (version > kStrengthVersion) {
-    c.Fail("Version", "このファイルは新しい版の Kestrin で保存されています（Version " + std::to_string(version) +
-                          "）．この版では読めません．");
+    c.Fail("Version", "このファイルは新しい版の Kestrin で保存されています（Version " +
+                          std::to_string(version) + "）．この版では読めません．");
     return Refused(error);
   }
   if (!c.OnlyKeys(root, "", {"Format", "Version", "Plant", "Month", "Mix", "Tests"})) return Refused(error);
@@ -226,8 +225,8 @@ TStrengthReadResult StrengthLogFromText(std::string_view text, TStrengthLog& out
   }
   if (!c.Utf8(root, "", "Month", 7, month) || !ParseMonth(month, log.Year, log.Month)) {
     if (error.message.empty())
-      c.Fail("Month", TJsonChecker::Name("Month") + "は「年-月」（例 2025-06，" + std::to_string(kMinYear) + "～" +
-                          std::to_string(kMaxYear) + " 年）で書いてください．");
+      c.Fail("Month", TJsonChecker::Name("Month") + "は「年-月」（例 2025-06，" + std::to_string(kMinYear) +
+                          "～" + std::to_string(kMaxYear) + " 年）で書いてください．");
     return Refused(error);
   }
   if (!ReadMix(c, root, log.Mix)) return Refused(error);
@@ -262,7 +261,8 @@ TStrengthReadResult LoadStrengthFile(const std::string& path, TStrengthLog& log)
 std::string StrengthLogText(const TStrengthLog& log) {
   const TStrengthMix& m = log.Mix;
   TJson mix = TJson::object();
-  mix["NominalStrength"] = m.NominalStrength % 10 == 0 ? TJson(m.NominalStrength / 10) : Scaled(m.NominalStrength, 1);
+  mix["NominalStrength"] =
+      m.NominalStrength % 10 == 0 ? TJson(m.NominalStrength / 10) : Scaled(m.NominalStrength, 1);
   mix["Slump"] = Scaled(m.Slump, 1);
   mix["SlumpTolerance"] = Scaled(m.SlumpTolerance, 1);
   mix["Air"] = Scaled(m.Air, 1);
@@ -271,7 +271,8 @@ std::string StrengthLogText(const TStrengthLog& log) {
   mix["Cement"] = m.Cement;
   mix["Symbol"] = m.Symbol;
 
-  const std::string month = FormatScaled(log.Year, 0) + "-" + (log.Month < 10 ? "0" : "") + std::to_string(log.Month);
+  const std::string month =
+      FormatScaled(log.Year, 0) + "-" + (log.Month < 10 ? "0" : "") + std::to_string(log.Month);
   std::string s = "{\n";
   s += "  \"Format\": " + Inline(kStrengthFormat) + ",\n";
   s += "  \"Version\": " + std::to_string(kStrengthVersion) + ",\n";

@@ -278,8 +278,9 @@ bool TJsonChecker::Decimal(const TJson& v, const std::string& field, int decimal
   const std::string range = "（" + PlainScaled(lo, decimals) + "～" + PlainScaled(hi, decimals) + "）．";
   long double scaled = 0;
   if (v.is_number_integer()) {
-    const bool small = v.is_number_unsigned() ? v.get<uint64_t>() <= 1000000000u
-                                              : v.get<int64_t>() >= -1000000000 && v.get<int64_t>() <= 1000000000;
+    const bool small = v.is_number_unsigned()
+                           ? v.get<uint64_t>() <= 1000000000u
+                           : v.get<int64_t>() >= -1000000000 && v.get<int64_t>() <= 1000000000;
     if (!small) return Fail(field, Name(field) + "の値が範囲外です" + range);
     scaled = static_cast<long double>(v.get<int64_t>());
     for (int i = 0; i < decimals; ++i) scaled *= 10;

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <optional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,8 +68,7 @@ class TJsonChecker {
   // A decimal number with at most `decimals` decimals, kept exactly as an
   // integer in units of its last decimal (18.5 with 1 decimal is 185) and
   // within [lo, hi] in those units. `v` is the value itself, named `field`.
-  bool Decimal(const TJson& v, const std::string& field, int decimals, int64_t lo, int64_t hi,
-               int32_t& out);
+  bool Decimal(const TJson& v, const std::string& field, int decimals, int64_t lo, int64_t hi, int32_t& out);
   // The same for a member that may be absent or null (both leave `out`
   // empty); a required member must be present and not null.
   bool Decimal(const TJson& obj, const std::string& parent, const char* key, int decimals, int64_t lo,

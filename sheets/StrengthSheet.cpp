@@ -131,8 +131,8 @@ void DrawHeader(TCanvasAssist& a, const TRect& b, const TStrengthLog& log, const
   const long double third = static_cast<long double>(b.Height()) / 3;
   const int y1 = b.Top + RoundOff(third), y2 = b.Top + RoundOff(2 * third);
   a.CreateFont(RoundOff(0.55L * third), 0, 0, kFaceMincho);
-  QString month = QString::number(log.Year) + U8("年") + QString::number(log.Month).rightJustified(2, QLatin1Char('0')) +
-                  U8("月度");
+  QString month = QString::number(log.Year) + U8("年") +
+                  QString::number(log.Month).rightJustified(2, QLatin1Char('0')) + U8("月度");
   if (pages > 1) month += QStringLiteral("（%1／%2）").arg(page + 1).arg(pages);
   const QString names = SheetText(settings.CompanyName) + U8(" ") + U8(log.Plant);
   a.PutTextFit(TRect{b.Left, b.Top, FracX(b, 0.68L), y1}, kAlignLeft, 0.0, names.trimmed());
@@ -144,14 +144,18 @@ void DrawHeader(TCanvasAssist& a, const TRect& b, const TStrengthLog& log, const
   const std::array<long double, 9> xs = {0, 0.12L, 0.24L, 0.36L, 0.52L, 0.63L, 0.79L, 0.88L, 1.0L};
   for (std::size_t k = 1; k + 1 < xs.size(); ++k) a.VertLine(FracX(b, xs[k]), y1, y2, 0);
   a.VertLine(FracX(b, xs[1]), y2, b.Bottom, 0);
-  auto cell = [&](std::size_t k, int top, int bottom) { return TRect{FracX(b, xs[k]), top, FracX(b, xs[k + 1]), bottom}; };
+  auto cell = [&](std::size_t k, int top, int bottom) {
+    return TRect{FracX(b, xs[k]), top, FracX(b, xs[k + 1]), bottom};
+  };
   a.CreateFont(RoundOff(0.5L * third), 0, 0, kFaceMincho);
   a.PutTextFit(cell(0, y1, y2), kAlignCenter, 0.04, U8("呼び強度"));
   a.PutTextFit(cell(1, y1, y2), kAlignRight, 0.05, Scaled(m.NominalStrength, 1) + U8("N/mm^2"));
   a.PutTextFit(cell(2, y1, y2), kAlignCenter, 0.04, U8("スランプ"));
-  a.PutTextFit(cell(3, y1, y2), kAlignRight, 0.05, Scaled(m.Slump, 1) + U8("±") + Scaled(m.SlumpTolerance, 1) + U8("cm"));
+  a.PutTextFit(cell(3, y1, y2), kAlignRight, 0.05,
+               Scaled(m.Slump, 1) + U8("±") + Scaled(m.SlumpTolerance, 1) + U8("cm"));
   a.PutTextFit(cell(4, y1, y2), kAlignCenter, 0.04, U8("空気量"));
-  a.PutTextFit(cell(5, y1, y2), kAlignRight, 0.05, Scaled(m.Air, 1) + U8("±") + Scaled(m.AirTolerance, 1) + U8("%"));
+  a.PutTextFit(cell(5, y1, y2), kAlignRight, 0.05,
+               Scaled(m.Air, 1) + U8("±") + Scaled(m.AirTolerance, 1) + U8("%"));
   a.PutTextFit(cell(6, y1, y2), kAlignCenter, 0.04, QString::number(m.Aggregate) + U8("mm"));
   a.PutTextFit(cell(7, y1, y2), kAlignCenter, 0.04, U8(m.Cement + " " + m.Symbol));
   a.PutTextFit(TRect{FracX(b, 0), y2, FracX(b, xs[1]), b.Bottom}, kAlignCenter, 0.04, U8("判定基準"));
@@ -163,8 +167,8 @@ void DrawHeader(TCanvasAssist& a, const TRect& b, const TStrengthLog& log, const
 
 void DrawSummary(TCanvasAssist& a, const TRect& b, const TStrengthFigures& f) {
   const TStrengthSummary& s = f.Summary;
-  const std::array<const char*, 9> captions = {"試験数", "平均 x̄", "標準偏差 σ", "最小", "最大", "必要な平均",
-                                               "余裕", "不合格試験", "不合格ロット"};
+  const std::array<const char*, 9> captions = {"試験数",     "平均 x̄", "標準偏差 σ", "最小",        "最大",
+                                               "必要な平均", "余裕",   "不合格試験", "不合格ロット"};
   const std::array<TCell, 9> values = {{{QString::number(static_cast<qulonglong>(s.Count))},
                                         {Scaled(s.Mean, 2)},
                                         {Scaled(s.Sigma, 2)},
@@ -186,7 +190,8 @@ void DrawSummary(TCanvasAssist& a, const TRect& b, const TStrengthFigures& f) {
     const int x1 = FracX(b, static_cast<long double>(k + 1) / captions.size());
     if (k > 0) a.VertLine(x0, b.Top, b.Bottom, 0);
     a.PutTextHeight(TRect{x0, b.Top, x1, mid}, kAlignCenter, 0.04, -1, U8(captions[k]));
-    PutCell(a, TRect{x0, mid, x1, b.Bottom}, kAlignCenter, values[k].Text.isEmpty() ? TCell{U8("－")} : values[k]);
+    PutCell(a, TRect{x0, mid, x1, b.Bottom}, kAlignCenter,
+            values[k].Text.isEmpty() ? TCell{U8("－")} : values[k]);
   }
 }
 
@@ -195,7 +200,8 @@ void DrawSummary(TCanvasAssist& a, const TRect& b, const TStrengthFigures& f) {
 int StrengthSheetPages(const TStrengthLog& log) {
   const std::size_t n = log.Tests.size();
   if (n <= kStrengthFirstPageTests) return 1;
-  return 1 + static_cast<int>((n - kStrengthFirstPageTests + kStrengthNextPageTests - 1) / kStrengthNextPageTests);
+  return 1 + static_cast<int>((n - kStrengthFirstPageTests + kStrengthNextPageTests - 1) /
+                              kStrengthNextPageTests);
 }
 
 TStrengthSheetLayout StrengthSheetLayout(const TRect& page) {
@@ -234,7 +240,8 @@ void DrawStrengthSheet(TCanvas& canvas, const TRect& pageRect, const TStrengthLo
     DrawTable(a, l.Table, rows, 0, std::min(rows.size(), kStrengthFirstPageTests), rowH);
     DrawSummary(a, l.Summary, figures);
   } else {
-    const std::size_t first = kStrengthFirstPageTests + static_cast<std::size_t>(page - 1) * kStrengthNextPageTests;
+    const std::size_t first =
+        kStrengthFirstPageTests + static_cast<std::size_t>(page - 1) * kStrengthNextPageTests;
     DrawTable(a, TRect{l.Table.Left, l.Chart.Top, l.Table.Right, pageRect.Bottom}, rows, first,
               std::min(rows.size() - first, kStrengthNextPageTests), rowH);
   }

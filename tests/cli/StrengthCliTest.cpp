@@ -20,7 +20,8 @@ std::string SaveWorkedExample(const TempDir& dir) {
   TStrengthLog log;
   log.Year = 2025;
   log.Month = 6;
-  const TSpecimens specimens[] = {{290, 300, 310}, {305, 310, 315}, {290, 295, 300}, {310, 320, 330}, {300, 305, 310}};
+  const TSpecimens specimens[] = {
+      {290, 300, 310}, {305, 310, 315}, {290, 295, 300}, {310, 320, 330}, {300, 305, 310}};
   for (const TSpecimens& s : specimens) {
     TStrengthTest t;
     t.Slump = 180;
@@ -54,9 +55,11 @@ TEST(StrengthCli, StatsPrintsTheFiguresAsJsonWithNullsForWhatIsUndefined) {
   EXPECT_EQ(j["Tests"][5].dump(),
             R"({"Day":1,"Result28":null,"Result7":null,"Rm":null,"Rs":null,"Pass":null,"SlumpPass":false,)"
             R"("AirPass":true,"ChloridePass":false})");
-  EXPECT_EQ(j["Lots"].dump(), R"([{"Tests":[1,2,3],"Mean":30.2,"Pass":true},{"Tests":[4,5],"Mean":null,"Pass":null}])");
-  EXPECT_EQ(j["Summary"].dump(),
-            R"({"Count":5,"Mean":30.6,"Sigma":0.96,"Min":29.5,"Max":32.0,"RequiredMean":25.66,"Margin":4.94})");
+  EXPECT_EQ(j["Lots"].dump(),
+            R"([{"Tests":[1,2,3],"Mean":30.2,"Pass":true},{"Tests":[4,5],"Mean":null,"Pass":null}])");
+  EXPECT_EQ(
+      j["Summary"].dump(),
+      R"({"Count":5,"Mean":30.6,"Sigma":0.96,"Min":29.5,"Max":32.0,"RequiredMean":25.66,"Margin":4.94})");
   EXPECT_EQ(j["ControlChart"].dump(),
             R"({"Center":30.6,"UCL":34.94,"LCL":26.26,"RsBar":1.63,"RsUCL":5.33,"RmBar":1.4,"RmUCL":3.61})");
   EXPECT_EQ(j["Signals"].dump(), "[]");
@@ -75,8 +78,11 @@ TEST(StrengthCli, FailuresNameTheFileAndUsageErrorsExitWithTwo) {
   EXPECT_NE(r.err.find("見つかりません"), std::string::npos) << r.err;
 
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"strength"}, {"strength", "stats"}, {"strength", "print", "a.kst"},
-        {"strength", "stats", "a.kst", "-o", "a.pdf"}, {"strength", "sheets", "a.kst"},
+       {std::vector<std::string>{"strength"},
+        {"strength", "stats"},
+        {"strength", "print", "a.kst"},
+        {"strength", "stats", "a.kst", "-o", "a.pdf"},
+        {"strength", "sheets", "a.kst"},
         {"strength", "sheets", "a.kst", "-o", "a.pdf", "--dpi", "49"}}) {
     r = Cli(dir, args);
     EXPECT_EQ(r.code, 2) << args.back() << ": " << r.err;

@@ -46,7 +46,8 @@ TEST(StrengthJudgement, ResultPassesFromExactlyEightyFivePercentOfTheNominalStre
 
 TEST(StrengthJudgement, SlumpAirAndChlorideIncludeTheirBoundaries) {
   // Slump 18.0 ± 2.5, air 4.5 ± 1.5, chloride at most 0.30.
-  TStrengthLog log = Log({Sample({}, 155, 30), Sample({}, 205, 60), Sample({}, 154, 29), Sample({}, 206, 61), Sample({})});
+  TStrengthLog log =
+      Log({Sample({}, 155, 30), Sample({}, 205, 60), Sample({}, 154, 29), Sample({}, 206, 61), Sample({})});
   log.Tests[0].Chloride = 30;
   log.Tests[1].Chloride = 31;
   const TStrengthFigures f = ComputeStrengthFigures(log);
@@ -84,8 +85,8 @@ TEST(StrengthRounding, MeansRoundHalfAwayFromZero) {
 TEST(StrengthLots, LotsTakeThreeResultsSkippingCuringTestsAndTheLastIsPending) {
   // Tests 3 and 6 are still curing; lot means 23.967 → 24.0 (passes at
   // exactly the nominal strength) and 23.933 → 23.9 (fails).
-  const TStrengthFigures f = ComputeStrengthFigures(
-      Log({Flat(239), Flat(240), Sample({}), Flat(240), Flat(239), Sample({}), Flat(239), Flat(240), Flat(250)}));
+  const TStrengthFigures f = ComputeStrengthFigures(Log(
+      {Flat(239), Flat(240), Sample({}), Flat(240), Flat(239), Sample({}), Flat(239), Flat(240), Flat(250)}));
   ASSERT_EQ(f.Lots.size(), 3u);
   EXPECT_EQ(f.Lots[0].Tests, (std::vector<std::size_t>{1, 2, 4}));
   EXPECT_EQ(f.Lots[0].Mean, 240);

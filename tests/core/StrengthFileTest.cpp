@@ -16,7 +16,8 @@ using namespace kestrin;
 
 namespace {
 
-const char kExample[] = R"({"Format": "Kestrin.StrengthLog", "Version": 1, "Plant": "東京第一工場", "Month": "2025-06",
+const char kExample[] =
+    R"({"Format": "Kestrin.StrengthLog", "Version": 1, "Plant": "東京第一工場", "Month": "2025-06",
  "Mix": {"NominalStrength": 24, "Slump": 18.0, "SlumpTolerance": 2.5, "Air": 4.5, "AirTolerance": 1.5,
          "Aggregate": 20, "Cement": "普通", "Symbol": "N"},
  "Tests": [{"Day": 3, "Time": "10:15", "Truck": "12", "Slump": 18.5, "Air": 4.6, "Temperature": 22.5,
@@ -117,7 +118,10 @@ TEST(StrengthFile, ReaderRefusesEachBadFieldNamingItsPathAndReason) {
       {[&](TJson& j) { test(j)["Strength28"][1] = 0.1; }, "", ""},
       {[&](TJson& j) { test(j)["Strength28"][1] = 200.1; }, "Tests[0].Strength28[1]", "範囲外"},
       {[&](TJson& j) { test(j)["Strength28"][1] = 200; }, "", ""},
-      {[&](TJson& j) { test(j)["Strength28"] = {30.0, 30.0}; }, "Tests[0].Strength28", "3 本"},
+      {[&](TJson& j) {
+         test(j)["Strength28"] = {30.0, 30.0};
+       },
+       "Tests[0].Strength28", "3 本"},
       {[&](TJson& j) { test(j)["Strength28"] = nullptr; }, "", ""},
       {[&](TJson& j) { test(j)["Strength7"][0] = "20"; }, "Tests[0].Strength7[0]", "数値が必要"},
       {[&](TJson& j) { test(j)["Slump"] = 18.55; }, "Tests[0].Slump", "小数は 1 桁まで"},
@@ -145,8 +149,16 @@ TEST(StrengthFile, ReaderRefusesEachBadFieldNamingItsPathAndReason) {
       {[&](TJson& j) { j["Mix"].erase("Aggregate"); }, "Mix.Aggregate", "ありません"},
       {[&](TJson& j) { j["Mix"]["Colour"] = "grey"; }, "Mix.Colour", "不明な項目"},
       {[&](TJson& j) { j["Month"] = "2025-13"; }, "Month", "年-月"},
-      {[&](TJson& j) { j["Month"] = "2024-02"; test(j)["Day"] = 29; }, "", ""},
-      {[&](TJson& j) { j["Month"] = "2025-02"; test(j)["Day"] = 29; }, "Tests[0].Day", "（1～28）"},
+      {[&](TJson& j) {
+         j["Month"] = "2024-02";
+         test(j)["Day"] = 29;
+       },
+       "", ""},
+      {[&](TJson& j) {
+         j["Month"] = "2025-02";
+         test(j)["Day"] = 29;
+       },
+       "Tests[0].Day", "（1～28）"},
       {[&](TJson& j) { j["Format"] = "Kestrin.Month"; }, "Format", "強度試験ファイルではありません"},
       {[&](TJson& j) { j["Version"] = 2; }, "Version", "新しい版の Kestrin で保存されています（Version 2）"},
       {[&](TJson& j) { j["Version"] = 0; }, "Version", "範囲外"},
@@ -196,7 +208,8 @@ TEST(StrengthFile, LoadReadsOnlyARegularFileOfAtMostOneMebibyte) {
   EXPECT_NE(LoadStrengthFile(dir / "none.kst", log).Reason.find("見つかりません"), std::string::npos);
   EXPECT_NE(LoadStrengthFile(dir.Path(), log).Reason.find("フォルダ"), std::string::npos);
   ASSERT_EQ(::mkfifo((dir / "fifo.kst").c_str(), 0600), 0);
-  EXPECT_NE(LoadStrengthFile(dir / "fifo.kst", log).Reason.find("通常のファイルではありません"), std::string::npos);
+  EXPECT_NE(LoadStrengthFile(dir / "fifo.kst", log).Reason.find("通常のファイルではありません"),
+            std::string::npos);
 
   // Exactly 1 MiB is read; one byte more is too large.
   std::string big = kExample;

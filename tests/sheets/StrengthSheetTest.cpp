@@ -32,10 +32,10 @@ TRecordedSheet Record(const TStrengthLog& log, int page) {
   return RecordSheet([&](TCanvas& c, const TRect& r) { DrawStrengthSheet(c, r, log, f, TSettings{}, page); });
 }
 
-// Texts equal to `s` at or below `top`.
-std::size_t TextsBelow(const TRecordedSheet& s, const char* text, int top) {
+// Texts equal to `text` with their top from `top` to before `bottom`.
+std::size_t TextsWithin(const TRecordedSheet& s, const char* text, int top, int bottom) {
   std::size_t n = 0;
-  for (const auto& t : s.TextsEqual(Q(text))) n += t.Y >= top;
+  for (const auto& t : s.TextsEqual(Q(text))) n += t.Y >= top && t.Y < bottom;
   return n;
 }
 
@@ -47,7 +47,7 @@ TEST(StrengthSheet, TestsBeyondTheFirstPageGoOnFurtherPages) {
   EXPECT_EQ(StrengthSheetPages(LogOf(kStrengthFirstPageTests + 1)), 2);
   EXPECT_EQ(StrengthSheetPages(LogOf(kStrengthFirstPageTests + kStrengthNextPageTests)), 2);
   EXPECT_EQ(StrengthSheetPages(LogOf(kStrengthFirstPageTests + kStrengthNextPageTests + 1)), 3);
-  EXPECT_EQ(StrengthSheetPages(LogOf(kMaxStrengthTests)), 5);
+  EXPECT_EQ(StrengthSheetPages(LogOf(kMaxStrengthTests)), 6);  // 20 + 4 × 44 + 4
 
   // 21 tests: test 20 is the first page's last row, test 21 the second
   // page's first; the chart (with its test numbers) only on the first.
@@ -56,14 +56,14 @@ TEST(StrengthSheet, TestsBeyondTheFirstPageGoOnFurtherPages) {
   const TRecordedSheet first = Record(log, 0);
   const TStrengthSheetLayout l = StrengthSheetLayout(first.PageRect);
   EXPECT_TRUE(first.HasText(Q("圧縮強度試験（管理表）")));
-  EXPECT_EQ(TextsBelow(first, "20", l.Table.Top), 1u);
-  EXPECT_EQ(TextsBelow(first, "21", l.Table.Top), 0u);
+  EXPECT_EQ(TextsWithin(first, "20", l.Table.Top, l.Table.Bottom), 1u);
+  EXPECT_EQ(TextsWithin(first, "21", l.Table.Top, l.Table.Bottom), 0u);
   EXPECT_TRUE(first.HasText(Q("試験数")));
 
   const TRecordedSheet second = Record(log, 1);
   EXPECT_TRUE(second.HasText(Q("2025年06月度（2／2）")));
-  EXPECT_EQ(TextsBelow(second, "21", l.Chart.Top), 1u);
-  EXPECT_EQ(TextsBelow(second, "20", l.Chart.Top), 0u);
+  EXPECT_EQ(TextsWithin(second, "21", l.Chart.Top, l.Table.Bottom), 1u);
+  EXPECT_EQ(TextsWithin(second, "20", l.Chart.Top, l.Table.Bottom), 0u);
   EXPECT_TRUE(second.HasText(Q("養生中")));
   EXPECT_FALSE(second.HasText(Q("試験数")));
   // Six lots of three results, then tests 19 and 20 pending; the 21st is
