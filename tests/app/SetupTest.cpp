@@ -292,6 +292,7 @@ TEST_F(SettingsFile, SetupCellsLimitsSwitchesAndStatusMessages) {
     QTest::keyClick(SetupUi(s).SetupCells, Qt::Key_Return);
     EXPECT_EQ(SetupUi(s).CellCoordinator->ActiveCell(), SetupUi(s).CellDrawXChartNoRange0);
     EXPECT_FALSE(SetupUi(s).CellDrawXChartNoRange1->On());
+    EXPECT_TRUE(SetupUi(s).CellDrawXChartNoRange0->On());
     // Only F12 has a key; Esc outside an editor closes the dialog.
     for (int k = 3; k <= 11; ++k) EXPECT_FALSE(SetupUi(s).FunctionKeys->Button(0, k)->Enabled) << k;
     for (int k = 3; k <= 12; ++k) EXPECT_FALSE(SetupUi(s).FunctionKeys->Button(1, k)->Enabled) << k;
