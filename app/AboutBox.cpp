@@ -10,7 +10,7 @@
 #include <QScreen>
 
 #include "AppFonts.h"
-#include "Version.h"
+#include "core/Version.h"
 #include "widgets/Cell.h"
 #include "widgets/Dialogs.h"
 #include "widgets/TitleBar.h"

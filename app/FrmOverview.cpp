@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileSystemWatcher>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,13 +15,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "AppFonts.h"
 #include "FrmMain.h"
 #include "charts/TrendChart.h"
+#include "platform/FolderWatch.h"
 #include "platform/QtCanvas.h"
 #include "sheets/OverviewSheet.h"
 #include "sheets/report/OverviewReport.h"
@@ -44,11 +42,35 @@ const QColor kDuplicateColor(0xD0, 0x28, 0x5F);
 QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString FromLocal(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+// The table's texts of a plant row and of a month row.
+QStringList PlantTexts(const TOverviewPlant& plant) {
+  QStringList cells = OverviewPlantCells(plant);
+  cells[0] = FromUtf8(PlantLabelUtf8(plant.Kojo)) + QStringLiteral("（通算 %1 か月）").arg(plant.Months);
+  return cells;
+}
+
+QStringList MonthTexts(const TOverviewMonth& m) {
+  QStringList row = OverviewMonthCells(m);
+  row << QString::fromLocal8Bit(m.File.c_str());
+  return row;
+}
+
+// The table keeps its rows (the same files in the same places, the same
+// duplicates, plants and failures): only texts change.
+bool SameShape(const TOverview& a, const TOverview& b) {
+  if (a.Months.size() != b.Months.size() || a.Plants.size() != b.Plants.size() ||
+      a.FailedFiles.size() != b.FailedFiles.size())
+    return false;
+  for (std::size_t i = 0; i < a.Months.size(); ++i)
+    if (a.Months[i].File != b.Months[i].File || a.Months[i].Duplicate != b.Months[i].Duplicate) return false;
+  for (std::size_t i = 0; i < a.Plants.size(); ++i)
+    if (a.Plants[i].Kojo != b.Plants[i].Kojo || a.Plants[i].MonthIndexes != b.Plants[i].MonthIndexes)
+      return false;
+  for (std::size_t i = 0; i < a.FailedFiles.size(); ++i)
+    if (a.FailedFiles[i].File != b.FailedFiles[i].File || a.FailedFiles[i].Reason != b.FailedFiles[i].Reason)
+      return false;
+  return true;
 }
 
 }  // namespace
@@ -71,6 +93,7 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   remove_ = button("削除(&R)");
   preview_ = button("印刷プレビュー(&V)");
   print_ = button("印刷(&P)");
+  reload_ = button("再読込(F5)");
   QPushButton* close = button("閉じる");
   addFiles->setObjectName(QStringLiteral("BtnAddFiles"));
   addFolder->setObjectName(QStringLiteral("BtnAddFolder"));
@@ -78,6 +101,9 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   preview_->setObjectName(QStringLiteral("BtnPreview"));
   print_->setObjectName(QStringLiteral("BtnPrint"));
   remove_->setShortcut(QKeySequence::Delete);
+  reload_->setObjectName(QStringLiteral("BtnReload"));
+  reload_->setShortcut(Qt::Key_F5);
+  connect(reload_, &QPushButton::clicked, this, [this] { Reload(); });
   connect(addFiles, &QPushButton::clicked, this, [this] { AddFilesClick(); });
   connect(addFolder, &QPushButton::clicked, this, [this] { AddFolderClick(); });
   connect(remove_, &QPushButton::clicked, this, [this] { RemoveSelected(); });
@@ -86,7 +112,7 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {addFiles, addFolder, remove_}) buttons->addWidget(b);
+  for (QPushButton* b : {addFiles, addFolder, remove_, reload_}) buttons->addWidget(b);
   buttons->addStretch(1);
   for (QPushButton* b : {preview_, print_, close}) buttons->addWidget(b);
 
@@ -125,16 +151,19 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("OverviewStatus"));
 
-  watcher_ = new QFileSystemWatcher(this);
   refresh_ = new QTimer(this);
   refresh_->setSingleShot(true);
   refresh_->setInterval(300);  // a save or a copy of many files ends first
-  connect(refresh_, &QTimer::timeout, this, [this] { RefreshFromDisk(); });
-  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
-    changed_.insert(Local(path));
-    refresh_->start();
+  connect(refresh_, &QTimer::timeout, this, [this] {
+    if (lost_) RefreshFromDisk();
+    else ApplyChanges();
   });
-  connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { refresh_->start(); });
+  watch_ = std::make_unique<TFolderWatch>();
+  watch_->OnChanged = [this](const std::string& path, bool folder) { NameChanged(path, folder); };
+  watch_->OnLost = [this] {
+    lost_ = true;
+    refresh_->start();
+  };
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
@@ -149,6 +178,7 @@ void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
   std::set<std::string> listed;
   for (const TOverviewMonth& m : months_) listed.insert(m.File);
   for (const TOverviewFailure& f : failures_) listed.insert(f.File);
+  for (const TOverviewFailure& f : folderFailures_) listed.insert(f.File);
   std::vector<std::string> files;
   for (const QString& p : paths) {
     const std::string path = Local(p);
@@ -158,11 +188,13 @@ void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
                        [&](const auto& f) { return f.first == path; }) == folders_.end())
         folders_.emplace_back(path, recursive);
       std::vector<std::string> found;
-      std::string error;
-      if (ListMonthFiles(path, recursive, found, error))
-        files.insert(files.end(), found.begin(), found.end());
-      else if (listed.insert(path).second)
-        failures_.push_back({path, error});
+      std::vector<TOverviewFailure> unread;
+      std::vector<std::string> walked;
+      ListMonthFiles(path, recursive, found, unread, &walked);
+      listedFolders_.insert(walked.begin(), walked.end());
+      files.insert(files.end(), found.begin(), found.end());
+      for (TOverviewFailure& f : unread)
+        if (listed.insert(f.File).second) folderFailures_.push_back(std::move(f));
     } else {
       files.push_back(path);
     }
@@ -186,31 +218,6 @@ void TFrmOverview::ReadInto(const std::string& path) {
     failures_.push_back({path, reason});
 }
 
-void TFrmOverview::RefreshFromDisk() {
-  auto listed = [this](const std::string& f) {
-    return std::any_of(months_.begin(), months_.end(), [&](const auto& m) { return m.File == f; }) ||
-           std::any_of(failures_.begin(), failures_.end(), [&](const auto& x) { return x.File == f; });
-  };
-  // Changed files are read again; files gone from the disk leave the list.
-  std::set<std::string> reread;
-  for (const std::string& f : changed_)
-    if (listed(f)) reread.insert(f);
-  changed_.clear();
-  std::erase_if(months_, [&](const TOverviewMonth& m) { return reread.count(m.File) || !Exists(m.File); });
-  std::erase_if(failures_, [&](const TOverviewFailure& x) { return reread.count(x.File) || !Exists(x.File); });
-  for (const std::string& f : reread)
-    if (Exists(f)) ReadInto(f);
-  // New month files of the chosen folders join.
-  for (const auto& [folder, recursive] : folders_) {
-    std::vector<std::string> found;
-    std::string error;
-    if (!ListMonthFiles(folder, recursive, found, error)) continue;
-    for (const std::string& f : found)
-      if (!removed_.count(f) && !listed(f)) ReadInto(f);
-  }
-  Rebuild();
-}
-
 void TFrmOverview::RemoveSelected() {
   std::set<std::string> gone;
   for (QTreeWidgetItem* item : table_->selectedItems()) {
@@ -230,35 +237,19 @@ void TFrmOverview::RemoveSelected() {
   removed_.insert(gone.begin(), gone.end());
   std::erase_if(months_, [&](const TOverviewMonth& m) { return gone.count(m.File) > 0; });
   std::erase_if(failures_, [&](const TOverviewFailure& f) { return gone.count(f.File) > 0; });
+  std::erase_if(folderFailures_, [&](const TOverviewFailure& f) { return gone.count(f.File) > 0; });
   Rebuild();
 }
 
 void TFrmOverview::RemoveAll() {
   months_.clear();
   failures_.clear();
+  folderFailures_.clear();
   folders_.clear();
+  listedFolders_.clear();
   removed_.clear();
   changed_.clear();
   Rebuild();
-}
-
-void TFrmOverview::Watch() {
-  QStringList paths;
-  for (const auto& f : folders_) paths << FromLocal(f.first);
-  for (const TOverviewMonth& m : months_) paths << FromLocal(m.File);
-  for (const TOverviewFailure& x : failures_)
-    if (Exists(x.File)) paths << FromLocal(x.File);
-  const QStringList watched = watcher_->files() + watcher_->directories();
-  QStringList gone;
-  for (const QString& w : watched)
-    if (!paths.contains(w)) gone << w;
-  if (!gone.isEmpty()) watcher_->removePaths(gone);
-  QStringList fresh;
-  for (const QString& p : paths)
-    if (!watched.contains(p)) fresh << p;
-  // A file replaced by a save (a new file renamed over it) drops out of the
-  // watch; adding it again keeps following it.
-  if (!fresh.isEmpty()) watcher_->addPaths(fresh);
 }
 
 void TFrmOverview::AddFilesClick() {
@@ -305,29 +296,43 @@ void TFrmOverview::SetCurrentPlant(int plant) {
   chart_->update();
 }
 
-void TFrmOverview::Rebuild() {
+void TFrmOverview::Rebuild() { Rebuild({}); }
+
+void TFrmOverview::Rebuild(const std::set<std::string>& changed) {
   const AnsiString shown =
       currentPlant_ >= 0 && currentPlant_ < static_cast<int>(overview_.Plants.size())
           ? overview_.Plants[static_cast<std::size_t>(currentPlant_)].Kojo
           : AnsiString();
-  overview_ = MakeOverview(months_, failures_);
+  std::vector<TOverviewFailure> failures = failures_;
+  failures.insert(failures.end(), folderFailures_.begin(), folderFailures_.end());
+  TOverview next = MakeOverview(months_, std::move(failures));
+  const bool inPlace = !changed.empty() && SameShape(overview_, next);
+  overview_ = std::move(next);
   Watch();
   // The chart keeps its plant while that plant is listed.
   currentPlant_ = overview_.Plants.empty() ? -1 : 0;
   for (std::size_t i = 0; i < overview_.Plants.size(); ++i)
     if (overview_.Plants[i].Kojo == shown) currentPlant_ = static_cast<int>(i);
-  FillTable();
+  if (inPlace) UpdateRows(changed);
+  else FillTable();
   const bool any = !overview_.Plants.empty();
   preview_->setEnabled(any);
   print_->setEnabled(any);
   remove_->setEnabled(any || !overview_.FailedFiles.empty());
+  ShowStatus();
+  chart_->update();
+}
+
+void TFrmOverview::ShowStatus() {
   QString text = QStringLiteral("%1 か月，%2 工場").arg(overview_.Months.size()).arg(overview_.Plants.size());
   if (!overview_.FailedFiles.empty())
-    text += QStringLiteral("，読み込めなかったファイル %1").arg(overview_.FailedFiles.size());
+    text += QStringLiteral("，読み込めなかったファイル・フォルダ %1").arg(overview_.FailedFiles.size());
   if (overview_.Months.empty() && overview_.FailedFiles.empty())
     text = QStringLiteral("「ファイル追加」または「フォルダ追加」で月度データを選んでください．");
+  if (!watchProblem_.isEmpty())
+    text += QStringLiteral("　※ディスク上の変更を追えません（") + watchProblem_ +
+            QStringLiteral("）．「再読込」(F5) で読み直してください．");
   status_->setText(text);
-  chart_->update();
 }
 
 void TFrmOverview::FillTable() {
@@ -339,9 +344,7 @@ void TFrmOverview::FillTable() {
   };
   for (std::size_t p = 0; p < overview_.Plants.size(); ++p) {
     const TOverviewPlant& plant = overview_.Plants[p];
-    QStringList cells = OverviewPlantCells(plant);
-    cells[0] = FromUtf8(PlantLabelUtf8(plant.Kojo)) + QStringLiteral("（通算 %1 か月）").arg(plant.Months);
-    auto* top = new QTreeWidgetItem(table_, cells);
+    auto* top = new QTreeWidgetItem(table_, PlantTexts(plant));
     top->setData(0, kKindRole, rowPlant);
     top->setData(0, kIndexRole, static_cast<qlonglong>(p));
     QFont bold = top->font(0);
@@ -350,9 +353,7 @@ void TFrmOverview::FillTable() {
     align(top);
     for (std::size_t i : plant.MonthIndexes) {
       const TOverviewMonth& m = overview_.Months[i];
-      QStringList row = OverviewMonthCells(m);
-      row << QString::fromLocal8Bit(m.File.c_str());
-      auto* item = new QTreeWidgetItem(top, row);
+      auto* item = new QTreeWidgetItem(top, MonthTexts(m));
       item->setData(0, kKindRole, rowMonth);
       item->setData(0, kIndexRole, static_cast<qlonglong>(i));
       if (m.Duplicate)
@@ -363,7 +364,8 @@ void TFrmOverview::FillTable() {
     if (static_cast<int>(p) == currentPlant_) top->setSelected(true);
   }
   if (!overview_.FailedFiles.empty()) {
-    auto* top = new QTreeWidgetItem(table_, QStringList{QStringLiteral("読み込めなかったファイル")});
+    auto* top =
+        new QTreeWidgetItem(table_, QStringList{QStringLiteral("読み込めなかったファイル・フォルダ")});
     top->setData(0, kKindRole, rowFailures);
     top->setForeground(0, kDuplicateColor);
     for (std::size_t i = 0; i < overview_.FailedFiles.size(); ++i) {
@@ -379,6 +381,26 @@ void TFrmOverview::FillTable() {
     top->setExpanded(true);
   }
   for (int c = 0; c + 1 < columns; ++c) table_->resizeColumnToContents(c);
+}
+
+void TFrmOverview::UpdateRows(const std::set<std::string>& changed) {
+  const QSignalBlocker block(table_);
+  auto set = [](QTreeWidgetItem* item, const QStringList& texts) {
+    for (int c = 0; c < texts.size(); ++c)
+      if (item->text(c) != texts[c]) item->setText(c, texts[c]);
+  };
+  for (std::size_t p = 0; p < overview_.Plants.size(); ++p) {
+    const TOverviewPlant& plant = overview_.Plants[p];
+    QTreeWidgetItem* top = table_->topLevelItem(static_cast<int>(p));
+    bool any = false;
+    for (std::size_t k = 0; k < plant.MonthIndexes.size(); ++k) {
+      const TOverviewMonth& m = overview_.Months[plant.MonthIndexes[k]];
+      if (!changed.count(m.File)) continue;
+      any = true;
+      set(top->child(static_cast<int>(k)), MonthTexts(m));
+    }
+    if (any) set(top, PlantTexts(plant));
+  }
 }
 
 void TFrmOverview::SelectionChanged() {

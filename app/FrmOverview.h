@@ -4,7 +4,9 @@
 // of the printed overview. Files can be added and removed while it is
 // open, and it follows the disk: a listed file that changes is read again,
 // one that disappears leaves the list, and a new month file in a chosen
-// folder joins it. Esc closes it.
+// folder joins it. It watches folders, not files, and reads again only
+// the file that changed; where the system cannot watch, the status line
+// says so and 再読込 (F5) reads everything again. Esc closes it.
 #pragma once
 
 #include <QDialog>
@@ -20,7 +22,6 @@
 #include "core/Overview.h"
 #include "core/Settings.h"
 
-class QFileSystemWatcher;
 class QLabel;
 class QTimer;
 class QPushButton;
@@ -29,6 +30,7 @@ class QTreeWidgetItem;
 
 namespace kestrin {
 
+class TFolderWatch;
 class TOverviewReport;
 class TPaintBox;
 
@@ -55,9 +57,12 @@ class TFrmOverview : public QDialog {
   // Removes the files of the selected rows (a plant row: all its months).
   void RemoveSelected();
   void RemoveAll();
-  // Reads again what changed on disk (see above); the file watcher calls
-  // it shortly after a change.
+  // Reads again what changed on disk (see above): the listed files that
+  // are gone or reported changed, and the chosen folders. The watch calls
+  // it when it lost track of the folders.
   void RefreshFromDisk();
+  // 再読込 (F5): every listed file and folder read again.
+  void Reload();
   // The commands of the other buttons.
   void AddFolderClick();
   void PreviewPrintClick(bool preview);
@@ -69,9 +74,21 @@ class TFrmOverview : public QDialog {
   void FillTable();
   void SelectionChanged();
   void RunReport(bool preview);
+  // Rebuilds the overview; with `changed` (files read again that kept
+  // their rows) only their rows and their plants' rows are redrawn when
+  // the table keeps its shape.
+  void Rebuild(const std::set<std::string>& changed);
+  void UpdateRows(const std::set<std::string>& changed);
+  // Follows the folders of the listed files and the chosen folders.
   void Watch();
+  // The watch reported `path` (a name in a watched folder).
+  void NameChanged(const std::string& path, bool folder);
+  // Reads again the files the watch reported, adds new month files of the
+  // chosen folders, drops files that are gone.
+  void ApplyChanges();
   // Reads one file into the lists (as a month or as a failure).
   void ReadInto(const std::string& path);
+  void ShowStatus();
 
   const TSettings* settings_;
   QString dialogFolder_;
@@ -80,13 +97,23 @@ class TFrmOverview : public QDialog {
   std::function<void(bool preview)> reportHandler_;
   std::vector<TOverviewMonth> months_;
   std::vector<TOverviewFailure> failures_;
+  // What of the chosen folders could not be read (listed again at every
+  // refresh).
+  std::vector<TOverviewFailure> folderFailures_;
   // Chosen folders (with their recursive flag), files changed on disk since
   // the last refresh, and files the user removed (a folder's refresh does
   // not bring them back).
   std::vector<std::pair<std::string, bool>> folders_;
   std::set<std::string> changed_;
   std::set<std::string> removed_;
-  QFileSystemWatcher* watcher_ = nullptr;
+  // The chosen folders and the subfolders read with them: a new month
+  // file in one of them joins the list.
+  std::set<std::string> listedFolders_;
+  std::unique_ptr<TFolderWatch> watch_;
+  // The watch lost events or a folder: everything is read again.
+  bool lost_ = false;
+  // Why the folders are not all watched (empty while they are).
+  QString watchProblem_;
   QTimer* refresh_ = nullptr;
   TOverview overview_;
   int currentPlant_ = -1;
@@ -96,6 +123,7 @@ class TFrmOverview : public QDialog {
   QPushButton* preview_ = nullptr;
   QPushButton* print_ = nullptr;
   QPushButton* remove_ = nullptr;
+  QPushButton* reload_ = nullptr;
   std::unique_ptr<TOverviewReport> report_;
 };
 

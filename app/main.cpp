@@ -15,8 +15,8 @@
 #include "app/FrmMain.h"
 #include "app/SettingsStore.h"
 #include "app/SingleInstance.h"
-#include "app/Version.h"
 #include "core/Settings.h"
+#include "core/Version.h"
 #include "platform/Fonts.h"
 
 int main(int argc, char** argv) {

@@ -6,6 +6,8 @@
 #include <new>
 #include <ostream>
 
+#include "core/Version.h"
+
 namespace kestrin::cli {
 
 namespace {
@@ -104,6 +106,25 @@ const CLI::Option* OptionInMessage(const CLI::App& c, const std::string& what) {
   return found;
 }
 
+// Edits (insert, delete, replace one character) from a to b.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// A mistyped command is suggested at most this many edits away.
+constexpr std::size_t kMaxSuggestionEdits = 2;
+
 }  // namespace
 
 TCommandLine::TCommandLine() : app_("", kProgramName) {
@@ -136,13 +157,36 @@ const CLI::App* TCommandLine::Selected() const {
   return selected.empty() ? nullptr : selected.front();
 }
 
+std::vector<const CLI::App*> TCommandLine::Commands() const {
+  std::vector<const CLI::App*> list;
+  for (const CLI::App* c : app_.get_subcommands([](const CLI::App* a) { return !a->get_group().empty(); }))
+    list.push_back(c);
+  return list;
+}
+
+std::string TCommandLine::UnknownCommand(const std::string& word) const {
+  std::string text = "不明なコマンドです：" + word;
+  const CLI::App* nearest = nullptr;
+  std::size_t best = kMaxSuggestionEdits + 1;
+  for (const CLI::App* c : Commands()) {
+    const std::size_t d = EditDistance(word, c->get_name());
+    if (d < best) {
+      best = d;
+      nearest = c;
+    }
+  }
+  if (nearest != nullptr) text += "（" + nearest->get_name() + " のことですか？）";
+  return text + "\n\n" + Usage();
+}
+
 std::string TCommandLine::Usage() const {
   std::string text = std::string("使い方: ") + kProgramName + " <コマンド> [引数...]\n\n" +
                      "生コンクリートのスランプ試験の月度データ（.slt）を扱うコマンドラインツールです．\n\n" +
                      "コマンド:\n";
-  for (const CLI::App* c : app_.get_subcommands([](const CLI::App* a) { return !a->get_group().empty(); }))
+  for (const CLI::App* c : Commands())
     text += "  " + c->get_name() + " " + CommandArgs(*c, true) + "\n      " + Summary(c->get_description()) + "\n";
-  text += std::string("\n") + kProgramName + " <コマンド> --help でコマンドごとの説明を表示します．\n" +
+  text += std::string("\n") + kProgramName + " <コマンド> --help でコマンドごとの説明を，" + kProgramName +
+          " --version でバージョンを表示します．\n" +
           "終了コード: 0 成功，1 読み込み・保存・入力内容の失敗，2 使い方の誤り\n";
   return text;
 }
@@ -184,7 +228,7 @@ std::string TCommandLine::FailureText(const CLI::Error& e) const {
   if (c == nullptr) {
     const std::vector<std::string> rest = app_.remaining();
     if (rest.empty()) return "コマンドが指定されていません．\n\n" + Usage();
-    return "不明なコマンドです：" + rest.front() + "\n\n" + Usage();
+    return UnknownCommand(rest.front());
   }
 
   std::string message = "引数が正しくありません．";
@@ -223,6 +267,23 @@ std::string TCommandLine::FailureText(const CLI::Error& e) const {
 }
 
 int TCommandLine::Run(const std::vector<std::string>& args, TCliIo& io) {
+  if (args.size() == 1 && args.front() == "--version") {
+    io.out << kProgramName << " " << kVersionText << "\n";
+    return kExitOk;
+  }
+  // The first word that is not an option names the command. The parser
+  // would look past an unknown word for a command further on ("foo stats
+  // FILE" would run stats); say instead that the word is no command.
+  const auto word =
+      std::find_if(args.begin(), args.end(), [](const std::string& a) { return a.empty() || a[0] != '-'; });
+  if (word != args.end()) {
+    const std::vector<const CLI::App*> commands = Commands();
+    if (*word != "help" && std::none_of(commands.begin(), commands.end(),
+                                        [&](const CLI::App* c) { return c->get_name() == *word; })) {
+      io.err << UnknownCommand(*word);
+      return kExitUsage;
+    }
+  }
   try {
     // CLI11 takes the arguments last to first.
     app_.parse(std::vector<std::string>(args.rbegin(), args.rend()));

@@ -68,6 +68,11 @@ class TCommandLine {
   CLI::App app_;
   std::vector<std::pair<const CLI::App*, TRun>> runs_;
 
+  // The listed commands (not "help"), in the order they were added.
+  std::vector<const CLI::App*> Commands() const;
+  // "不明なコマンドです：WORD", the nearest command when one is close, and
+  // the usage.
+  std::string UnknownCommand(const std::string& word) const;
   std::string Help(const CLI::App* app) const;
   std::string FailureText(const CLI::Error& e) const;
   const CLI::App* Selected() const;

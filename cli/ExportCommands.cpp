@@ -64,12 +64,15 @@ void RegisterExportCommands(TCommandLine& cli) {
     bool calc = false;
   };
   auto a = std::make_shared<TArgs>();
-  CLI::App& c = cli.Add("export",
-                        "データファイルを読み込んで再計算し，表計算ソフトへ出力する値の表（A1 から P 列まで）を"
-                        "タブ区切りテキスト（UTF-8，シートの 1 行を 1 行）で標準出力に書きます．"
-                        "テキスト中のタブと改行は空白で示します．--calc を付けると LibreOffice Calc の新しい"
-                        "文書に出力し，その文書名を書きます．",
-                        [a](TCliIo& io) { return Export(a->path, a->calc, io); });
+  CLI::App& c =
+      cli.Add("export",
+              "データファイルを読み込んで再計算し，表計算ソフトへ出力する値の表（A1 から P 列まで）を"
+              "タブ区切りテキスト（UTF-8，シートの 1 行を 1 行）で標準出力に書きます．"
+              "テキスト中のタブと改行は空白で示し，「,」「;」や引用符を含むテキストは引用符で囲み，"
+              "数式と読まれる文字（= + - @）で始まるテキストには ' を付けます．--calc を付けると LibreOffice "
+              "Calc の新しい"
+              "文書に出力し，その文書名を書きます．",
+              [a](TCliIo& io) { return Export(a->path, a->calc, io); });
   AddArgument(c, a->path, "FILE.slt", "データファイル");
   c.add_flag("--calc", a->calc, "LibreOffice Calc の新しい文書に出力し，その文書名を書きます．")
       ->disable_flag_override();

@@ -1,8 +1,9 @@
 // overview: the year and plant overview of a set of month files as JSON,
 // as CSV, or (Qt builds) as the printed overview in PDF or PNG.
+#include <sys/stat.h>
+
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -10,6 +11,7 @@
 
 #include "Commands.h"
 #include "RecordJson.h"
+#include "core/CsvField.h"
 #include "core/Numbers.h"
 
 namespace kestrin::cli {
@@ -70,23 +72,6 @@ Json OverviewJson(const TOverview& o) {
   return Json{{"Months", months}, {"Plants", plants}, {"FailedFiles", failed}};
 }
 
-// One CSV field: quoted when it holds a separator, a quote or a line end.
-// A text a spreadsheet would take for a formula gets a leading apostrophe,
-// so a plant name or path from a file cannot run as one.
-std::string CsvText(const std::string& text) {
-  std::string t = text;
-  if (!t.empty() && (t[0] == '=' || t[0] == '+' || t[0] == '-' || t[0] == '@' || t[0] == '\t' ||
-                     t[0] == '\r'))
-    t.insert(t.begin(), '\'');
-  if (t.find_first_of(",\"\r\n") == std::string::npos) return t;
-  std::string q = "\"";
-  for (char ch : t) {
-    if (ch == '"') q += '"';
-    q += ch;
-  }
-  return q + "\"";
-}
-
 std::string CsvNumber(double v) {
   char buffer[64];
   auto [p, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
@@ -104,20 +89,23 @@ std::string CsvOptional(const std::optional<T>& v) {
 
 void WriteCsv(const TOverview& o, std::ostream& out) {
   out << "\xEF\xBB\xBF"
-      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate\r\n";
+      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate,Reason\r\n";
   for (const TOverviewMonth& m : o.Months) {
     // The month of record as year/month: the packed number means nothing
     // in a spreadsheet.
     char month[16];
     std::snprintf(month, sizeof month, "%d/%02d", DateYear(m.Getsudo), DateMonth(m.Getsudo));
-    out << CsvText(m.File) << ',' << month << ',' << CsvText(Cp932ToUtf8Lossy(m.Kojo)) << ','
-        << m.KariAveX << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ','
+    out << CsvField(m.File) << ',' << month << ',' << CsvField(Cp932ToUtf8Lossy(m.Kojo)) << ',' << m.KariAveX
+        << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ','
         << (m.Count > 0 ? std::to_string(m.AveX) : std::string()) << ','
         << (m.Count > 0 ? CsvNumber(static_cast<double>(m.Hensa)) : std::string()) << ','
-        << CsvOptional(m.Min) << ','
-        << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
-        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << "\r\n";
+        << CsvOptional(m.Min) << ',' << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
+        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << ",\r\n";
   }
+  // Files and folders that could not be read: the path and the reason,
+  // the figures empty.
+  for (const TOverviewFailure& f : o.FailedFiles)
+    out << CsvField(f.File) << ",,,,,,,,,,,,,," << CsvField(f.Reason) << "\r\n";
 }
 
 int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) {
@@ -128,22 +116,20 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
     if (!writer.Check(a.output, a.dpi, message)) throw TUsageError(message);
   }
 
-  // Folders become their month files; a folder without any is a failure
-  // of its own, listed like a file that cannot be read.
+  // Folders become their month files; a folder without any, and every
+  // part of one that cannot be read, is a failure of its own, listed like
+  // a file that cannot be read.
   std::vector<std::string> files;
   std::vector<TOverviewFailure> folderFailures;
   for (const std::string& input : a.inputs) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(input, ec)) {
+    struct stat st;
+    if (::stat(input.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
       files.push_back(input);
       continue;
     }
     std::vector<std::string> listed;
-    std::string error;
-    if (ListMonthFiles(input, a.recursive, listed, error))
-      files.insert(files.end(), listed.begin(), listed.end());
-    else
-      folderFailures.push_back({input, error});
+    ListMonthFiles(input, a.recursive, listed, folderFailures);
+    files.insert(files.end(), listed.begin(), listed.end());
   }
 
   TOverview overview = BuildOverview(files);

@@ -81,12 +81,13 @@ bool Write(const TOverview& overview, const std::string& output, int dpi,
   } else {
     ok = WritePagesPng(path, OverviewReportSetup(), pages, dpi, draw, &names, &error);
   }
+  if (!error.Notice.isEmpty()) notice += (notice.empty() ? "" : "\n") + error.Notice.toStdString();
   if (!ok) {
-    message = error.Message.toStdString();
+    message = (notice.empty() ? "" : notice + "\n") + error.Message.toStdString();
     return false;
   }
   for (const QString& n : names) written.push_back(n.toStdString());
-  if (!notice.empty()) message = notice;
+  message = notice;
   return true;
 }
 

@@ -112,6 +112,7 @@ int Sheets(const TSheetsArgs& a, TCliIo& io) {
   } else {
     ok = WriteSheetsPng(output, SheetOf(a.sheet), a.dpi, data, settings, &written, &error);
   }
+  if (!error.Notice.isEmpty()) io.err << error.Notice.toStdString() << "\n";
   if (!ok) {
     io.err << error.Message.toStdString() << "\n";
     return kExitFailure;

@@ -1,13 +1,15 @@
 // The year and plant overview; see Overview.h.
 #include "Overview.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
 #include <tuple>
 
 #include "DataFile.h"
@@ -22,11 +24,10 @@ namespace {
 // of record are duplicates whatever day their header carries.
 int32_t MonthKey(int32_t getsudo) { return getsudo & ~0xFF; }
 
-bool HasSltExtension(const std::filesystem::path& p) {
-  std::string ext = p.extension().string();
-  for (char& ch : ext)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  return ext == std::string(".") + kFileExt;
+// Why a folder could not be read, for the failed entries.
+std::string FolderReason(int error) {
+  if (error == EACCES || error == EPERM) return "フォルダを読み込む権限がありません．";
+  return std::string("フォルダを読み込めません（") + std::strerror(error) + "）．";
 }
 
 void FillRow(const TMainData& data, TOverviewMonth& m) {
@@ -90,6 +91,16 @@ void Pool(const std::vector<TOverviewMonth>& months, TOverviewPlant& p) {
 }
 
 }  // namespace
+
+bool IsMonthFileName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() < 5) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (char& ch : ext)
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  return ext == std::string(".") + kFileExt;
+}
 
 std::string PlantLabelUtf8(const AnsiString& kojo) {
   if (kojo.empty()) return "（工場名なし）";
@@ -171,37 +182,76 @@ TOverview BuildOverview(const std::vector<std::string>& files) {
 }
 
 bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
-                    std::string& error) {
-  namespace fs = std::filesystem;
+                    std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders) {
   files.clear();
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) {
-    error = "フォルダが見つかりません：" + folder;
+  struct stat top;
+  if (::stat(folder.c_str(), &top) != 0) {
+    const int error = errno;
+    failures.push_back(
+        {folder, error == ENOENT || error == ENOTDIR ? "フォルダが見つかりません．" : FolderReason(error)});
     return false;
   }
-  auto take = [&](const fs::directory_entry& e) {
-    std::error_code fec;
-    if (HasSltExtension(e.path()) && e.is_regular_file(fec)) files.push_back(e.path().string());
+  if (!S_ISDIR(top.st_mode)) {
+    failures.push_back({folder, "フォルダではありません．"});
+    return false;
+  }
+  // Depth first with a list of folders still to read: one folder is open
+  // at a time and the memory grows with the entries, not with the depth.
+  struct TPending {
+    std::string Path;
+    int Depth;
   };
-  const auto options = fs::directory_options::skip_permission_denied;
-  if (recursive) {
-    fs::recursive_directory_iterator it(folder, options, ec), end;
-    for (; !ec && it != end; it.increment(ec)) take(*it);
-  } else {
-    fs::directory_iterator it(folder, options, ec), end;
-    for (; !ec && it != end; it.increment(ec)) take(*it);
-  }
-  if (ec) {
-    error = "フォルダを読み込めません：" + folder;
-    files.clear();
-    return false;
+  std::vector<TPending> pending{{folder, 0}};
+  std::vector<TOverviewFailure> found;
+  while (!pending.empty()) {
+    const TPending cur = std::move(pending.back());
+    pending.pop_back();
+    const int fd = ::open(cur.Path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+      const int error = errno;
+      if (fd >= 0) ::close(fd);
+      found.push_back({cur.Path, FolderReason(error)});
+      continue;
+    }
+    if (folders != nullptr) folders->push_back(cur.Path);
+    const std::string prefix = cur.Path.back() == '/' ? cur.Path : cur.Path + "/";
+    errno = 0;
+    while (const dirent* e = ::readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name == "." || name == "..") {
+        errno = 0;
+        continue;
+      }
+      struct stat st;
+      // Links to folders are not followed; a link to a month file is taken.
+      const bool isFolder = e->d_type == DT_DIR ||
+                            (e->d_type == DT_UNKNOWN &&
+                             ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode));
+      if (isFolder) {
+        if (!recursive) {
+          // Only the folder's own files.
+        } else if (cur.Depth >= kMaxFolderDepth) {
+          found.push_back({prefix + name, "フォルダの階層が深すぎるため読みません（" +
+                                              std::to_string(kMaxFolderDepth) + " 階層まで）．"});
+        } else {
+          pending.push_back({prefix + name, cur.Depth + 1});
+        }
+      } else if (IsMonthFileName(name) && ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+        files.push_back(prefix + name);
+      }
+      errno = 0;
+    }
+    if (errno != 0) found.push_back({cur.Path, FolderReason(errno)});
+    ::closedir(dir);
   }
   std::sort(files.begin(), files.end());
-  if (files.empty()) {
-    error = "フォルダに月度データファイル（.slt）がありません：" + folder;
-    return false;
-  }
-  return true;
+  std::sort(found.begin(), found.end(),
+            [](const TOverviewFailure& a, const TOverviewFailure& b) { return a.File < b.File; });
+  if (files.empty() && found.empty())
+    found.push_back({folder, "フォルダに月度データファイル（.slt）がありません．"});
+  failures.insert(failures.end(), found.begin(), found.end());
+  return !files.empty();
 }
 
 }  // namespace kestrin

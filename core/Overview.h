@@ -87,13 +87,24 @@ TOverview MakeOverview(std::vector<TOverviewMonth> months,
 // read.
 bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::string& reason);
 
+// A month data file's name: ending in ".slt" in any case (".slt" alone is
+// a hidden name, not an extension). Only the part after the last '/'
+// counts.
+bool IsMonthFileName(const std::string& path);
+
+// Subfolders deeper than this below a listed folder are not read.
+inline constexpr int kMaxFolderDepth = 64;
+
 // The month data files of a folder: regular files whose names end in
 // ".slt" in any case, sorted by path; with `recursive` also those of its
-// subfolders (symbolic links to folders are not followed, unreadable
-// subfolders are skipped). False with a Japanese `error` when the folder
-// cannot be read or holds no such file.
+// subfolders down to kMaxFolderDepth levels (symbolic links to folders are
+// not followed). Nothing is left out in silence: a subfolder that cannot
+// be read or lies too deep, and the folder itself when it cannot be read
+// or holds no month file, is appended to `failures` with the reason
+// (sorted by path). The folders that were read are appended to `folders`
+// when given (a window follows them). True when any month file was found.
 bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
-                    std::string& error);
+                    std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders = nullptr);
 
 // The plant name for display: the CP932 name as UTF-8, or "（工場名なし）"
 // for an empty one.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -276,28 +277,6 @@ bool WriteAll(TFileSystemCalls& calls, int fd, const char* p, std::size_t n) {
   return true;
 }
 
-// Closes a descriptor on every way out of a function.
-class TFdGuard {
- public:
-  TFdGuard(TFileSystemCalls& calls, int fd) : calls_(calls), fd_(fd) {}
-  ~TFdGuard() {
-    if (fd_ >= 0) calls_.Close(fd_);
-  }
-  TFdGuard(const TFdGuard&) = delete;
-  TFdGuard& operator=(const TFdGuard&) = delete;
-  int Get() const { return fd_; }
-  // Closes now; false (errno set) when the close reported an error.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return calls_.Close(fd) == 0;
-  }
-
- private:
-  TFileSystemCalls& calls_;
-  int fd_;
-};
-
 }  // namespace
 
 bool IsTemporaryNameFor(std::string_view entry, std::string_view name) {
@@ -330,94 +309,153 @@ TFileResult CheckWriteTarget(const std::string& path) {
   return ResolveTarget(path, target);
 }
 
-TFileResult WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                TFileSystemCalls& calls) {
-  IgnoreFileSizeSignal();
-  TTarget target;
-  if (TFileResult r = ResolveTarget(path, target); !r) return r;
+namespace {
 
-  const mode_t mode = target.Exists ? (target.Stat.st_mode & 07777) : (0666 & ~CurrentUmask());
-  const std::string folder = FolderOf(target.Path);
-  const std::string name = NameOf(target.Path);
+// One file on its way: Stage writes the bytes under a temporary (unnamed,
+// or hidden and locked) in the target's folder and flushes them to disk;
+// Publish gives the file its name. A staged file that is never published
+// leaves nothing behind.
+class TStagedFile {
+ public:
+  explicit TStagedFile(TFileSystemCalls& calls) : calls_(calls) {}
+  ~TStagedFile() {
+    if (!tempName_.empty()) calls_.UnlinkAt(dir_, tempName_.c_str(), 0);
+    if (fd_ >= 0) calls_.Close(fd_);
+    if (dir_ >= 0) calls_.Close(dir_);
+  }
+  TStagedFile(const TStagedFile&) = delete;
+  TStagedFile& operator=(const TStagedFile&) = delete;
 
-  TFdGuard dir(calls, calls.OpenAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-  if (dir.Get() < 0) return TFileResult::Failure(path, kStepFolder, errno);
-  RemoveStaleTemps(dir.Get(), name);
+  TFileResult Stage(const std::string& path, std::string_view bytes);
+  TFileResult Publish();
+
+ private:
+  // Drops the named temporary on the failure paths.
+  TFileResult Fail(const char* step, int error) {
+    if (!tempName_.empty()) calls_.UnlinkAt(dir_, tempName_.c_str(), 0);
+    tempName_.clear();
+    return TFileResult::Failure(path_, step, error);
+  }
+
+  TFileSystemCalls& calls_;
+  std::string path_;
+  TTarget target_;
+  std::string name_;
+  int dir_ = -1;
+  int fd_ = -1;
+  bool unnamed_ = false;
+  std::string tempName_;
+};
+
+TFileResult TStagedFile::Stage(const std::string& path, std::string_view bytes) {
+  path_ = path;
+  if (TFileResult r = ResolveTarget(path, target_); !r) return r;
+
+  const mode_t mode = target_.Exists ? (target_.Stat.st_mode & 07777) : (0666 & ~CurrentUmask());
+  const std::string folder = FolderOf(target_.Path);
+  name_ = NameOf(target_.Path);
+
+  dir_ = calls_.OpenAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (dir_ < 0) return TFileResult::Failure(path, kStepFolder, errno);
+  RemoveStaleTemps(dir_, name_);
 
   // An unnamed file first: nothing can be left behind by an interrupted
   // save. File systems without them get a hidden named file, locked while
   // it lives so that a later save can tell a stale one.
+  int fd = calls_.OpenAt(dir_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  unnamed_ = fd >= 0;
   std::string tempName;
-  int fd = calls.OpenAt(dir.Get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  const bool unnamed = fd >= 0;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    tempName = RandomTempName(name);
-    fd = calls.OpenAt(dir.Get(), tempName.c_str(),
-                      O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+    tempName = RandomTempName(name_);
+    fd = calls_.OpenAt(dir_, tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return TFileResult::Failure(path, kStepCreate, errno);
-  TFdGuard file(calls, fd);
+  fd_ = fd;
+  tempName_ = tempName;
   ::flock(fd, LOCK_EX | LOCK_NB);
-  // Drops the named temporary on the failure paths.
-  auto fail = [&](const char* step, int error) {
-    if (!tempName.empty()) calls.UnlinkAt(dir.Get(), tempName.c_str(), 0);
-    return TFileResult::Failure(path, step, error);
-  };
 
-  if (calls.Fchmod(fd, mode) != 0) return fail(kStepCreate, errno);
-  if (target.Exists && (target.Stat.st_uid != ::geteuid() || target.Stat.st_gid != ::getegid())) {
+  if (calls_.Fchmod(fd, mode) != 0) return Fail(kStepCreate, errno);
+  if (target_.Exists && (target_.Stat.st_uid != ::geteuid() || target_.Stat.st_gid != ::getegid())) {
     // Keep the owner and group where we may; failing that the file is ours.
-    [[maybe_unused]] const int ignored = calls.Fchown(fd, target.Stat.st_uid, target.Stat.st_gid);
+    [[maybe_unused]] const int ignored = calls_.Fchown(fd, target_.Stat.st_uid, target_.Stat.st_gid);
   }
-  if (!WriteAll(calls, fd, bytes.data(), bytes.size())) return fail(kStepWrite, errno);
-  if (calls.Fsync(fd) != 0) return fail(kStepSync, errno);
+  if (!WriteAll(calls_, fd, bytes.data(), bytes.size())) return Fail(kStepWrite, errno);
+  if (calls_.Fsync(fd) != 0) return Fail(kStepSync, errno);
+  return TFileResult::Success();
+}
 
-  if (unnamed) {
+TFileResult TStagedFile::Publish() {
+  const char* name = name_.c_str();
+  if (unnamed_) {
     // The file gets a name only now, complete and on disk. A new name is
     // linked directly (link never replaces anything that appeared there
     // meanwhile); an existing file is replaced by a rename from a hidden
     // name, since only rename replaces in one step.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (!target.Exists) {
-      if (calls.LinkAt(AT_FDCWD, self.c_str(), dir.Get(), name.c_str(), AT_SYMLINK_FOLLOW) != 0)
-        return fail(kStepPublish, errno);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (!target_.Exists) {
+      if (calls_.LinkAt(AT_FDCWD, self.c_str(), dir_, name, AT_SYMLINK_FOLLOW) != 0)
+        return Fail(kStepPublish, errno);
     } else {
       int linked = -1;
       for (int attempt = 0; linked != 0 && attempt < 100; ++attempt) {
-        tempName = RandomTempName(name);
-        linked = calls.LinkAt(AT_FDCWD, self.c_str(), dir.Get(), tempName.c_str(), AT_SYMLINK_FOLLOW);
+        tempName_ = RandomTempName(name_);
+        linked = calls_.LinkAt(AT_FDCWD, self.c_str(), dir_, tempName_.c_str(), AT_SYMLINK_FOLLOW);
         if (linked != 0 && errno != EEXIST) break;
       }
       if (linked != 0) {
         const int error = errno;
-        tempName.clear();
-        return fail(kStepPublish, error);
+        tempName_.clear();
+        return Fail(kStepPublish, error);
       }
-      if (calls.RenameAt(dir.Get(), tempName.c_str(), dir.Get(), name.c_str()) != 0)
-        return fail(kStepPublish, errno);
-      tempName.clear();
+      if (calls_.RenameAt(dir_, tempName_.c_str(), dir_, name) != 0) return Fail(kStepPublish, errno);
+      tempName_.clear();
     }
   } else {
     // The descriptor stays open (and the temporary locked) until the file
     // has its name.
-    if (!target.Exists) {
+    if (!target_.Exists) {
       // A new name must stay new: link (never replaces), then drop the
       // temporary name. File systems without hard links get the rename.
-      if (calls.LinkAt(dir.Get(), tempName.c_str(), dir.Get(), name.c_str(), 0) == 0) {
-        calls.UnlinkAt(dir.Get(), tempName.c_str(), 0);
+      if (calls_.LinkAt(dir_, tempName_.c_str(), dir_, name, 0) == 0) {
+        calls_.UnlinkAt(dir_, tempName_.c_str(), 0);
       } else if (errno == EEXIST) {
-        return fail(kStepPublish, EEXIST);
-      } else if (calls.RenameAt(dir.Get(), tempName.c_str(), dir.Get(), name.c_str()) != 0) {
-        return fail(kStepPublish, errno);
+        return Fail(kStepPublish, EEXIST);
+      } else if (calls_.RenameAt(dir_, tempName_.c_str(), dir_, name) != 0) {
+        return Fail(kStepPublish, errno);
       }
-    } else if (calls.RenameAt(dir.Get(), tempName.c_str(), dir.Get(), name.c_str()) != 0) {
-      return fail(kStepPublish, errno);
+    } else if (calls_.RenameAt(dir_, tempName_.c_str(), dir_, name) != 0) {
+      return Fail(kStepPublish, errno);
     }
-    tempName.clear();
+    tempName_.clear();
   }
-  if (!file.Close()) return TFileResult::Failure(path, kStepWrite, errno);
-  calls.Fsync(dir.Get());  // some file systems refuse this; the file is in place
+  const int fd = fd_;
+  fd_ = -1;
+  if (calls_.Close(fd) != 0) return TFileResult::Failure(path_, kStepWrite, errno);
+  calls_.Fsync(dir_);  // some file systems refuse this; the file is in place
+  return TFileResult::Success();
+}
+
+}  // namespace
+
+TFileResult WriteFileAtomically(const std::string& path, std::string_view bytes, TFileSystemCalls& calls) {
+  IgnoreFileSizeSignal();
+  TStagedFile file(calls);
+  if (TFileResult r = file.Stage(path, bytes); !r) return r;
+  return file.Publish();
+}
+
+TFileResult WriteFilesAtomically(const std::vector<std::pair<std::string, std::string_view>>& files,
+                                 TFileSystemCalls& calls) {
+  IgnoreFileSizeSignal();
+  std::vector<std::unique_ptr<TStagedFile>> staged;
+  staged.reserve(files.size());
+  for (const auto& [path, bytes] : files) {
+    staged.push_back(std::make_unique<TStagedFile>(calls));
+    if (TFileResult r = staged.back()->Stage(path, bytes); !r) return r;
+  }
+  for (const std::unique_ptr<TStagedFile>& f : staged)
+    if (TFileResult r = f->Publish(); !r) return r;
   return TFileResult::Success();
 }
 

@@ -22,6 +22,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kestrin {
 
@@ -70,6 +72,14 @@ class TFileSystemCalls {
 // and, where the user may, its owner and group.
 TFileResult WriteFileAtomically(const std::string& path, std::string_view bytes,
                                 TFileSystemCalls& calls = TFileSystemCalls::System());
+
+// Replaces a set of files that belong together (the pages of one
+// document) under the rules above: every file is written and flushed to
+// disk under its temporary first, and only when all of them are complete
+// do they take their names, one after the other. A failure before that
+// leaves every file as it was.
+TFileResult WriteFilesAtomically(const std::vector<std::pair<std::string, std::string_view>>& files,
+                                 TFileSystemCalls& calls = TFileSystemCalls::System());
 
 // Checks that `path` may be written under the rules above without writing
 // anything (for writers that must know before they start long work).

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "CsvField.h"
+
 namespace kestrin {
 
 // ---------------------------------------------------------------- cells
@@ -234,7 +236,7 @@ std::string FormatBlockTsv(const TSpreadsheetBlock& block) {
           std::replace_if(
               utf8.begin(), utf8.end(), [](char ch) { return ch == '\t' || ch == '\r' || ch == '\n'; },
               ' ');
-          out += utf8;
+          out += CsvField(utf8);
           break;
         }
       }

@@ -11,6 +11,15 @@ TFileResult SaveBytes(const QString& path, const QByteArray& bytes) {
                              std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+TFileResult SaveByteSet(const std::vector<std::pair<QString, QByteArray>>& files) {
+  std::vector<std::pair<std::string, std::string_view>> set;
+  set.reserve(files.size());
+  for (const auto& [path, bytes] : files)
+    set.emplace_back(QFile::encodeName(path).toStdString(),
+                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return WriteFilesAtomically(set);
+}
+
 TFileResult CheckSaveTarget(const QString& path) {
   return CheckWriteTarget(QFile::encodeName(path).toStdString());
 }

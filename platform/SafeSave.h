@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/SafeFile.h"
 
@@ -14,6 +16,10 @@ namespace kestrin {
 
 // Saves `bytes` at `path` through WriteFileAtomically.
 TFileResult SaveBytes(const QString& path, const QByteArray& bytes);
+
+// Saves a set of files together through WriteFilesAtomically: all of them
+// or none.
+TFileResult SaveByteSet(const std::vector<std::pair<QString, QByteArray>>& files);
 
 // Checks that `path` may be written (CheckWriteTarget), before long work.
 TFileResult CheckSaveTarget(const QString& path);

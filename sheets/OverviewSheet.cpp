@@ -171,6 +171,54 @@ void DrawChartCaption(TCanvasAssist& a, const TRect& chart, const TOverview& o,
                kAlignRight, 0.0, key);
 }
 
+// A page of the failed entries: the title, the company and the count,
+// and a table of reason and path at the row height of the month tables.
+void DrawFailurePage(TCanvas& canvas, const TRect& pageRect, const TOverview& o, const TOverviewPage& page,
+                     const TSettings& settings) {
+  TCanvasAssist a(&canvas);
+  SetSheetWeights(a, pageRect.Height());
+  ResetSheetCanvas(canvas);
+  const TOverviewSheetLayout l = OverviewSheetLayout(pageRect);
+  DrawSheetTitle(a, l.Title, U8("スランプ試験（年間推移）"));
+  const long double third = static_cast<long double>(l.Header.Height()) / 3;
+  auto line = [&](int k) {
+    return TRect{l.Header.Left, l.Header.Top + RoundOff(k * third), l.Header.Right,
+                 l.Header.Top + RoundOff((k + 1) * third)};
+  };
+  a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
+  const QString company = SheetText(settings.CompanyName);
+  if (!company.isEmpty()) a.PutTextFit(line(0), kAlignLeft, 0.0, company);
+  QString head =
+      U8("読み込めなかったファイル・フォルダ：") + QString::number(o.FailedFiles.size()) + U8("件");
+  if (page.Parts > 1) head += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
+  a.PutTextFit(line(1), kAlignLeft, 0.0, head);
+  a.PutTextFit(line(2), kAlignLeft, 0.0, U8("この年間推移には含まれていません．"));
+
+  const TRect b{l.Table.Left, FracY(pageRect, 0.21L), l.Table.Right, l.Table.Bottom};
+  const long double rowH = static_cast<long double>(l.Table.Height()) / kFirstPageRows;
+  const std::size_t from = std::min(page.FirstRow, o.FailedFiles.size());
+  const std::size_t to = std::min(from + page.Rows, o.FailedFiles.size());
+  const int n = static_cast<int>(to - from) + 1;
+  auto y = [&](int r) { return b.Top + RoundOff(r * rowH); };
+  const int split = FracX(b, 0.3L);
+  a.Canvas->Brush.SetColor(Rgb(235, 235, 235));
+  a.Canvas->FillRect(TRect{b.Left, b.Top, b.Right, y(1)});
+  a.Canvas->Brush.SetStyle(TBrushStyle::Clear);
+  a.FrameBox(b.Left, b.Top, b.Right, y(n), 2);
+  for (int r = 1; r < n; ++r) a.HorzLine(b.Left, b.Right, y(r), r == 1 ? 1 : 0);
+  a.VertLine(split, b.Top, y(n), 0);
+  a.CreateFont(RoundOff(0.55L * rowH), 0, 0, kFaceMincho);
+  a.PutTextHeight(TRect{b.Left, y(0), split, y(1)}, kAlignCenter, 0.04, -1, U8("理由"));
+  a.PutTextHeight(TRect{split, y(0), b.Right, y(1)}, kAlignCenter, 0.04, -1, U8("ファイル・フォルダ"));
+  for (std::size_t i = from; i < to; ++i) {
+    const int r = static_cast<int>(i - from) + 1;
+    const TOverviewFailure& f = o.FailedFiles[i];
+    a.PutTextHeight(TRect{b.Left, y(r), split, y(r + 1)}, kAlignLeft, 0.02, -1, U8(f.Reason));
+    a.PutTextHeight(TRect{split, y(r), b.Right, y(r + 1)}, kAlignLeft, 0.01, -1,
+                    QString::fromLocal8Bit(f.File.c_str()));
+  }
+}
+
 }  // namespace
 
 QStringList OverviewColumnCaptions() {
@@ -233,11 +281,21 @@ std::vector<TOverviewPage> OverviewPages(const TOverview& overview) {
       first += counts[k];
     }
   }
+  const std::size_t failed = overview.FailedFiles.size();
+  const std::size_t perPage = kNextPageRows - 1;
+  const int parts = static_cast<int>((failed + perPage - 1) / perPage);
+  for (std::size_t first = 0; first < failed; first += perPage)
+    pages.push_back(TOverviewPage{0, first, std::min(perPage, failed - first),
+                                  static_cast<int>(first / perPage), parts, true});
   return pages;
 }
 
 void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& overview,
                        const TOverviewPage& page, const TSettings& settings) {
+  if (page.Failures) {
+    DrawFailurePage(canvas, pageRect, overview, page, settings);
+    return;
+  }
   if (page.Plant >= overview.Plants.size()) return;
   TCanvasAssist a(&canvas);
   SetSheetWeights(a, pageRect.Height());

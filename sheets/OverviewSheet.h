@@ -3,7 +3,8 @@
 // three seal boxes, the trend chart of the plant's months and the month
 // table with the plant's pooled figures in its last row (continued on
 // further pages when the plant has more months than fit). Duplicate months
-// are marked in the table and under the chart.
+// are marked in the table and under the chart; what could not be read is
+// listed on the last pages.
 #pragma once
 
 #include <QString>
@@ -22,12 +23,16 @@ namespace kestrin {
 // rows as fit at the normal row height; when they do not all fit, the
 // table goes on over further pages without the chart, at the same row
 // height (rows never shrink to squeeze a long period onto one page).
+// After the plants, the files and folders that could not be read are
+// listed with the reason on pages of their own, so that a printed
+// overview never leaves them out in silence.
 struct TOverviewPage {
   std::size_t Plant = 0;     // index into overview.Plants
-  std::size_t FirstRow = 0;  // into the plant's rows
+  std::size_t FirstRow = 0;  // into the plant's rows (or overview.FailedFiles)
   std::size_t Rows = 0;
   int Part = 0;  // 0 for the plant's first page
   int Parts = 1;
+  bool Failures = false;  // a page of the list of failed entries
 };
 std::vector<TOverviewPage> OverviewPages(const TOverview& overview);
 

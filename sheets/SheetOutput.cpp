@@ -1,6 +1,7 @@
 #include "sheets/SheetOutput.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
@@ -8,7 +9,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <utility>
 
 #include "platform/QtCanvas.h"
 #include "platform/SafeSave.h"
@@ -37,6 +42,31 @@ QPageLayout SheetPageLayout(const TReportSetup& setup) {
                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
   layout.setMode(QPageLayout::FullPageMode);
   return layout;
+}
+
+// Pages of an earlier, longer run under the same name: OUT-<n>.png from
+// the page after `pageCount` on, as long as they follow each other. A
+// file or a link is removed (a link alone, never what it points to); a
+// folder, pipe or device of that name is not ours and is only named.
+bool RemoveStalePages(const QString& path, int pageCount, TSheetOutputError* error) {
+  QStringList removed;
+  QStringList left;
+  for (int page = pageCount + 1;; ++page) {
+    const QString name = PngPagePath(path, page);
+    const QByteArray local = QFile::encodeName(name);
+    struct stat st;
+    if (::lstat(local.constData(), &st) != 0) break;
+    if ((S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && ::unlink(local.constData()) == 0) removed << name;
+    else left << name;
+  }
+  if (error != nullptr && !removed.isEmpty())
+    error->Notice =
+        QString::fromUtf8("前回の出力の残りのページを削除しました：") + removed.join(QStringLiteral("，"));
+  if (left.isEmpty()) return true;
+  SetError(error, QString::fromUtf8("前回の出力の残りのページを削除できません（新しいページは %1 枚です）：")
+                          .arg(pageCount) +
+                      left.join(QStringLiteral("，")));
+  return false;
 }
 
 }  // namespace
@@ -116,6 +146,16 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
   const TDeviceInfo device = PictureDevice(setup, dpi);
   const TPageGeometry geometry = ComputePageGeometry(device, setup);
   const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+  // Every page is drawn and encoded before any file is touched; a refused
+  // name stops the run before the drawing.
+  for (int page = 0; page < pageCount; ++page) {
+    const QString name = PngPagePath(path, page + 1);
+    if (const TFileResult target = CheckSaveTarget(name); !target) {
+      SetError(error, CannotWrite(name, target));
+      return false;
+    }
+  }
+  std::vector<std::pair<QString, QByteArray>> pages;
   for (int page = 0; page < pageCount; ++page) {
     QImage image(device.PhysicalWidth, device.PhysicalHeight, QImage::Format_RGB32);
     if (image.isNull()) {
@@ -137,13 +177,16 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
       SetError(error, CannotWrite(name));
       return false;
     }
-    if (const TFileResult saved = SaveBytes(name, png); !saved) {
-      SetError(error, CannotWrite(name, saved));
-      return false;
-    }
-    if (written != nullptr) written->push_back(name);
+    buffer.close();
+    pages.emplace_back(name, std::move(png));
   }
-  return true;
+  if (const TFileResult saved = SaveByteSet(pages); !saved) {
+    SetError(error, CannotWrite(QFile::decodeName(QByteArray::fromStdString(saved.Path)), saved));
+    return false;
+  }
+  if (written != nullptr)
+    for (const auto& page : pages) written->push_back(page.first);
+  return RemoveStalePages(path, pageCount, error);
 }
 
 bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,

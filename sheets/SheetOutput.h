@@ -22,6 +22,9 @@ void DrawSheet(TCanvas& canvas, const TRect& pageRect, TPrintSheet sheet, const 
 
 struct TSheetOutputError {
   QString Message;  // Japanese, for the user
+  // Also on success: what was done beside writing (pages of an earlier
+  // run removed), for the user.
+  QString Notice;
 };
 
 // Draws page `page` (0-based) of a document into the page rectangle.
@@ -48,7 +51,12 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
 QString PngPagePath(const QString& path, int page);
 
 // Writes one PNG per page (PngPagePath of each page number, from 1) at
-// `dpi`; the names written are appended to `written`.
+// `dpi`; the names written are appended to `written`. The pages are a
+// set: all of them are drawn and written under temporaries before any
+// takes its name, so a failure leaves the earlier set as it was. Pages of
+// the same name beyond the new count (left by an earlier, longer run) are
+// removed afterwards and named in the notice; one that cannot be removed
+// fails the call with a message naming it (the new pages are in place).
 bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, std::vector<QString>* written = nullptr,
                     TSheetOutputError* error = nullptr);

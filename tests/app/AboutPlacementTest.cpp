@@ -18,9 +18,9 @@
 #include "MainWindowFixture.h"
 #include "app/AboutBox.h"
 #include "app/SingleInstance.h"
-#include "app/Version.h"
 #include "app/WindowPlacement.h"
 #include "core/SettingsIni.h"
+#include "core/Version.h"
 
 using namespace kestrin;
 

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/FrmOverview.h"
+#include "platform/FolderWatch.h"
 
 namespace kestrin {
 
@@ -18,16 +20,26 @@ class TFrmOverviewProbe {
   QPushButton* PreviewButton() const { return w_.preview_; }
   QPushButton* PrintButton() const { return w_.print_; }
   QPushButton* RemoveButton() const { return w_.remove_; }
+  QPushButton* ReloadButton() const { return w_.reload_; }
   QString DialogFolder() const { return w_.dialogFolder_; }
   int CurrentPlant() const { return w_.CurrentPlant(); }
 
   // Seam: the report run.
   std::function<void(bool)>& ReportHandler() const { return w_.reportHandler_; }
+  // Seam: the folder watch (tests make it fail as a system at its limit).
+  TFolderWatch& FolderWatch() const { return *w_.watch_; }
 
   // Steps.
   void RemoveSelected() const { w_.RemoveSelected(); }
   void RemoveAll() const { w_.RemoveAll(); }
   void RefreshFromDisk() const { w_.RefreshFromDisk(); }
+  // What the watch's report of a changed file leads to, without the wait
+  // that collects a burst of reports.
+  void FileChanged(const std::string& path) const {
+    w_.NameChanged(path, false);
+    w_.refresh_->stop();
+    w_.ApplyChanges();
+  }
   void SetCurrentPlant(int plant) const { w_.SetCurrentPlant(plant); }
 
  private:

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include <cerrno>
+
 #include "FrmOverviewProbe.h"
 #include "MainWindowFixture.h"
 #include "charts/XChart.h"
@@ -60,7 +62,7 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
   EXPECT_EQ(t->topLevelItem(1)->childCount(), 2);
   EXPECT_EQ(t->topLevelItem(1)->text(3), QStringLiteral("3"));  // pooled count
   EXPECT_EQ(t->topLevelItem(2)->childCount(), 1);
-  EXPECT_NE(probe.StatusText()->text().indexOf(QStringLiteral("読み込めなかったファイル 1")), -1);
+  EXPECT_NE(probe.StatusText()->text().indexOf(QStringLiteral("読み込めなかったファイル・フォルダ 1")), -1);
 
   // Selecting a month of the second plant shows that plant's chart.
   t->clearSelection();
@@ -119,6 +121,49 @@ TEST_F(OverviewWindowTest, FollowsTheDiskNewFilesInTheFolderChangedAndDeletedFil
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Months.size() == 1; }, 5000));
   EXPECT_EQ(f.Overview().Months[0].File, dir.filePath(QStringLiteral("c.slt")).toStdString());
   (void)b;
+}
+
+// One watch per folder: a changed file is read again and only its rows
+// are redrawn. Where the system refuses a watch the status line says so,
+// and 再読込 (F5) brings the list up to date.
+TEST_F(OverviewWindowTest, WatchesFoldersRedrawsOnlyTheChangedRowsAndSaysWhenItCannotWatch) {
+  Month(QStringLiteral("a.slt"), "北工場", 4, {1800});
+  Month(QStringLiteral("b.slt"), "北工場", 5, {1900});
+  TSettings settings;
+  {
+    TFrmOverview f(&settings);
+    const TFrmOverviewProbe probe(f);
+    f.AddPaths({dir.path()});
+    QTreeWidgetItem* plant = probe.Table()->topLevelItem(0);
+    QTreeWidgetItem* other = plant->child(1);
+    Month(QStringLiteral("a.slt"), "北工場", 4, {1700, 1750});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Plants.at(0).Count == 3; }, 5000));
+    EXPECT_EQ(probe.Table()->topLevelItem(0), plant);
+    EXPECT_EQ(plant->child(1), other);
+    EXPECT_EQ(plant->text(3), QStringLiteral("3"));
+    EXPECT_EQ(plant->child(0)->text(3), QStringLiteral("2"));
+    EXPECT_EQ(probe.StatusText()->text().indexOf(QStringLiteral("追えません")), -1);
+  }
+
+  TFrmOverview f(&settings);
+  const TFrmOverviewProbe probe(f);
+  probe.FolderWatch().AddWatch = [](int, const char*, uint32_t) {
+    errno = ENOSPC;
+    return -1;
+  };
+  f.AddPaths({dir.path()});
+  EXPECT_NE(
+      probe.StatusText()->text().indexOf(QStringLiteral("ディスク上の変更を追えません（システムの監視数の上限"
+                                                        "（fs.inotify.max_user_watches）に達しました：") +
+                                         dir.path()),
+      -1)
+      << probe.StatusText()->text().toStdString();
+  Month(QStringLiteral("b.slt"), "北工場", 5, {1900, 2000, 2100});
+  QTest::qWait(600);
+  EXPECT_EQ(f.Overview().Plants.at(0).Count, 3);
+  EXPECT_EQ(probe.ReloadButton()->shortcut(), QKeySequence(Qt::Key_F5));
+  probe.ReloadButton()->click();
+  EXPECT_EQ(f.Overview().Plants.at(0).Count, 5);
 }
 
 }  // namespace

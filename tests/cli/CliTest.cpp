@@ -10,8 +10,9 @@
 
 #include "RecordJson.h"
 #include "core/DataFile.h"
-#include "tests/core/SltBuilder.h"
+#include "core/Version.h"
 #include "tests/cli/RunCli.h"
+#include "tests/core/SltBuilder.h"
 #include "tests/core/TempDir.h"
 
 using namespace kestrin;
@@ -61,7 +62,24 @@ TEST(CliUsage, HelpAndUsageErrors) {
 
   r = Cli(dir, {"nosuchcommand", "x.slt"});
   EXPECT_EQ(r.code, 2);
-  EXPECT_NE(r.err.find("不明なコマンドです：nosuchcommand"), std::string::npos);
+  EXPECT_NE(r.err.find("不明なコマンドです：nosuchcommand\n"), std::string::npos) << r.err;
+
+  // An unknown word before a command is not skipped over.
+  r = Cli(dir, {"foo", "stats", "x.slt"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err.rfind("不明なコマンドです：foo\n", 0), 0u) << r.err;
+  // The nearest command up to two edits away is suggested.
+  r = Cli(dir, {"stat", "x.slt"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err.rfind("不明なコマンドです：stat（stats のことですか？）\n", 0), 0u) << r.err;
+  r = Cli(dir, {"sta"});
+  EXPECT_EQ(r.err.rfind("不明なコマンドです：sta（stats のことですか？）\n", 0), 0u) << r.err;
+  r = Cli(dir, {"st"});
+  EXPECT_EQ(r.err.rfind("不明なコマンドです：st\n", 0), 0u) << r.err;
+  r = Cli(dir, {"--version"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, std::string("kestrin-cli ") + kVersionText + "\n");
+  EXPECT_EQ(r.err, "");
 
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"stats"}, {"stats", "a", "b"}, {"resave", "a"}, {"import", "a", "b", "c"}}) {

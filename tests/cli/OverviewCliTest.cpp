@@ -78,11 +78,77 @@ TEST(OverviewCli, CsvIsUtf8WithByteOrderMarkAndSafeTexts) {
   SaveMonth(dir / "b.slt", "=1+1工場", 6, {1850});
   const Result r = Cli(dir, {"overview", "--csv", dir / "a.slt", dir / "b.slt"});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("\xEF\xBB\xBF" "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,"
-                        "Min,Max,Cp,Cpk,Duplicate\r\n", 0), 0u);
+  EXPECT_EQ(r.out.rfind("\xEF\xBB\xBF"
+                        "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,"
+                        "Min,Max,Cp,Cpk,Duplicate,Reason\r\n",
+                        0),
+            0u);
   EXPECT_NE(r.out.find(dir / "a.slt" + ",2025/06,'=1+1工場,1800,200,1,0,"), std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find(",1800,1800,,,1\r\n"), std::string::npos) << r.out;  // Cp empty, duplicate
+  EXPECT_NE(r.out.find(",1800,1800,,,1,\r\n"), std::string::npos) << r.out;  // Cp empty, duplicate
+
+  // A month without values has no mean and no deviation: null in the
+  // JSON, empty fields in the CSV.
+  SaveMonth(dir / "e.slt", "空工場", 9, {});
+  const Result e = Cli(dir, {"overview", "--csv", dir / "e.slt"});
+  EXPECT_NE(e.out.find(",2025/09,空工場,1800,200,0,0,,,,,,,0,\r\n"), std::string::npos) << e.out;
+  const auto j = nlohmann::ordered_json::parse(Cli(dir, {"overview", dir / "e.slt"}).out);
+  EXPECT_TRUE(j["Months"][0]["AveX"].is_null());
+  EXPECT_TRUE(j["Months"][0]["Hensa"].is_null());
+
+  // A separator a spreadsheet may split on ("," ";" tab) quotes the whole
+  // field, quotes doubled; every leading formula character is neutralised.
+  SaveMonth(dir / "c;=6+7.slt", "+SUM(1)", 7, {1800});
+  SaveMonth(dir / "d.slt", "北\"A\",B", 8, {1800});
+  const Result q = Cli(dir, {"overview", "--csv", dir / "c;=6+7.slt", dir / "d.slt"});
+  ASSERT_EQ(q.code, 0) << q.err;
+  EXPECT_NE(q.out.find("\r\n\"" + dir / "c;=6+7.slt" + "\",2025/07,'+SUM(1),"), std::string::npos) << q.out;
+  EXPECT_NE(q.out.find(",2025/08,\"北\"\"A\"\",B\",1800,"), std::string::npos) << q.out;
+}
+
+// kestrin-cli as a user without root's exemption from permissions: as
+// nobody when the tests run as root.
+Result CliAsUser(const TempDir& dir, std::vector<std::string> args) {
+  if (::geteuid() != 0) return Cli(dir, std::move(args));
+  args.insert(args.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", testutil::kCli});
+  return testutil::RunProgram(dir, args);
+}
+
+TEST(OverviewCli, UnreadableFoldersAreListedWithTheCauseAndExitOne) {
+  TempDir dir;
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir / "y").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir / "y/locked").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir / "closed").c_str(), 0755), 0);
+  SaveMonth(dir / "y/a.slt", "北工場", 5, {1800});
+  SaveMonth(dir / "y/locked/b.slt", "北工場", 6, {1800});
+  SaveMonth(dir / "closed/c.slt", "北工場", 7, {1800});
+  ASSERT_EQ(::chmod((dir / "y/locked").c_str(), 0), 0);
+  ASSERT_EQ(::chmod((dir / "closed").c_str(), 0), 0);
+
+  Result r = CliAsUser(dir, {"overview", "--recursive", dir / "y", dir / "closed"});
+  EXPECT_EQ(r.code, 1) << r.err;
+  auto j = nlohmann::ordered_json::parse(r.out);
+  EXPECT_EQ(j["Months"].size(), 1u);
+  ASSERT_EQ(j["FailedFiles"].size(), 2u) << r.out;
+  EXPECT_EQ(j["FailedFiles"][0]["File"], dir / "y/locked");
+  EXPECT_EQ(j["FailedFiles"][0]["Reason"], "フォルダを読み込む権限がありません．");
+  EXPECT_EQ(j["FailedFiles"][1]["File"], dir / "closed");
+  EXPECT_EQ(j["FailedFiles"][1]["Reason"], "フォルダを読み込む権限がありません．");
+  EXPECT_NE(r.err.find(dir / "y/locked" + "：フォルダを読み込む権限がありません．\n"), std::string::npos)
+      << r.err;
+
+  r = CliAsUser(dir, {"overview", "--csv", "--recursive", dir / "y"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("\r\n" + dir / "y/locked" + ",,,,,,,,,,,,,,フォルダを読み込む権限がありません．\r\n"),
+            std::string::npos)
+      << r.out;
+
+  // Without --recursive the subfolder is not asked for.
+  r = CliAsUser(dir, {"overview", dir / "y"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(::chmod((dir / "y/locked").c_str(), 0700), 0);
+  ASSERT_EQ(::chmod((dir / "closed").c_str(), 0700), 0);
 }
 
 TEST(OverviewCli, UsageErrorsExitWithTwo) {

@@ -97,6 +97,8 @@ TEST(RecordJson, RefusalsNameTheField) {
       {[](Json& j) { j["BasicInfo"] = "x"; }, "BasicInfo"},
       {[](Json& j) { j["BasicInfo"].erase("Getsudo"); }, "BasicInfo.Getsudo"},
       {[](Json& j) { j["BasicInfo"]["Getsudo"] = PackDate(2025, 13, 1); }, "BasicInfo.Getsudo"},
+      {[](Json& j) { j["BasicInfo"]["Getsudo"] = PackDate(2025, 0, 1); }, "BasicInfo.Getsudo"},
+      {[](Json& j) { j["BasicInfo"]["Getsudo"] = PackDate(2101, 1, 1); }, "BasicInfo.Getsudo"},
       {[](Json& j) { j["BasicInfo"]["Getsudo"] = PackDate(1899, 12, 1); }, "BasicInfo.Getsudo"},
       {[](Json& j) { j["BasicInfo"]["Getsudo"] = -5; }, "BasicInfo.Getsudo"},
       {[](Json& j) { j["BasicInfo"]["Getsudo"] = 132711937.0; }, "BasicInfo.Getsudo"},
@@ -111,21 +113,33 @@ TEST(RecordJson, RefusalsNameTheField) {
       {[](Json& j) { j["BasicInfo"]["AirKyoyo"] = 5.1; }, "BasicInfo.AirKyoyo"},
       {[](Json& j) { j["BasicInfo"]["Kotsuzai"] = 10000; }, "BasicInfo.Kotsuzai"},
       {[](Json& j) { j["BasicInfo"]["ClassWidth"] = 0; }, "BasicInfo.ClassWidth"},
-      {[](Json& j) { j["BasicInfo"]["ClassWidth"] = 0.004; }, "BasicInfo.ClassWidth"},  // w = 0
+      {[](Json& j) { j["BasicInfo"]["ClassWidth"] = 0.004; }, "BasicInfo.ClassWidth"},       // w = 0
       {[](Json& j) { j["BasicInfo"]["Tanto"] = "あいうえおかきくけ"; }, "BasicInfo.Tanto"},  // 18 bytes
       {[](Json& j) { j["BasicInfo"]["Kojo"] = std::string(21, 'k'); }, "BasicInfo.Kojo"},
       {[](Json& j) { j["BasicInfo"]["Kojo"] = "工場😀"; }, "BasicInfo.Kojo"},
       {[](Json& j) { j["BasicInfo"]["Biko"] = std::string("a\0b", 3); }, "BasicInfo.Biko"},
       {[](Json& j) { j["BasicInfo"]["Biko"] = 5; }, "BasicInfo.Biko"},
       {[](Json& j) { j["BasicInfo"]["Cement"] = "普通"; }, "BasicInfo.Cement"},
-      {[](Json& j) { j["BasicInfo"]["Cement"] = {{"Name", "フライアッシュA種ｘ"}}; }, "BasicInfo.Cement.Name"},
-      {[](Json& j) { j["BasicInfo"]["Cement"] = {{"Mark", "ABCD"}}; }, "BasicInfo.Cement.Mark"},
+      {[](Json& j) {
+         j["BasicInfo"]["Cement"] = {{"Name", "フライアッシュA種ｘ"}};
+       },
+       "BasicInfo.Cement.Name"},
+      {[](Json& j) {
+         j["BasicInfo"]["Cement"] = {{"Mark", "ABCD"}};
+       },
+       "BasicInfo.Cement.Mark"},
       {[](Json& j) { j["SlumpList"] = Json::object(); }, "SlumpList"},
       {[](Json& j) { j["SlumpList"] = Json::array({1}); }, "SlumpList[0]"},
       {[](Json& j) { j = WithDay(Day(0, 1800, 1800)); }, "SlumpList[0].Day"},
       {[](Json& j) { j = WithDay(Day(29, 1800, 1800)); }, "SlumpList[0].Day"},  // February 2025
-      {[](Json& j) { j = WithDay(Json{{"SokuteiList", Json::array()}}); }, "SlumpList[0].Day"},
-      {[](Json& j) { j = WithDay(Json{{"Day", 1}}); }, "SlumpList[0].SokuteiList"},
+      {[](Json& j) {
+         j = WithDay(Json{{"SokuteiList", Json::array()}});
+       },
+       "SlumpList[0].Day"},
+      {[](Json& j) {
+         j = WithDay(Json{{"Day", 1}});
+       },
+       "SlumpList[0].SokuteiList"},
       {[](Json& j) {
          j = WithDay(Day(1, 1, 1));
          j["SlumpList"].push_back(Day(1, 2, 2));
@@ -178,4 +192,12 @@ TEST(RecordJson, LimitsThemselvesAreAccepted) {
   EXPECT_TRUE(cli::MainDataFromJson(j, d, error)) << error.message;
   EXPECT_EQ(d.BasicInfo.Tanto.size(), 16u);
   EXPECT_EQ(d.HistogramList.Count(), 23);
+
+  // The last and the first month of the range.
+  for (const int32_t getsudo : {PackDate(2100, 12, 31), PackDate(1900, 1, 1)}) {
+    Json m = Minimal();
+    m["BasicInfo"]["Getsudo"] = getsudo;
+    EXPECT_TRUE(cli::MainDataFromJson(m, d, error)) << error.message;
+    EXPECT_EQ(d.BasicInfo.Getsudo, getsudo);
+  }
 }

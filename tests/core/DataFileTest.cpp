@@ -350,6 +350,27 @@ TEST(RoundTrip, OddClassWidthFromAnOldFileIsKept) {
   EXPECT_EQ(d.HistogramList.Count(), 15);
 }
 
+// Tolerance 5.0 cm with class width 0.01 cm: 1003 class rows, a file of
+// about 21 KB, larger than the reader's 8 KiB buffer, read from disk.
+TEST(RoundTrip, AFileLargerThanTheReadBufferLoadsFromDisk) {
+  TempDir dir;
+  TMainData src =
+      testutil::MonthWithValues({1800, 1650, 2230, 0, 1999}, PackDate(2026, 3, 1), "大工場", 1800, 500);
+  src.BasicInfo.ClassWidth = 0.01L;
+  src.MakeHistogramList();
+  src.Calculate();
+  ASSERT_EQ(src.HistogramList.Count(), 1003);
+  ASSERT_TRUE(SaveToFile(dir / "big.slt", src));
+  const std::string bytes = testutil::ReadFile(dir / "big.slt");
+  ASSERT_GT(bytes.size(), 2u * 8192);
+  TMainData d = Reset();
+  ASSERT_TRUE(LoadFromFile(dir / "big.slt", d));
+  EXPECT_EQ(d.HistogramList.Count(), 1003);
+  EXPECT_EQ(d.HistogramList.Items(1002).Upper, src.HistogramList.Items(1002).Upper);
+  EXPECT_EQ(d.CalcedResult.AveX, src.CalcedResult.AveX);
+  EXPECT_EQ(MainDataBytes(d), bytes);
+}
+
 // ================================================================ failures
 
 TEST(LoadFailure, EveryTruncationOfAValidFileFails) {

@@ -1,8 +1,12 @@
 // The year and plant overview over hand-built month files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -111,6 +115,20 @@ TEST(Overview, PooledFiguresComeFromTheRawValuesNotFromMonthlyAverages) {
   EXPECT_TRUE(q.Hensa.has_value());
   EXPECT_FALSE(q.Capability.Cp.has_value());
   EXPECT_FALSE(q.Capability.Cpk.has_value());
+  // So does one with another target and the same tolerance.
+  const std::string pd = Save(dir, "d.slt", Month("東工場", 2025, 4, {1800, 1900}, 1900, 250));
+  const TOverviewPlant t = BuildOverview({pa, pb, pd}).Plants.at(0);
+  EXPECT_FALSE(t.SameLimits);
+  EXPECT_FALSE(t.Capability.Cp.has_value());
+
+  // Exactly two values have a pooled deviation; one has none.
+  const std::string two = Save(dir, "e.slt", Month("西工場", 2025, 1, {1800, 1900}));
+  const TOverviewPlant w = BuildOverview({two}).Plants.at(0);
+  ASSERT_TRUE(w.Hensa.has_value());
+  EXPECT_NEAR(static_cast<double>(*w.Hensa), std::sqrt(0.5), 1e-12);
+  EXPECT_TRUE(w.Capability.Cp.has_value());
+  const std::string one = Save(dir, "f.slt", Month("西工場", 2025, 1, {1800}));
+  EXPECT_FALSE(BuildOverview({one}).Plants.at(0).Hensa.has_value());
 }
 
 TEST(Overview, SamePlantAndMonthTwiceIsListedTwiceFlaggedAndPooled) {
@@ -122,6 +140,9 @@ TEST(Overview, SamePlantAndMonthTwiceIsListedTwiceFlaggedAndPooled) {
   const std::string p3 = Save(dir, "x3.slt", Month("西工場", 2024, 5, {2000}));
   const TOverview o = BuildOverview({p3, p2, p1});
   ASSERT_EQ(o.Months.size(), 3u);
+  // The two of one month in the order of their files, whatever the order given.
+  EXPECT_EQ(o.Months[0].File, p1);
+  EXPECT_EQ(o.Months[1].File, p2);
   EXPECT_TRUE(o.Months[0].Duplicate);
   EXPECT_TRUE(o.Months[1].Duplicate);
   EXPECT_FALSE(o.Months[2].Duplicate);
@@ -153,19 +174,84 @@ TEST(Overview, FilesThatFailAreListedWithTheReasonAndTheRestGoOn) {
 TEST(Overview, FolderListingTakesSltFilesInAnyCaseAndSubfoldersOnlyWhenAsked) {
   testutil::TempDir dir;
   std::vector<std::string> files;
-  std::string error;
-  EXPECT_FALSE(ListMonthFiles(dir.Path(), false, files, error));
-  EXPECT_NE(error.find("ありません"), std::string::npos);
-  EXPECT_FALSE(ListMonthFiles(dir / "nowhere", false, files, error));
+  std::vector<TOverviewFailure> failures;
+  EXPECT_FALSE(ListMonthFiles(dir.Path(), false, files, failures));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].File, dir.Path());
+  EXPECT_NE(failures[0].Reason.find("ありません"), std::string::npos);
+  failures.clear();
+  EXPECT_FALSE(ListMonthFiles(dir / "nowhere", false, files, failures));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].Reason, "フォルダが見つかりません．");
+  failures.clear();
 
   testutil::WriteFile(dir / "b.SLT", "x");
   testutil::WriteFile(dir / "a.slt", "x");
   testutil::WriteFile(dir / "notes.txt", "x");
+  testutil::WriteFile(dir / ".slt", "x");
   ASSERT_EQ(::mkdir((dir / "sub").c_str(), 0700), 0);
   ASSERT_EQ(::mkdir((dir / "folder.slt").c_str(), 0700), 0);
   testutil::WriteFile(dir / "sub/c.slt", "x");
-  ASSERT_TRUE(ListMonthFiles(dir.Path(), false, files, error));
-  EXPECT_EQ(files, (std::vector<std::string>{dir / "a.slt", dir / "b.SLT"}));
-  ASSERT_TRUE(ListMonthFiles(dir.Path(), true, files, error));
-  EXPECT_EQ(files, (std::vector<std::string>{dir / "a.slt", dir / "b.SLT", dir / "sub/c.slt"}));
+  testutil::WriteFile(dir / "folder.slt/d.slt", "x");
+  ASSERT_EQ(::symlink("sub", (dir / "link").c_str()), 0);
+  ASSERT_EQ(::symlink("a.slt", (dir / "e.slt").c_str()), 0);
+  ASSERT_TRUE(ListMonthFiles(dir.Path() + "/", false, files, failures));
+  EXPECT_EQ(files, (std::vector<std::string>{dir / "a.slt", dir / "b.SLT", dir / "e.slt"}));
+  std::vector<std::string> folders;
+  ASSERT_TRUE(ListMonthFiles(dir.Path(), true, files, failures, &folders));
+  EXPECT_EQ(files, (std::vector<std::string>{dir / "a.slt", dir / "b.SLT", dir / "e.slt",
+                                             dir / "folder.slt/d.slt", dir / "sub/c.slt"}));
+  EXPECT_TRUE(failures.empty());
+  std::sort(folders.begin(), folders.end());
+  EXPECT_EQ(folders, (std::vector<std::string>{dir.Path(), dir / "folder.slt", dir / "sub"}));
+}
+
+// A chain of nested folders: read down to the cap, the folder below it
+// listed as skipped; a folder whose path the system refuses (too long,
+// which also root cannot read) is listed and the rest is still read.
+TEST(Overview, DeepFoldersStopAtTheCapAndNoUnreadablePartIsLeftOutSilently) {
+  testutil::TempDir dir;
+  std::string path = dir.Path();
+  for (int depth = 1; depth <= kMaxFolderDepth + 1; ++depth) {
+    path += "/d";
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    if (depth >= kMaxFolderDepth) testutil::WriteFile(path + "/m.slt", "x");
+  }
+  std::vector<std::string> files;
+  std::vector<TOverviewFailure> failures;
+  ASSERT_TRUE(ListMonthFiles(dir.Path(), true, files, failures));
+  const std::string deepest = path.substr(0, path.size() - 2);
+  EXPECT_EQ(files, std::vector<std::string>{deepest + "/m.slt"});
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].File, path);
+  EXPECT_NE(failures[0].Reason.find("深すぎる"), std::string::npos) << failures[0].Reason;
+
+  // Names of 200 bytes, down to a folder whose path is PATH_MAX long or
+  // longer (made relative to its parent, as the path itself is refused).
+  testutil::TempDir wide;
+  testutil::WriteFile(wide / "top.slt", "x");
+  const std::string name(200, 'n');
+  std::string longPath = wide.Path();
+  int parent = ::open(wide.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(parent, 0);
+  while (longPath.size() + 1 + name.size() < PATH_MAX) {
+    ASSERT_EQ(::mkdirat(parent, name.c_str(), 0700), 0);
+    const int child = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(parent);
+    parent = child;
+    ASSERT_GE(parent, 0);
+    longPath += "/" + name;
+  }
+  ASSERT_EQ(::mkdirat(parent, name.c_str(), 0700), 0);
+  const std::string unreadable = longPath + "/" + name;
+  files.clear();
+  failures.clear();
+  ASSERT_TRUE(ListMonthFiles(wide.Path(), true, files, failures));
+  EXPECT_EQ(files, std::vector<std::string>{wide / "top.slt"});
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].File, unreadable);
+  EXPECT_NE(failures[0].Reason.find("フォルダを読み込めません"), std::string::npos) << failures[0].Reason;
+  // Up again, where the test folder's removal reaches it.
+  EXPECT_EQ(::renameat(parent, name.c_str(), AT_FDCWD, (wide / "moved").c_str()), 0);
+  ::close(parent);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CsvField.h"
 #include "core/SpreadsheetBlock.h"
 #include "tests/core/MonthBuilder.h"
 
@@ -299,6 +300,7 @@ TEST(SpreadsheetBlock, LastColumnLetters) {
 TEST(SpreadsheetBlock, TabSeparatedText) {
   TMainData d = WorkedExample();
   d.BasicInfo.Biko = Sjis("一行目\n二行目\tタブ");
+  d.BasicInfo.Tanto = Sjis("=1+1;x");
   const TSpreadsheetBlock b = MakeSpreadsheetBlock(d);
   const std::string tsv = FormatBlockTsv(b);
 
@@ -313,11 +315,33 @@ TEST(SpreadsheetBlock, TabSeparatedText) {
   EXPECT_EQ(lines[0],
             "集計月度\t2026/12\t\t日にち\t測定値(AM)\t合否\t測定値(PM)\t合否\t区間\t区間\t中心値\tu\tf\tu･f\tu^2･f\t");
   EXPECT_EQ(lines[1], "集計開始日\t1\t\t1\t18\t(合)\t18.5\t(合)\t15.25\t15.75\t15.5\t-5\t0\t0\t0\t");
-  EXPECT_EQ(lines[4].substr(0, lines[4].find('\t', lines[4].find('\t') + 1)), "担当者名\t");
+  EXPECT_EQ(lines[4].substr(0, lines[4].find('\t', lines[4].find('\t') + 1)), "担当者名\t\"'=1+1;x\"");
   EXPECT_EQ(lines[5].substr(0, lines[5].find("\t\t")), "備考\t一行目 二行目 タブ");
   EXPECT_EQ(lines[14], "セメント種類略称記号\t\t\t14\t0\t\t0\t\t\t\t\t平均値X\t18.21\t\t\t");
   EXPECT_EQ(lines[15].substr(lines[15].find("標準偏差")),
             "標準偏差\t" + FormatRealShortest(static_cast<double>(d.CalcedResult.Hensa)) + "\t\t\t");
+}
+
+TEST(CsvField, QuotesEverySeparatorAQuoteAndLineEnds) {
+  EXPECT_EQ(CsvField("北工場 第2"), "北工場 第2");
+  EXPECT_EQ(CsvField(""), "");
+  EXPECT_EQ(CsvField("a;=6+7"), "\"a;=6+7\"");
+  EXPECT_EQ(CsvField("a,=6+7"), "\"a,=6+7\"");
+  EXPECT_EQ(CsvField("a\t=6+7"), "\"a\t=6+7\"");
+  EXPECT_EQ(CsvField("a\r=6"), "\"a\r=6\"");
+  EXPECT_EQ(CsvField("a\n=6"), "\"a\n=6\"");
+  EXPECT_EQ(CsvField("say \"hi\", go"), "\"say \"\"hi\"\", go\"");
+}
+
+TEST(CsvField, ALeadingFormulaCharacterGetsAnApostrophe) {
+  for (const char* lead : {"=", "+", "-", "@"}) {
+    EXPECT_EQ(CsvField(std::string(lead) + "1+1"), std::string("'") + lead + "1+1");
+    EXPECT_EQ(CsvField(std::string("x") + lead), std::string("x") + lead) << "only the first character";
+  }
+  // A leading tab or CR is also a separator or line end: both rules apply.
+  EXPECT_EQ(CsvField("\t=1+1"), "\"'\t=1+1\"");
+  EXPECT_EQ(CsvField("\r=1+1"), "\"'\r=1+1\"");
+  EXPECT_EQ(CsvField(" =1"), " =1");
 }
 
 TEST(SpreadsheetBlock, ShortestRealsReadBackExactly) {

@@ -152,6 +152,40 @@ TEST(SheetsCli, PngWritesOnePicturePerPage) {
   EXPECT_FALSE(std::filesystem::exists(dir / "x-2.png"));
 }
 
+// The pages of one run are a set: replaced all together or not at all,
+// and pages of an earlier, longer run under the same name do not stay
+// behind to mix with them.
+TEST(SheetsCli, PngPagesAreReplacedAsASet) {
+  TempDir dir;
+  const std::string out = dir / "m.png";
+  const std::string args = Quote(kSample) + " -o " + Quote(out) + " --dpi 50";
+  testutil::WriteFile(dir / "m-1.png", "old");
+  ASSERT_EQ(::mkfifo((dir / "m-2.png").c_str(), 0644), 0);
+  Result r = Sheets(dir, args);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("m-2.png"), std::string::npos) << r.err;
+  EXPECT_EQ(testutil::ReadFile(dir / "m-1.png"), "old");
+
+  ASSERT_EQ(::unlink((dir / "m-2.png").c_str()), 0);
+  for (const char* stale : {"m-3.png", "m-4.png", "m-6.png"}) testutil::WriteFile(dir / stale, "old");
+  r = Sheets(dir, args);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(testutil::ReadFile(dir / "m-1.png"), "old");
+  EXPECT_EQ(r.err,
+            "前回の出力の残りのページを削除しました：" + dir / "m-3.png" + "，" + dir / "m-4.png" + "\n");
+  // Only the pages that follow on: m-6.png is not of that run.
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{".stderr", "m-1.png", "m-2.png", "m-6.png"}));
+
+  // A later page that cannot be removed is named, and the run fails.
+  ASSERT_EQ(::mkdir((dir / "m-3.png").c_str(), 0700), 0);
+  r = Sheets(dir, Quote(kSample) + " --sheet table -o " + Quote(out) + " --dpi 50");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find(dir / "m-2.png" + "\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("削除できません（新しいページは 1 枚です）：" + dir / "m-3.png"), std::string::npos)
+      << r.err;
+  EXPECT_FALSE(testutil::Exists(dir / "m-2.png"));
+}
+
 TEST(SheetsCli, SettingsComeFromTheProgramsFileOrTheNamedOne) {
   REQUIRE_POPPLER();
   TempDir dir;
@@ -261,6 +295,16 @@ TEST(OverviewSheetCli, PdfHasOneLandscapePagePerPlant) {
   EXPECT_NE(text.out.find("スランプ試験（年間推移）"), std::string::npos);
   EXPECT_NE(text.out.find("東京第一工場"), std::string::npos);
   EXPECT_NE(text.out.find("※重複"), std::string::npos);
+
+  // What could not be read is printed too, on a page after the plants.
+  const Result failed = Shell(dir, Quote(kCli) + " overview " + Quote(kSample) + " " +
+                                       Quote(dir / "missing.slt") + " -o " + Quote(pdf) + " --dpi 150");
+  EXPECT_EQ(failed.code, 1) << failed.err;
+  EXPECT_TRUE(std::regex_search(Shell(dir, "pdfinfo " + Quote(pdf)).out, std::regex("Pages: +2\n")));
+  const Result listed = Shell(dir, "pdftotext -f 2 " + Quote(pdf) + " -");
+  EXPECT_NE(listed.out.find("読み込めなかったファイル・フォルダ：1件"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("ファイルが見つかりません．"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("missing.slt"), std::string::npos) << listed.out;
 }
 
 // ================================================================ output targets

@@ -84,5 +84,28 @@ TEST_F(OverviewReportTest, APlantWithManyMonthsGoesOnOverFurtherPages) {
   EXPECT_EQ(pages(120), (std::vector<std::size_t>{15, 30, 30, 30, 16}));
 }
 
+// The files and folders that could not be read follow the plants, 30 to
+// a page.
+TEST_F(OverviewReportTest, FailedEntriesAreListedOnPagesAfterThePlants) {
+  auto failurePages = [](std::size_t failed) {
+    std::vector<TOverviewFailure> failures(failed, TOverviewFailure{"x.slt", "理由"});
+    const std::vector<TOverviewPage> all = OverviewPages(MakeOverview({Row("北工場", 4, {1800})}, failures));
+    EXPECT_FALSE(all.front().Failures);
+    std::vector<std::size_t> rows;
+    for (std::size_t k = 1; k < all.size(); ++k) {
+      EXPECT_TRUE(all[k].Failures);
+      EXPECT_EQ(all[k].FirstRow, 30 * (k - 1));
+      EXPECT_EQ(all[k].Part, static_cast<int>(k - 1));
+      EXPECT_EQ(all[k].Parts, static_cast<int>(all.size() - 1));
+      rows.push_back(all[k].Rows);
+    }
+    return rows;
+  };
+  EXPECT_EQ(failurePages(0), std::vector<std::size_t>{});
+  EXPECT_EQ(failurePages(1), std::vector<std::size_t>{1});
+  EXPECT_EQ(failurePages(30), std::vector<std::size_t>{30});
+  EXPECT_EQ(failurePages(31), (std::vector<std::size_t>{30, 1}));
+}
+
 }  // namespace
 }  // namespace kestrin::test

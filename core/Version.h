@@ -1,4 +1,5 @@
-// The product name and version shown by the program (caption, about box).
+// The product name and version shown by the program (caption, about box,
+// kestrin-cli --version).
 #pragma once
 
 namespace kestrin {
