@@ -167,6 +167,7 @@ void TFrmMain::ResetRecord() {
 }
 
 void TFrmMain::ShowNewRecord() {
+  referenceFinder_.Forget();  // the folder's files may have changed
   RecalcAndRepaint();
   UpdateCaption();
   FocusFirstCell();

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "AppFonts.h"
+#include "ControlPage.h"
 #include "FrmMain.h"
 #include "KeyGlyphs.h"
 #include "SignalPage.h"
@@ -432,6 +433,12 @@ void TFrmMain::CreateCharts() {
   ui_.ChartTabs
       ->AddTab(QStringLiteral("CmTabSheetSignals"), QStringLiteral("管理状態"),
                QStringLiteral("工程能力指数と管理状態の判定を表示しています．"), ui_.SignalPage)
+      ->Font = LabelFont();
+  ui_.ControlPage = new TControlPage;
+  ui_.ControlPage->setFont(font());
+  ui_.ChartTabs
+      ->AddTab(QStringLiteral("CmTabSheetXbarR"), QStringLiteral("X̄－R管理図"),
+               QStringLiteral("工程の管理限界によるX̄－R管理図と管理外れを表示しています．"), ui_.ControlPage)
       ->Font = LabelFont();
   ui_.ChartTabs->SetCurrentTab(1);  // the X chart at start
 }

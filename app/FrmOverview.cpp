@@ -339,7 +339,8 @@ void TFrmOverview::FillTable() {
   };
   for (std::size_t p = 0; p < overview_.Plants.size(); ++p) {
     const TOverviewPlant& plant = overview_.Plants[p];
-    QStringList cells = OverviewPlantCells(plant);
+    QStringList cells =
+        OverviewPlantCells(overview_, plant, settings_ ? settings_->ControlRules : TControlRuleSet{});
     cells[0] = FromUtf8(PlantLabelUtf8(plant.Kojo)) + QStringLiteral("（通算 %1 か月）").arg(plant.Months);
     auto* top = new QTreeWidgetItem(table_, cells);
     top->setData(0, kKindRole, rowPlant);
@@ -350,7 +351,7 @@ void TFrmOverview::FillTable() {
     align(top);
     for (std::size_t i : plant.MonthIndexes) {
       const TOverviewMonth& m = overview_.Months[i];
-      QStringList row = OverviewMonthCells(m);
+      QStringList row = OverviewMonthCells(m, settings_ ? settings_->ControlRules : TControlRuleSet{});
       row << QString::fromLocal8Bit(m.File.c_str());
       auto* item = new QTreeWidgetItem(top, row);
       item->setData(0, kKindRole, rowMonth);

@@ -32,7 +32,7 @@ Json Optional(const std::optional<long double>& v) {
 }
 Json Optional(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
 
-Json OverviewJson(const TOverview& o) {
+Json OverviewJson(const TOverview& o, const TControlRuleSet& rules) {
   Json months = Json::array();
   for (const TOverviewMonth& m : o.Months) {
     months.push_back(Json{{"File", m.File},
@@ -49,7 +49,8 @@ Json OverviewJson(const TOverview& o) {
                           {"Max", Optional(m.Max)},
                           {"Cp", Optional(m.Capability.Cp)},
                           {"Cpk", Optional(m.Capability.Cpk)},
-                          {"Duplicate", m.Duplicate}});
+                          {"Duplicate", m.Duplicate},
+                          {"ControlSignals", Optional(ControlSignalCount(m, rules))}});
   }
   Json plants = Json::array();
   for (const TOverviewPlant& p : o.Plants) {
@@ -102,21 +103,22 @@ std::string CsvOptional(const std::optional<T>& v) {
     return CsvNumber(static_cast<double>(*v));
 }
 
-void WriteCsv(const TOverview& o, std::ostream& out) {
+void WriteCsv(const TOverview& o, std::ostream& out, const TControlRuleSet& rules) {
   out << "\xEF\xBB\xBF"
-      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate\r\n";
+      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate,"
+         "ControlSignals\r\n";
   for (const TOverviewMonth& m : o.Months) {
     // The month of record as year/month: the packed number means nothing
     // in a spreadsheet.
     char month[16];
     std::snprintf(month, sizeof month, "%d/%02d", DateYear(m.Getsudo), DateMonth(m.Getsudo));
-    out << CsvText(m.File) << ',' << month << ',' << CsvText(Cp932ToUtf8Lossy(m.Kojo)) << ','
-        << m.KariAveX << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ','
+    out << CsvText(m.File) << ',' << month << ',' << CsvText(Cp932ToUtf8Lossy(m.Kojo)) << ',' << m.KariAveX
+        << ',' << m.Kyoyo << ',' << m.Count << ',' << m.Failed << ','
         << (m.Count > 0 ? std::to_string(m.AveX) : std::string()) << ','
         << (m.Count > 0 ? CsvNumber(static_cast<double>(m.Hensa)) : std::string()) << ','
-        << CsvOptional(m.Min) << ','
-        << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
-        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << "\r\n";
+        << CsvOptional(m.Min) << ',' << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
+        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << ','
+        << CsvOptional(ControlSignalCount(m, rules)) << "\r\n";
   }
 }
 
@@ -168,10 +170,11 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
     for (const std::string& name : written) io.out << name << "\n";
     return code;
   }
-  if (a.csv)
-    WriteCsv(overview, io.out);
-  else
-    io.out << OverviewJson(overview).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  // The control rules of the column 管理外れ: those of --settings, else the
+  // program's own.
+  const TControlRuleSet rules = (a.settings ? LoadSettingsFile(*a.settings) : ProgramSettings()).ControlRules;
+  if (a.csv) WriteCsv(overview, io.out, rules);
+  else io.out << OverviewJson(overview, rules).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   return code;
 }
 

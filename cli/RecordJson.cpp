@@ -384,9 +384,12 @@ class Validator {
 bool MainDataFromJson(const Json& json, TMainData& out, TJsonError& error) {
   Validator v(error);
   if (!json.is_object()) return v.Fail("", "JSON の最上位はオブジェクトでなければなりません．");
-  // The computed parts (class table, results, capability, signals) are
-  // accepted so that stats output feeds back in, and recomputed.
-  if (!v.OnlyKeys(json, "", {"BasicInfo", "SlumpList", "HistogramList", "CalcedResult", "Capability", "Signals"}))
+  // The computed parts (class table, results, capability, signals, the
+  // X̄–R chart and its signals) are accepted so that stats output feeds
+  // back in, and recomputed.
+  if (!v.OnlyKeys(json, "",
+                  {"BasicInfo", "SlumpList", "HistogramList", "CalcedResult", "Capability", "Signals",
+                   "ControlChart", "ControlSignals"}))
     return false;
 
   auto basicIt = json.find("BasicInfo");

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <tuple>
 
+#include "ControlRules.h"
 #include "DataFile.h"
 #include "MainData.h"
 #include "Numbers.h"
@@ -38,6 +39,7 @@ void FillRow(const TMainData& data, TOverviewMonth& m) {
   m.AveX = data.CalcedResult.AveX;
   m.Hensa = data.CalcedResult.Hensa;
   m.Capability = MonthCapability(data);
+  m.Days = MonthDays(data);
   m.Values.clear();
   m.Count = 0;
   m.Failed = 0;
@@ -90,6 +92,13 @@ void Pool(const std::vector<TOverviewMonth>& months, TOverviewPlant& p) {
 }
 
 }  // namespace
+
+std::optional<int32_t> ControlSignalCount(const TOverviewMonth& month, const TControlRuleSet& rules) {
+  const std::vector<TSubgroup> points = CompleteSubgroups(month.Days);
+  const std::optional<TControlLimits> limits = LimitsFrom(SourceOf(points));
+  if (!limits) return std::nullopt;
+  return static_cast<int32_t>(FindControlSignals(points, limits->Source, rules).size());
+}
 
 std::string PlantLabelUtf8(const AnsiString& kojo) {
   if (kojo.empty()) return "（工場名なし）";

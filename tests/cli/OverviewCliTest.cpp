@@ -43,9 +43,10 @@ TEST(OverviewCli, JsonListsMonthsPlantsAndFailuresWithExitCodeOneOnAnyFailure) {
   const auto& m = j["Months"][1];
   std::vector<std::string> keys;
   for (auto it = m.begin(); it != m.end(); ++it) keys.push_back(it.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "KariAveX", "Kyoyo", "Count",
-                                            "Failed", "AveX", "Hensa", "Min", "Max", "Cp", "Cpk",
-                                            "Duplicate"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "KariAveX", "Kyoyo", "Count", "Failed",
+                                            "AveX", "Hensa", "Min", "Max", "Cp", "Cpk", "Duplicate",
+                                            "ControlSignals"}));
+  EXPECT_EQ(m["ControlSignals"], nullptr);  // fewer than five complete days
   EXPECT_EQ(m["Count"], 3);
   EXPECT_EQ(m["Failed"], 1);
   EXPECT_EQ(m["Max"], 2300);
@@ -78,11 +79,15 @@ TEST(OverviewCli, CsvIsUtf8WithByteOrderMarkAndSafeTexts) {
   SaveMonth(dir / "b.slt", "=1+1工場", 6, {1850});
   const Result r = Cli(dir, {"overview", "--csv", dir / "a.slt", dir / "b.slt"});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("\xEF\xBB\xBF" "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,"
-                        "Min,Max,Cp,Cpk,Duplicate\r\n", 0), 0u);
+  EXPECT_EQ(r.out.rfind("\xEF\xBB\xBF"
+                        "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,"
+                        "Min,Max,Cp,Cpk,Duplicate,ControlSignals\r\n",
+                        0),
+            0u);
   EXPECT_NE(r.out.find(dir / "a.slt" + ",2025/06,'=1+1工場,1800,200,1,0,"), std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find(",1800,1800,,,1\r\n"), std::string::npos) << r.out;  // Cp empty, duplicate
+  // Cp empty, duplicate, no control limits.
+  EXPECT_NE(r.out.find(",1800,1800,,,1,\r\n"), std::string::npos) << r.out;
 }
 
 TEST(OverviewCli, UsageErrorsExitWithTwo) {
