@@ -82,6 +82,7 @@ struct TFrmMainUi {
   QMenu* SheetMenu = nullptr;
   QAction* TableSheetChoice = nullptr;   // "管理表・ヒストグラム"
   QAction* XChartSheetChoice = nullptr;  // "Ｘ管理図"
+  QAction* XbarRSheetChoice = nullptr;   // "X̄－R管理図"
   QAction* AllSheetsChoice = nullptr;    // "全て"
 };
 

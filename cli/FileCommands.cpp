@@ -33,6 +33,11 @@ void PrintFailure(std::ostream& err, const char* message, const TFileResult& res
   if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
 TSettings ProgramSettings(TIniLoadResult* read) {
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
@@ -87,12 +92,9 @@ int Stats(const TStatsArgs& a, TCliIo& io) {
     }
     reference.push_back(std::move(month));
   }
-  if (!referenceAsked && settings->ReferenceMonths > 0) {
-    referenceAsked = true;
-    const std::filesystem::path folder = std::filesystem::path(a.in).parent_path();
-    reference = FindReferenceMonths(folder.empty() ? "." : folder.string(), data, settings->ReferenceMonths);
-  }
-  const TControlChart chart = ComputeControlChart(data, settings->ControlRules, referenceAsked, reference);
+  const TControlChart chart =
+      referenceAsked ? ComputeControlChart(data, settings->ControlRules, true, reference)
+                     : FolderControlChart(data, FolderOf(a.in), settings->ControlRules, settings->ReferenceMonths);
   Json json = MainDataToJson(data, settings->SignalLengths());
   AddControlChartJson(json, data, chart);
   io.out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
@@ -135,7 +137,7 @@ int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
 
   Json json;
   TJsonError error;
-  if (!ParseRecordJson(text, json, error)) {
+  if (!ParseStrictJson(text, json, error)) {
     io.err << error.message << "：" << jsonPath << "\n";
     return kExitFailure;
   }

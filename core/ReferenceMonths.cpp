@@ -85,6 +85,12 @@ std::vector<TReferenceMonth> FindReferenceMonths(const std::string& folder, cons
   return found;
 }
 
+TControlChart FolderControlChart(const TMainData& month, const std::string& folder, const TControlRuleSet& rules,
+                                 int32_t referenceMonths) {
+  if (referenceMonths < 1) return ComputeControlChart(month, rules);
+  return ComputeControlChart(month, rules, true, FindReferenceMonths(folder, month, referenceMonths));
+}
+
 const std::vector<TReferenceMonth>& TReferenceFinder::Find(const std::string& folder, const TMainData& month,
                                                            int32_t count) {
   const TBasicInfo& b = month.BasicInfo;

@@ -31,6 +31,12 @@ bool ReadReferenceMonth(const std::string& path, const TMainData& month, TRefere
 std::vector<TReferenceMonth> FindReferenceMonths(const std::string& folder, const TMainData& month,
                                                  int32_t count);
 
+// The chart of `month`, whose file lies in `folder`, with `rules`: its
+// limits from the `referenceMonths` months before it found there
+// (FindReferenceMonths) when that is 1 or more, from itself when 0.
+TControlChart FolderControlChart(const TMainData& month, const std::string& folder, const TControlRuleSet& rules,
+                                 int32_t referenceMonths);
+
 // The window's reference months: found again only when the folder, the
 // month's plant, target, tolerance or month of record, or the count
 // changed since the last call, or after Forget (a load or a save).

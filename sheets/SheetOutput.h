@@ -8,27 +8,20 @@
 #include <functional>
 #include <vector>
 
+#include "core/ControlChart.h"
 #include "core/MainData.h"
 #include "core/Settings.h"
 #include "platform/Canvas.h"
 #include "sheets/PageGeometry.h"
+#include "sheets/PrintSheet.h"
 
 namespace kestrin {
 
-// Which sheets go out: 0 both (table sheet first), 1 the control table and
-// histogram sheet, 2 the X control chart sheet.
-enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2 };
-
-// The sheet drawn on a page: 1 table sheet, 2 X chart sheet.
-inline constexpr int kTableSheet = 1;
-inline constexpr int kXChartSheet = 2;
-
-// The sheets of a choice, in page order.
-std::vector<int> SheetsOf(TPrintSheet choice);
-
-// Draws sheet 1 or 2 into the page rectangle.
-void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainData& data,
-               const TSettings& settings);
+// Draws one single sheet (Table, XChart or XbarR) into the page rectangle.
+// The X̄–R sheet shows `chart` when given, else the chart of the month's
+// own limits with the settings' rules.
+void DrawSheet(TCanvas& canvas, const TRect& pageRect, TPrintSheet sheet, const TMainData& data,
+               const TSettings& settings, const TControlChart* chart = nullptr);
 
 struct TSheetOutputError {
   QString Message;  // Japanese, for the user
@@ -51,7 +44,8 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
 // coordinates being device pixels of the physical page at `dpi`. The file
 // is replaced only when the whole document was written.
 bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, TSheetOutputError* error = nullptr);
+                    const TSettings& settings, TSheetOutputError* error = nullptr,
+                    const TControlChart* chart = nullptr);
 
 // "OUT.png" -> "OUT-<page>.png" (the extension of `path` kept; one is
 // added when it has none).
@@ -61,6 +55,6 @@ QString PngPagePath(const QString& path, int page);
 // `dpi`; the names written are appended to `written`.
 bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, std::vector<QString>* written = nullptr,
-                    TSheetOutputError* error = nullptr);
+                    TSheetOutputError* error = nullptr, const TControlChart* chart = nullptr);
 
 }  // namespace kestrin

@@ -6,10 +6,11 @@
 #include "core/Settings.h"
 #include "sheets/TableSheet.h"
 #include "sheets/XChartSheet.h"
+#include "sheets/XbarRSheet.h"
 
 namespace kestrin {
 
-TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings) {
+TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings, const TControlChart* chart) {
   TSheetDrawers d;
   d.Table = [&data, &settings](TCanvas& canvas, const TRect& pageRect) {
     DrawTableSheet(canvas, pageRect, data, settings);
@@ -17,23 +18,33 @@ TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings)
   d.XChart = [&data, &settings](TCanvas& canvas, const TRect& pageRect) {
     DrawXChartSheet(canvas, pageRect, data, settings);
   };
+  d.XbarR = [&data, &settings, chart](TCanvas& canvas, const TRect& pageRect) {
+    if (chart)
+      DrawXbarRSheet(canvas, pageRect, data, settings, *chart);
+    else
+      DrawXbarRSheet(canvas, pageRect, data, settings, ComputeControlChart(data, settings.ControlRules));
+  };
   return d;
 }
 
-void RepDrawPrint(TVelRepDraw& draw, int printSheet, const TSheetDrawers& drawers) {
+void RepDrawPrint(TVelRepDraw& draw, TPrintSheet printSheet, const TSheetDrawers& drawers) {
   if (!draw.Canvas) return;
   TCanvas& canvas = *draw.Canvas;
   const TSheetDrawer* drawer = nullptr;
   switch (printSheet) {
-    case kPrintTableSheet:
+    case TPrintSheet::Table:
       drawer = &drawers.Table;
       draw.LastPage = true;
       break;
-    case kPrintXChartSheet:
+    case TPrintSheet::XChart:
       drawer = &drawers.XChart;
       draw.LastPage = true;
       break;
-    default:
+    case TPrintSheet::XbarR:
+      drawer = &drawers.XbarR;
+      draw.LastPage = true;
+      break;
+    case TPrintSheet::All:
       if (draw.PageNo <= 1) {
         drawer = &drawers.Table;
         draw.LastPage = false;
@@ -43,7 +54,7 @@ void RepDrawPrint(TVelRepDraw& draw, int printSheet, const TSheetDrawers& drawer
       }
       break;
   }
-  if (*drawer) (*drawer)(canvas, draw.PageRect);
+  if (drawer && *drawer) (*drawer)(canvas, draw.PageRect);
 }
 
 void SetupMainReport(TVelReport& report) {
@@ -88,7 +99,7 @@ void TSheetReport::PreparePaper() {
   Rep.OrientIsPortrait = true;
 }
 
-bool TSheetReport::Run(int printSheet, QAbstractButton* printButton) {
+bool TSheetReport::Run(TPrintSheet printSheet, QAbstractButton* printButton) {
   PreparePaper();
   PrintSheet = printSheet;
   if (PreviewMode) return Rep.Preview(false, nullptr);

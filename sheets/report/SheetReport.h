@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "platform/Canvas.h"
+#include "sheets/PrintSheet.h"
 #include "sheets/report/VelReport.h"
 
 class QAbstractButton;
@@ -17,13 +18,9 @@ class QWidget;
 
 namespace kestrin {
 
-struct TMainData;
+class TMainData;
 struct TSettings;
-
-// PrintSheet values.
-inline constexpr int kPrintAllSheets = 0;
-inline constexpr int kPrintTableSheet = 1;
-inline constexpr int kPrintXChartSheet = 2;
+struct TControlChart;
 
 // Draws one sheet on a canvas inside a page rectangle.
 using TSheetDrawer = std::function<void(TCanvas& canvas, const TRect& pageRect)>;
@@ -31,16 +28,20 @@ using TSheetDrawer = std::function<void(TCanvas& canvas, const TRect& pageRect)>
 struct TSheetDrawers {
   TSheetDrawer Table;   // control table and histogram sheet
   TSheetDrawer XChart;  // X control chart sheet
+  TSheetDrawer XbarR;   // X̄–R control chart sheet
 };
 
-// The drawers of the program's two sheets for a month record and settings
-// (both read at drawing time, so they must outlive the report's runs).
-TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings);
+// The drawers of the program's sheets for a month record and settings
+// (both read at drawing time, so they must outlive the report's runs); the
+// X̄–R sheet draws `chart` when given (the window's, with its reference
+// months; it must outlive the runs too), else the month's own.
+TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings,
+                               const TControlChart* chart = nullptr);
 
-// The page handler: with PrintSheet 1 the table sheet, 2 the X chart sheet,
-// each the only page; with 0 the table sheet on page 1 and the X chart sheet
-// on page 2, which is the last.
-void RepDrawPrint(TVelRepDraw& draw, int printSheet, const TSheetDrawers& drawers);
+// The page handler: with Table or XChart that sheet as the only page; with
+// All the table sheet on page 1 and the X chart sheet on page 2, which is
+// the last.
+void RepDrawPrint(TVelRepDraw& draw, TPrintSheet printSheet, const TSheetDrawers& drawers);
 
 // The values the main window gives its report components.
 void SetupMainReport(TVelReport& report);
@@ -55,7 +56,7 @@ class TSheetReport {
   TVelReport Rep;
   TVelRepDraw RepDraw;
   TSheetDrawers Drawers;
-  int PrintSheet = kPrintAllSheets;
+  TPrintSheet PrintSheet = TPrintSheet::All;
   bool PreviewMode = true;
 
   // What the preview and print commands do before the sheet choice: the
@@ -64,7 +65,7 @@ class TSheetReport {
   void PreparePaper();
   // Sets PrintSheet and previews (PreviewMode) or prints; `printButton` is
   // disabled while a print runs. The paper is set to A4 portrait first.
-  bool Run(int printSheet, QAbstractButton* printButton = nullptr);
+  bool Run(TPrintSheet printSheet, QAbstractButton* printButton = nullptr);
 };
 
 }  // namespace kestrin

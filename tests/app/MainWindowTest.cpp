@@ -3,6 +3,8 @@
 // recomputation that follows each kind of commit.
 #include "MainWindowFixture.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QScrollBar>
 
 #include "app/ControlPage.h"
@@ -361,4 +363,11 @@ TEST_F(DayTable, ControlTabFollowsEveryCommit) {
                                                  "6月10日：X̄が上方管理限界の外（ルール1）"}));
   ui.ChartTabs->SetCurrentTab(3);
   EXPECT_TRUE(ui.ControlPage->isVisible());
+  // The sheet choice of F8/F9: the X̄－R sheet after the two sheets, 全て last.
+  const QList<QAction*> choices = ui.SheetMenu->actions();
+  ASSERT_EQ(choices.size(), 5);
+  EXPECT_EQ(choices[2], ui.XbarRSheetChoice);
+  EXPECT_EQ(ui.XbarRSheetChoice->text(), "X̄－R管理図");
+  EXPECT_EQ(ui.XbarRSheetChoice->data().toInt(), static_cast<int>(TPrintSheet::XbarR));
+  EXPECT_EQ(choices[4], ui.AllSheetsChoice);
 }
