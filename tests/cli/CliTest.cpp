@@ -333,7 +333,7 @@ TEST(CliUsage, EachKindOfArgumentRefusesBadUse) {
       {{"sheets", missing, "--dpi"}, "--dpi の値がありません．", true},
       {{"sheets", missing}, "-o OUT.pdf|png を指定してください．", true},
       {{"sheets", missing, "-o", "a.pdf", "--sheet", "both"},
-       "--sheet には all，table，xchart のいずれかを指定してください：both", true},
+       "--sheet には all，table，xchart，xbar-r のいずれかを指定してください：both", true},
       {{"sheets", missing, "-o", "a.pdf", "--dpi=49"}, "--dpi には 50 から 2400 までの整数を指定してください：49", true},
       {{"sheets", missing, "-o", "a.pdf", "--dpi", "3e2"}, "--dpi には 50 から 2400", true},
       {{"chart", "pie", missing, "-o", "a.png"}, "グラフの種類は xchart か histogram で指定してください：pie", true},
