@@ -7,28 +7,30 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QStatusTipEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 
 #include "AppFonts.h"
+#include "ControlPage.h"
 #include "FrmSetup.h"
 #include "SettingsStore.h"
 #include "SignalPage.h"
 #include "WindowPlacement.h"
 #include "charts/HistogramChart.h"
-#include "sheets/report/SheetReport.h"
 #include "charts/XChart.h"
 #include "core/Numbers.h"
 #include "platform/QtCanvas.h"
+#include "sheets/report/SheetReport.h"
+#include "widgets/BusyWindow.h"
 #include "widgets/CellManager.h"
 #include "widgets/CellMgrMain.h"
 #include "widgets/CellTable.h"
-#include "widgets/BusyWindow.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/EditCells.h"
@@ -151,10 +153,23 @@ void TFrmMain::RecalcAndRepaint() {
   capability_ = MonthCapability(*mainData_);
   signals_ = MonthSignals(*mainData_, settings_.SignalLengths());
   ui_.SignalPage->SetContents(capability_, signals_, mainData_->BasicInfo.Getsudo, settings_.SignalLengths());
+  RecalcControlChart();
   ui_.HistogramBox->update();
   ui_.XChartBox->update();
   SyncCementMode();
   UpdateDayRows();
+}
+
+void TFrmMain::RecalcControlChart() {
+  const bool asked = settings_.ReferenceMonths > 0;
+  std::vector<TReferenceMonth> reference;
+  if (asked && !dataFileName_.isEmpty())
+    reference =
+        referenceFinder_.Find(QFile::encodeName(QFileInfo(dataFileName_).absolutePath()).toStdString(),
+                              *mainData_, settings_.ReferenceMonths);
+  controlChart_ = ComputeControlChart(*mainData_, settings_.ControlRules, asked, reference);
+  ui_.ControlPage->SetContents(mainData_.get(), controlChart_,
+                               MonthCapabilityBounds(*mainData_, controlChart_), settings_.ControlRules);
 }
 
 void TFrmMain::UpdateDayRows() {

@@ -14,7 +14,9 @@
 #include "RecentFiles.h"
 #include "core/Capability.h"
 #include "core/Cement.h"
+#include "core/ControlChart.h"
 #include "core/MainData.h"
+#include "core/ReferenceMonths.h"
 #include "core/Settings.h"
 #include "core/Signals.h"
 #include "platform/calc/CalcClient.h"
@@ -124,6 +126,9 @@ class TFrmMain : public QMainWindow {
   // Recomputes the record, its capability and its signals and repaints
   // everything that depends on them.
   void RecalcAndRepaint();
+  // The X̄–R chart of the record with the settings' rules and reference
+  // months, handed to its tab (part of RecalcAndRepaint).
+  void RecalcControlChart();
   // The day table's row count becomes the days of the header month; every
   // cell repaints.
   void UpdateDayRows();
@@ -209,6 +214,10 @@ class TFrmMain : public QMainWindow {
   // RecalcAndRepaint (the X chart rings the signals' values).
   TCapability capability_;
   std::vector<TSignal> signals_;
+  // The X̄–R chart as of the last RecalcAndRepaint, and the reference
+  // months its limits may come from (the data file's folder).
+  TControlChart controlChart_;
+  TReferenceFinder referenceFinder_;
   QWidget* client_ = nullptr;
   QWidget* tableBox_ = nullptr;
   QWidget* scrollFrame_ = nullptr;

@@ -168,6 +168,7 @@ void TFrmMain::ResetRecord() {
 }
 
 void TFrmMain::ShowNewRecord() {
+  referenceFinder_.Forget();  // the folder's files may have changed
   RecalcAndRepaint();
   UpdateCaption();
   FocusFirstCell();
@@ -415,7 +416,7 @@ void TFrmMain::RunReport(bool preview, TPrintSheet printSheet) {
   // The report reads the month record and the settings when it draws.
   if (!report_) {
     report_ = std::make_unique<TSheetReport>(this);
-    report_->Drawers = MakeSheetDrawers(*mainData_, settings_);
+    report_->Drawers = MakeSheetDrawers(*mainData_, settings_, &controlChart_);
   }
   report_->PreviewMode = preview;
   report_->Run(printSheet);

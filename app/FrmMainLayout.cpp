@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "AppFonts.h"
+#include "ControlPage.h"
 #include "FrmMain.h"
 #include "KeyGlyphs.h"
 #include "SignalPage.h"
@@ -436,6 +437,12 @@ void TFrmMain::CreateCharts() {
       ->AddTab(QStringLiteral("CmTabSheetSignals"), QStringLiteral("管理状態"),
                QStringLiteral("工程能力指数と管理状態の判定を表示しています．"), ui_.SignalPage)
       ->Font = LabelFont();
+  ui_.ControlPage = new TControlPage;
+  ui_.ControlPage->setFont(font());
+  ui_.ChartTabs
+      ->AddTab(QStringLiteral("CmTabSheetXbarR"), QStringLiteral("X̄－R管理図"),
+               QStringLiteral("工程の管理限界によるX̄－R管理図と管理外れを表示しています．"), ui_.ControlPage)
+      ->Font = LabelFont();
   ui_.ChartTabs->SetCurrentTab(1);  // the X chart at start
 }
 
@@ -487,6 +494,7 @@ void TFrmMain::CreateMenus() {
     QMenu* m = ui_.FileMenu->addMenu(title);
     m->addAction(QStringLiteral("管理表・ヒストグラム"))->setData(static_cast<int>(TPrintSheet::Table));
     m->addAction(QStringLiteral("Ｘ管理図"))->setData(static_cast<int>(TPrintSheet::XChart));
+    m->addAction(QStringLiteral("X̄－R管理図"))->setData(static_cast<int>(TPrintSheet::XbarR));
     m->addSeparator();
     m->addAction(QStringLiteral("全て"))->setData(static_cast<int>(TPrintSheet::All));
     return m;
@@ -513,6 +521,8 @@ void TFrmMain::CreateMenus() {
   ui_.TableSheetChoice->setData(static_cast<int>(TPrintSheet::Table));
   ui_.XChartSheetChoice = ui_.SheetMenu->addAction(QStringLiteral("Ｘ管理図"));
   ui_.XChartSheetChoice->setData(static_cast<int>(TPrintSheet::XChart));
+  ui_.XbarRSheetChoice = ui_.SheetMenu->addAction(QStringLiteral("X̄－R管理図"));
+  ui_.XbarRSheetChoice->setData(static_cast<int>(TPrintSheet::XbarR));
   ui_.SheetMenu->addSeparator();
   ui_.AllSheetsChoice = ui_.SheetMenu->addAction(QStringLiteral("全て"));
   ui_.AllSheetsChoice->setData(static_cast<int>(TPrintSheet::All));

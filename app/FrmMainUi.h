@@ -15,6 +15,7 @@ class TCellManager;
 class TCellMgrMain;
 class TCellTable;
 class TChartTabs;
+class TControlPage;
 class TComboCell;
 class TDateCell;
 class TNumCell;
@@ -37,6 +38,7 @@ struct TFrmMainUi {
   TPaintBox* HistogramBox = nullptr;
   TPaintBox* XChartBox = nullptr;
   TSignalPage* SignalPage = nullptr;  // tab "管理状態"
+  TControlPage* ControlPage = nullptr;  // tab "X̄－R管理図"
   QWidget* GreenLine = nullptr;       // above the function keys
   TShiftPager* FunctionKeys = nullptr;
   TStatusLine* StatusLine = nullptr;
@@ -80,6 +82,7 @@ struct TFrmMainUi {
   QMenu* SheetMenu = nullptr;
   QAction* TableSheetChoice = nullptr;   // "管理表・ヒストグラム"
   QAction* XChartSheetChoice = nullptr;  // "Ｘ管理図"
+  QAction* XbarRSheetChoice = nullptr;   // "X̄－R管理図"
   QAction* AllSheetsChoice = nullptr;    // "全て"
 };
 

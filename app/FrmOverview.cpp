@@ -44,14 +44,14 @@ QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), stat
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // The table's texts of a plant row and of a month row.
-QStringList PlantTexts(const TOverviewPlant& plant) {
-  QStringList cells = OverviewPlantCells(plant);
+QStringList PlantTexts(const TOverview& overview, const TOverviewPlant& plant, const TControlRuleSet& rules) {
+  QStringList cells = OverviewPlantCells(overview, plant, rules);
   cells[0] = FromUtf8(PlantLabelUtf8(plant.Kojo)) + QStringLiteral("（通算 %1 か月）").arg(plant.Months);
   return cells;
 }
 
-QStringList MonthTexts(const TOverviewMonth& m) {
-  QStringList row = OverviewMonthCells(m);
+QStringList MonthTexts(const TOverviewMonth& m, const TControlRuleSet& rules) {
+  QStringList row = OverviewMonthCells(m, rules);
   row << QString::fromLocal8Bit(m.File.c_str());
   return row;
 }
@@ -344,7 +344,7 @@ void TFrmOverview::FillTable() {
   };
   for (std::size_t p = 0; p < overview_.Plants.size(); ++p) {
     const TOverviewPlant& plant = overview_.Plants[p];
-    auto* top = new QTreeWidgetItem(table_, PlantTexts(plant));
+    auto* top = new QTreeWidgetItem(table_, PlantTexts(overview_, plant, Rules()));
     top->setData(0, kKindRole, rowPlant);
     top->setData(0, kIndexRole, static_cast<qlonglong>(p));
     QFont bold = top->font(0);
@@ -353,7 +353,7 @@ void TFrmOverview::FillTable() {
     align(top);
     for (std::size_t i : plant.MonthIndexes) {
       const TOverviewMonth& m = overview_.Months[i];
-      auto* item = new QTreeWidgetItem(top, MonthTexts(m));
+      auto* item = new QTreeWidgetItem(top, MonthTexts(m, Rules()));
       item->setData(0, kKindRole, rowMonth);
       item->setData(0, kIndexRole, static_cast<qlonglong>(i));
       if (m.Duplicate)
@@ -397,9 +397,9 @@ void TFrmOverview::UpdateRows(const std::set<std::string>& changed) {
       const TOverviewMonth& m = overview_.Months[plant.MonthIndexes[k]];
       if (!changed.count(m.File)) continue;
       any = true;
-      set(top->child(static_cast<int>(k)), MonthTexts(m));
+      set(top->child(static_cast<int>(k)), MonthTexts(m, Rules()));
     }
-    if (any) set(top, PlantTexts(plant));
+    if (any) set(top, PlantTexts(overview_, plant, Rules()));
   }
 }
 

@@ -72,6 +72,8 @@ class TFrmOverview : public QDialog {
 
   void Rebuild();
   void FillTable();
+  // The control rules switched on in the settings (the 管理外れ column).
+  TControlRuleSet Rules() const { return settings_ ? settings_->ControlRules : TControlRuleSet{}; }
   void SelectionChanged();
   void RunReport(bool preview);
   // Rebuilds the overview; with `changed` (files read again that kept

@@ -24,6 +24,16 @@ const QColor kAreaColor(0xF9, 0xF3, 0xDF);
 const QColor kLineColor(0x4A, 0x8A, 0x67);
 const QColor kUnitColor(0xD6, 0xF8, 0xE6);  // unit cells, as in the main window
 constexpr int kRow = 26;
+
+// A switch that turns its value off again when clicked while on (the
+// control rules, each on or off by itself).
+class TToggleCell : public TSwitchCell {
+ public:
+  using TSwitchCell::TSwitchCell;
+  void Click() override {
+    if (Enabled && OnTurnOn) OnTurnOn();
+  }
+};
 constexpr int kTitle = 36, kLine = 3, kKeys = 42, kStatus = 23;
 
 std::unique_ptr<TCell> Label(const QString& name, const QString& caption, const QColor& color) {
@@ -231,6 +241,33 @@ void TFrmSetup::CreateCells() {
   ui_.CellTrendLength->StatusMessage = QStringLiteral("傾向と判定する連続点数（3～62）を入力してください．");
   m->Add(unit(QStringLiteral("CellTrendLengthTani"), QStringLiteral("点連続（3～62）")),
          At(600, signalsTop + kRow, 120));
+
+  // The control rules of the X̄–R chart, one toggle each, and the months
+  // its limits come from.
+  const int rulesTop = signalsTop + 3 * kRow;
+  m->Add(Label(QStringLiteral("CellTxtControlRules"), QStringLiteral("X̄－R管理図ルール"), kLabelColor),
+         At(400, rulesTop, 160));
+  for (int i = 0; i < 8; ++i) {
+    auto c = std::make_unique<TToggleCell>(QStringLiteral("CellControlRule%1").arg(i + 1));
+    c->Caption = QString::number(i + 1);
+    c->Font = LabelFont();
+    c->OnGetOn = [s, i] { return s->ControlRules.On[static_cast<std::size_t>(i)]; };
+    c->OnTurnOn = [this, s, i] {
+      s->ControlRules.On[static_cast<std::size_t>(i)] = !s->ControlRules.On[static_cast<std::size_t>(i)];
+      ui_.CellCoordinator->RepaintAll();
+    };
+    c->StatusMessage = QStringLiteral("JIS Z 9020-2 のルール%1を使うかどうかを切り替えます．").arg(i + 1);
+    ui_.CellControlRule[static_cast<std::size_t>(i)] = m->Add(std::move(c), At(560 + i * 33, rulesTop, 33));
+  }
+  m->Add(Label(QStringLiteral("CellTxtReferenceMonths"), QStringLiteral("管理限界の基準"), kLabelColor),
+         At(400, rulesTop + kRow, 160));
+  ui_.CellReferenceMonths =
+      m->Add(length(QStringLiteral("CellReferenceMonths"), &s->ReferenceMonths, 0, kMaxReferenceMonths, 0),
+             At(560, rulesTop + kRow, 40));
+  ui_.CellReferenceMonths->StatusMessage =
+      QStringLiteral("管理限界を計算する前月以前の月数（0：当月，1～12）を入力してください．");
+  m->Add(unit(QStringLiteral("CellReferenceMonthsTani"), QStringLiteral("か月（0：当月）")),
+         At(600, rulesTop + kRow, 120));
 }
 
 void TFrmSetup::CreateFunctionKeys() {

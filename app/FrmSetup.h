@@ -1,6 +1,7 @@
 // The setup dialog: company name, default person, the ten plant names, the
 // titles of the three seal boxes, the three printing options and the
-// lengths of the run and trend signals. Its cells
+// lengths of the run and trend signals, the control rules of the X̄–R
+// chart and its reference months. Its cells
 // read the settings values when shown and write them back on every
 // committed change; closing keeps every committed change (there is no
 // cancel). The values reach the settings file when the main window closes.
@@ -46,6 +47,8 @@ struct TFrmSetupUi {
   TSwitchCell* CellDrawXChartNoRange1 = nullptr;
   TNumCell* CellRunLength = nullptr;    // RunLength, 2..62
   TNumCell* CellTrendLength = nullptr;  // TrendLength, 3..62
+  std::array<TSwitchCell*, 8> CellControlRule{};  // Rule1 ... Rule8, each a toggle
+  TNumCell* CellReferenceMonths = nullptr;        // ReferenceMonths, 0..12
 };
 
 class TFrmSetup : public QDialog {

@@ -6,6 +6,8 @@
 
 #include "BenchMonth.h"
 #include "core/Capability.h"
+#include "core/CapabilityBounds.h"
+#include "core/ControlChart.h"
 #include "core/MainData.h"
 #include "core/Signals.h"
 
@@ -42,3 +44,23 @@ static void BM_SignalsFullMonth(benchmark::State& state) {
   state.counters["signals"] = static_cast<double>(found);
 }
 BENCHMARK(BM_SignalsFullMonth);
+
+// Calculate plus the X̄–R chart of a full month: subgroups, limits, all
+// eight rules switched on, and the capability with its intervals (the
+// chi-square quantiles), as every commit recomputes them.
+static void BM_ControlChartFullMonth(benchmark::State& state) {
+  TMainData d = bench::FullMonth(2026, 12, "");
+  TControlRuleSet all;
+  all.On.fill(true);
+  std::size_t found = 0;
+  for (auto _ : state) {
+    d.Calculate();
+    const TControlChart chart = ComputeControlChart(d, all);
+    const TCapabilityBounds b = MonthCapabilityBounds(d, chart);
+    found = chart.Signals.size();
+    benchmark::DoNotOptimize(b);
+    benchmark::DoNotOptimize(chart.Signals.data());
+  }
+  state.counters["signals"] = static_cast<double>(found);
+}
+BENCHMARK(BM_ControlChartFullMonth);

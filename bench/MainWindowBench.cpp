@@ -6,10 +6,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include "app/ControlPage.h"
 #include "core/Numbers.h"
 #include "tests/app/FrmMainProbe.h"
 #include "widgets/CellArea.h"
 #include "widgets/CellMgrMain.h"
+#include "widgets/ChartTabs.h"
 
 using namespace kestrin;
 
@@ -87,5 +89,26 @@ void BM_EnterAndRepaint(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EnterAndRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The same commit with the X̄－R管理図 tab showing: the limits, the rules
+// and both charts are recomputed and repainted.
+void BM_CommitAndRepaintXbarRTab(benchmark::State& state) {
+  TFrmMain& w = Window();
+  TFrmMainProbe probe(w);
+  probe.Ui().ChartTabs->SetCurrentTab(3);
+  QApplication::processEvents();
+  QLineEdit* e = OpenMeasurement(w, 14);
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    e->setText(++n % 2 ? QStringLiteral("18.5") : QStringLiteral("21.0"));
+    state.ResumeTiming();
+    probe.Ui().CellCoordinator->CommitActive();
+    w.repaint();
+  }
+  state.counters["control_signals"] = static_cast<double>(probe.Ui().ControlPage->Chart().Signals.size());
+  probe.Ui().ChartTabs->SetCurrentTab(1);
+}
+BENCHMARK(BM_CommitAndRepaintXbarRTab)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace

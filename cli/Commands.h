@@ -35,6 +35,9 @@ void PrintFailure(std::ostream& err, const char* message, const TFileResult& res
 // `read` when given.
 TSettings ProgramSettings(TIniLoadResult* read = nullptr);
 
+// The folder of a file path ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
 // stats, resave, import (FileCommands.cpp; no Qt).
 void RegisterFileCommands(TCommandLine& cli);
 

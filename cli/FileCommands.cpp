@@ -3,11 +3,15 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <vector>
 
 #include "Commands.h"
+#include "ControlJson.h"
 #include "RecordJson.h"
 #include "core/DataFile.h"
+#include "core/ReferenceMonths.h"
 #include "core/Settings.h"
 
 namespace kestrin::cli {
@@ -29,6 +33,11 @@ void PrintFailure(std::ostream& err, const char* message, const TFileResult& res
   if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
 TSettings ProgramSettings(TIniLoadResult* read) {
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
@@ -42,15 +51,53 @@ namespace {
 // A JSON month is a few kilobytes; refuse to read anything absurdly large.
 constexpr std::streamsize kMaxJsonBytes = 16 * 1024 * 1024;
 
+struct TStatsArgs {
+  std::string in;
+  std::vector<std::string> references;
+  std::optional<std::string> settings;
+};
 
-int Stats(const std::string& path, TCliIo& io) {
+// The settings of stats: --settings when given (a missing file means the
+// defaults, an unreadable one is an error), else the program's own.
+std::optional<TSettings> StatsSettings(const TStatsArgs& a, TCliIo& io) {
+  if (!a.settings) return ProgramSettings();
+  TIniLoadResult read;
+  TSettings settings = LoadSettingsFile(*a.settings, &read);
+  if (read.Failed()) {
+    io.err << read.Message() << "\n";
+    return std::nullopt;
+  }
+  return settings;
+}
+
+int Stats(const TStatsArgs& a, TCliIo& io) {
   TMainData data;
-  if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
+  if (const TFileResult loaded = LoadMonth(a.in, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
     return kExitFailure;
   }
-  // The signals with the run and trend lengths the program itself uses.
-  io.out << MainDataToJson(data, ProgramSettings().SignalLengths()).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  // The signals and rules the program itself uses, or those of --settings.
+  const std::optional<TSettings> settings = StatsSettings(a, io);
+  if (!settings) return kExitFailure;
+  // The limits' source: the given reference files, else the months before
+  // this one in its folder when the settings ask for them.
+  std::vector<TReferenceMonth> reference;
+  bool referenceAsked = !a.references.empty();
+  for (const std::string& path : a.references) {
+    TReferenceMonth month;
+    std::string reason;
+    if (!ReadReferenceMonth(path, data, month, reason)) {
+      io.err << reason << "\n";
+      return kExitFailure;
+    }
+    reference.push_back(std::move(month));
+  }
+  const TControlChart chart =
+      referenceAsked ? ComputeControlChart(data, settings->ControlRules, true, reference)
+                     : FolderControlChart(data, FolderOf(a.in), settings->ControlRules, settings->ReferenceMonths);
+  Json json = MainDataToJson(data, settings->SignalLengths());
+  AddControlChartJson(json, data, chart);
+  io.out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   return kExitOk;
 }
 
@@ -114,13 +161,23 @@ void RegisterFileCommands(TCommandLine& cli) {
     std::string in, out;
   };
   {
-    auto a = std::make_shared<TPaths>();
-    CLI::App& c = cli.Add("stats",
-                          "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差・"
-                          "工程能力指数・管理状態の判定を含む）を JSON（UTF-8）で標準出力に書きます．"
-                          "連・傾向の点数は kestrin の設定ファイルから読みます．",
-                          [a](TCliIo& io) { return Stats(a->in, io); });
+    auto a = std::make_shared<TStatsArgs>();
+    CLI::App& c =
+        cli.Add("stats",
+                "データファイルを読み込んで再計算し，月度データ全体（判定・度数表・平均値・標準偏差・"
+                "工程能力指数・管理状態の判定・X̄－R管理図の管理限界と管理外れを含む）を JSON（UTF-8）で"
+                "標準出力に書きます．連・傾向の点数，管理図のルールと基準月数は kestrin の設定ファイルから，"
+                "--settings があればそのファイルから読みます．",
+                [a](TCliIo& io) { return Stats(*a, io); });
     AddArgument(c, a->in, "FILE.slt", "データファイル");
+    c.add_option("--reference", a->references,
+                 "管理限界を計算する基準月のデータファイル（複数可；同じ工場・スランプ・許容値のもの）．"
+                 "指定しなければ設定の基準月数に従い，同じフォルダから探します")
+        ->type_name("REF.slt");
+    c.add_option_function<std::string>(
+         "--settings", [a](const std::string& v) { a->settings = v; },
+         "連・傾向の点数，管理図のルールと基準月数を読む設定ファイル（無ければ初期値）")
+        ->type_name("INI");
   }
   {
     auto a = std::make_shared<TPaths>();

@@ -34,7 +34,7 @@ Json Optional(const std::optional<long double>& v) {
 }
 Json Optional(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
 
-Json OverviewJson(const TOverview& o) {
+Json OverviewJson(const TOverview& o, const TControlRuleSet& rules) {
   Json months = Json::array();
   for (const TOverviewMonth& m : o.Months) {
     months.push_back(Json{{"File", m.File},
@@ -51,7 +51,8 @@ Json OverviewJson(const TOverview& o) {
                           {"Max", Optional(m.Max)},
                           {"Cp", Optional(m.Capability.Cp)},
                           {"Cpk", Optional(m.Capability.Cpk)},
-                          {"Duplicate", m.Duplicate}});
+                          {"Duplicate", m.Duplicate},
+                          {"ControlSignals", Optional(ControlSignalCount(m, rules))}});
   }
   Json plants = Json::array();
   for (const TOverviewPlant& p : o.Plants) {
@@ -87,9 +88,10 @@ std::string CsvOptional(const std::optional<T>& v) {
     return CsvNumber(static_cast<double>(*v));
 }
 
-void WriteCsv(const TOverview& o, std::ostream& out) {
+void WriteCsv(const TOverview& o, std::ostream& out, const TControlRuleSet& rules) {
   out << "\xEF\xBB\xBF"
-      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate,Reason\r\n";
+      << "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,Min,Max,Cp,Cpk,Duplicate,"
+         "ControlSignals,Reason\r\n";
   for (const TOverviewMonth& m : o.Months) {
     // The month of record as year/month: the packed number means nothing
     // in a spreadsheet.
@@ -100,12 +102,13 @@ void WriteCsv(const TOverview& o, std::ostream& out) {
         << (m.Count > 0 ? std::to_string(m.AveX) : std::string()) << ','
         << (m.Count > 0 ? CsvNumber(static_cast<double>(m.Hensa)) : std::string()) << ','
         << CsvOptional(m.Min) << ',' << CsvOptional(m.Max) << ',' << CsvOptional(m.Capability.Cp) << ','
-        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << ",\r\n";
+        << CsvOptional(m.Capability.Cpk) << ',' << (m.Duplicate ? 1 : 0) << ','
+        << CsvOptional(ControlSignalCount(m, rules)) << ",\r\n";
   }
   // Files and folders that could not be read: the path and the reason,
   // the figures empty.
   for (const TOverviewFailure& f : o.FailedFiles)
-    out << CsvField(f.File) << ",,,,,,,,,,,,,," << CsvField(f.Reason) << "\r\n";
+    out << CsvField(f.File) << ",,,,,,,,,,,,,,," << CsvField(f.Reason) << "\r\n";
 }
 
 int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) {
@@ -154,10 +157,11 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
     for (const std::string& name : written) io.out << name << "\n";
     return code;
   }
-  if (a.csv)
-    WriteCsv(overview, io.out);
-  else
-    io.out << OverviewJson(overview).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+  // The control rules of the column 管理外れ: those of --settings, else the
+  // program's own.
+  const TControlRuleSet rules = (a.settings ? LoadSettingsFile(*a.settings) : ProgramSettings()).ControlRules;
+  if (a.csv) WriteCsv(overview, io.out, rules);
+  else io.out << OverviewJson(overview, rules).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   return code;
 }
 

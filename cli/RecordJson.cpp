@@ -114,9 +114,12 @@ constexpr int32_t kMaxYear = 2100;
 bool MainDataFromJson(const Json& json, TMainData& out, TJsonError& error) {
   TJsonChecker v(error);
   if (!json.is_object()) return v.Fail("", "JSON の最上位はオブジェクトでなければなりません．");
-  // The computed parts (class table, results, capability, signals) are
-  // accepted so that stats output feeds back in, and recomputed.
-  if (!v.OnlyKeys(json, "", {"BasicInfo", "SlumpList", "HistogramList", "CalcedResult", "Capability", "Signals"}))
+  // The computed parts (class table, results, capability, signals, the
+  // X̄–R chart and its signals) are accepted so that stats output feeds
+  // back in, and recomputed.
+  if (!v.OnlyKeys(json, "",
+                  {"BasicInfo", "SlumpList", "HistogramList", "CalcedResult", "Capability", "Signals",
+                   "ControlChart", "ControlSignals"}))
     return false;
 
   auto basicIt = json.find("BasicInfo");

@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "GuiApplication.h"
 #include "core/DataFile.h"
+#include "core/ReferenceMonths.h"
 #include "core/Settings.h"
 #include "platform/Fonts.h"
 #include "sheets/SheetOutput.h"
@@ -38,6 +39,7 @@ struct TSheetsArgs {
 TPrintSheet SheetOf(const std::string& word) {
   if (word == "table") return TPrintSheet::Table;
   if (word == "xchart") return TPrintSheet::XChart;
+  if (word == "xbar-r") return TPrintSheet::XbarR;
   return TPrintSheet::All;
 }
 
@@ -102,15 +104,21 @@ int Sheets(const TSheetsArgs& a, TCliIo& io) {
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();
 
+  // The X̄–R sheet's limits: from the months before this one in its folder
+  // when the settings ask for them (read only for that sheet).
+  const TControlChart chart = SheetOf(a.sheet) == TPrintSheet::XbarR
+                                  ? FolderControlChart(data, FolderOf(a.input), settings.ControlRules,
+                                                       settings.ReferenceMonths)
+                                  : TControlChart{};
   const QString output = QString::fromStdString(a.output);
   TSheetOutputError error;
   std::vector<QString> written;
   bool ok;
   if (*kind == TOutputKind::Pdf) {
-    ok = WriteSheetsPdf(output, SheetOf(a.sheet), a.dpi, data, settings, &error);
+    ok = WriteSheetsPdf(output, SheetOf(a.sheet), a.dpi, data, settings, &error, &chart);
     if (ok) written.push_back(output);
   } else {
-    ok = WriteSheetsPng(output, SheetOf(a.sheet), a.dpi, data, settings, &written, &error);
+    ok = WriteSheetsPng(output, SheetOf(a.sheet), a.dpi, data, settings, &written, &error, &chart);
   }
   if (!error.Notice.isEmpty()) io.err << error.Notice.toStdString() << "\n";
   if (!ok) {
@@ -126,7 +134,7 @@ int Sheets(const TSheetsArgs& a, TCliIo& io) {
 void RegisterSheetCommands(TCommandLine& cli) {
   auto a = std::make_shared<TSheetsArgs>();
   CLI::App& c = cli.Add("sheets",
-                        "印刷する２枚の帳票（管理表・ヒストグラム，Ｘ管理図）を A4 縦で PDF（１枚１ページ）"
+                        "印刷する帳票（管理表・ヒストグラム，Ｘ管理図，X̄－R管理図）を A4 縦で PDF（１枚１ページ）"
                         "または PNG（OUT-1.png，OUT-2.png …）に書きます．"
                         "会社名・印鑑欄名称・印刷オプションは kestrin の設定ファイル（実行ファイルと同じフォルダ）から，"
                         "--settings があればそのファイルから読みます．",
@@ -137,9 +145,11 @@ void RegisterSheetCommands(TCommandLine& cli) {
       ->required()
       ->check(Accepted([](const std::string& v) { return !v.empty(); }, "出力ファイル名を指定してください"));
   c.add_option("--sheet", a->sheet,
-               "all（両方，管理表が先；初期値），table（管理表・ヒストグラム），xchart（Ｘ管理図）")
+               "all（管理表とＸ管理図，管理表が先；初期値），table（管理表・ヒストグラム），xchart（Ｘ管理図），"
+               "xbar-r（X̄－R管理図）")
       ->type_name("S")
-      ->check(OneOf({"all", "table", "xchart"}, "--sheet には all，table，xchart のいずれかを指定してください"));
+      ->check(OneOf({"all", "table", "xchart", "xbar-r"},
+                   "--sheet には all，table，xchart，xbar-r のいずれかを指定してください"));
   c.add_option("--dpi", a->dpi,
                "解像度（" + std::to_string(kMinDpi) + "～" + std::to_string(kMaxPdfDpi) + "，PNG は " +
                    std::to_string(kMaxPngDpi) + " まで；初期値 " + std::to_string(kDefaultDpi) + "）")

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "ControlRules.h"
 #include "DataFile.h"
 #include "MainData.h"
 #include "Numbers.h"
@@ -39,6 +40,7 @@ void FillRow(const TMainData& data, TOverviewMonth& m) {
   m.AveX = data.CalcedResult.AveX;
   m.Hensa = data.CalcedResult.Hensa;
   m.Capability = MonthCapability(data);
+  m.Days = MonthDays(data);
   m.Values.clear();
   m.Count = 0;
   m.Failed = 0;
@@ -100,6 +102,13 @@ bool IsMonthFileName(const std::string& path) {
   for (char& ch : ext)
     if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
   return ext == std::string(".") + kFileExt;
+}
+
+std::optional<int32_t> ControlSignalCount(const TOverviewMonth& month, const TControlRuleSet& rules) {
+  const std::vector<TSubgroup> points = CompleteSubgroups(month.Days);
+  const std::optional<TControlLimits> limits = LimitsFrom(SourceOf(points));
+  if (!limits) return std::nullopt;
+  return static_cast<int32_t>(FindControlSignals(points, limits->Source, rules).size());
 }
 
 std::string PlantLabelUtf8(const AnsiString& kojo) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Capability.h"
+#include "ControlChart.h"
 #include "Cp932.h"
 
 namespace kestrin {
@@ -37,7 +38,15 @@ struct TOverviewMonth {
   // The entered values in day order (AM before PM): the pooled figures and
   // the trend chart's whiskers use them.
   std::vector<int32_t> Values;
+  // The days with a value (ControlChart.h): the control-rule signals of
+  // the month against its own limits (ControlSignalCount).
+  std::vector<TSubgroup> Days;
 };
+
+// The number of control-rule signals of the month (column 管理外れ) with
+// the rules `rules` switched on, against the limits of the month itself;
+// empty when it has fewer than kMinControlSubgroups complete days.
+std::optional<int32_t> ControlSignalCount(const TOverviewMonth& month, const TControlRuleSet& rules);
 
 // A plant's figures pooled over all entered values of its listed months
 // (duplicates included).

@@ -79,6 +79,27 @@ void WriteSignalSettings(TIniFile& ini, const TSettings& s) {
   ini.WriteInteger(kSectionSignals, "TrendLength", s.TrendLength);
 }
 
+std::string RuleKey(std::size_t index) { return "Rule" + std::to_string(index + 1); }
+
+// The ControlRules section; a rule that is neither 0 nor 1 keeps its
+// default, and so does a ReferenceMonths outside its range.
+void ReadControlRuleSettings(const TIniFile& ini, TSettings& s) {
+  const TControlRuleSet defaults;
+  for (std::size_t i = 0; i < defaults.On.size(); ++i) {
+    const int32_t v = ini.ReadInteger(kSectionControlRules, RuleKey(i), -1);
+    s.ControlRules.On[i] = v == 0 || v == 1 ? v == 1 : defaults.On[i];
+  }
+  s.ReferenceMonths =
+      LengthOrDefault(ini.ReadInteger(kSectionControlRules, "ReferenceMonths", 0), 0, kMaxReferenceMonths, 0);
+}
+
+void WriteControlRuleSettings(TIniFile& ini, const TSettings& s) {
+  for (std::size_t i = 0; i < s.ControlRules.On.size(); ++i)
+    ini.WriteInteger(kSectionControlRules, RuleKey(i), s.ControlRules.On[i] ? 1 : 0);
+  ini.WriteInteger(kSectionControlRules, "ReferenceMonths",
+                   LengthOrDefault(s.ReferenceMonths, 0, kMaxReferenceMonths, 0));
+}
+
 }  // namespace
 
 TSettings::TSettings()
@@ -98,6 +119,7 @@ TSettings ReadSettings(const TIniFile& ini) {
   s.DrawHistNoRange = ini.ReadBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
   s.DrawXChartNoRange = ini.ReadBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
   ReadSignalSettings(ini, s);
+  ReadControlRuleSettings(ini, s);
   return s;
 }
 
@@ -114,6 +136,7 @@ void WriteSettings(TIniFile& ini, const TSettings& s) {
   ini.WriteBool(kSectionInfo, "DrawHistNoRange", s.DrawHistNoRange);
   ini.WriteBool(kSectionInfo, "DrawXChartNoRange", s.DrawXChartNoRange);
   WriteSignalSettings(ini, s);
+  WriteControlRuleSettings(ini, s);
 }
 
 TSettings LoadSettingsFile(const std::string& path, TIniLoadResult* result) {

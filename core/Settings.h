@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ControlChart.h"
 #include "Cp932.h"
 #include "MainData.h"
 #include "SafeFile.h"
@@ -42,6 +43,12 @@ struct TSettings {
 
   TSignalLengths SignalLengths() const { return {RunLength, TrendLength}; }
 
+  // ControlRules section: the control rules of the X̄–R chart switched on
+  // (Rule1 ... Rule8, "1" on, "0" off) and the months before the month of
+  // record its limits come from (ReferenceMonths, 0 the month itself).
+  TControlRuleSet ControlRules;
+  int32_t ReferenceMonths = 0;  // 0..kMaxReferenceMonths
+
   // The defaults, as with no settings file.
   TSettings();
 };
@@ -50,11 +57,15 @@ struct TSettings {
 inline constexpr char kSectionFile[] = "File";
 inline constexpr char kSectionInfo[] = "Info";
 inline constexpr char kSectionSignals[] = "Signals";
+inline constexpr char kSectionControlRules[] = "ControlRules";
+
+inline constexpr int32_t kMaxReferenceMonths = 12;
 
 // Reads every value; missing keys give the defaults, a DispNullData that is
 // not a number gives 1, a boolean is true only when its text begins with "1",
 // a RunLength or TrendLength that is not a number in its range gives its
-// default.
+// default, and so does a RuleN that is neither 0 nor 1 and a ReferenceMonths
+// outside 0..kMaxReferenceMonths.
 TSettings ReadSettings(const TIniFile& ini);
 // Writes every value (texts as they are, numbers in decimal, booleans as
 // "1"/"0"), leaving all other keys and sections alone.

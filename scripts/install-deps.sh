@@ -13,6 +13,8 @@ PKGS=(
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
+  # Chi-square quantiles of the capability intervals (Boost.Math, header-only).
+  libboost-math-dev
   # The change history page from CHANGELOG.md (CommonMark).
   libcmark-dev
   # kestrin-cli's command line (header-only).

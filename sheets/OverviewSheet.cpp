@@ -34,7 +34,7 @@ struct TColumn {
   const char* Caption;
   long double Width;
 };
-constexpr std::array<TColumn, 12> kColumns = {{
+constexpr std::array<TColumn, 13> kColumns = {{
     {"月度", 0.12L},
     {"目標(cm)", 0.08L},
     {"許容値(cm)", 0.08L},
@@ -46,12 +46,15 @@ constexpr std::array<TColumn, 12> kColumns = {{
     {"最大(cm)", 0.08L},
     {"Cp", 0.07L},
     {"Cpk", 0.07L},
-    {"備考", 0.12L},
+    {"管理外れ", 0.06L},
+    {"備考", 0.06L},
 }};
 
 using TRow = std::array<QString, kColumns.size()>;
 
-TRow MonthRow(const TOverviewMonth& m) {
+QString SignalCount(const std::optional<int32_t>& n) { return n ? QString::number(*n) : kNone; }
+
+TRow MonthRow(const TOverviewMonth& m, const TControlRuleSet& rules) {
   TRow r;
   r[0] = MonthText(m.Getsudo);
   r[1] = Fixed(m.KariAveX / 100.0L, 1);
@@ -64,11 +67,13 @@ TRow MonthRow(const TOverviewMonth& m) {
   r[8] = Fixed(m.Max, 100, 1);
   r[9] = Fixed(m.Capability.Cp, 1, 2);
   r[10] = Fixed(m.Capability.Cpk, 1, 2);
-  r[11] = m.Duplicate ? U8("※重複") : QString();
+  r[11] = SignalCount(ControlSignalCount(m, rules));
+  r[12] = m.Duplicate ? U8("※重複") : QString();
   return r;
 }
 
-TRow PlantRow(const TOverviewPlant& p) {
+// The plant's pooled row; 管理外れ adds up the months that have limits.
+TRow PlantRow(const TOverview& o, const TOverviewPlant& p, const TControlRuleSet& rules) {
   TRow r;
   r[0] = U8("通算（") + QString::number(p.Months) + U8("か月）");
   r[1] = p.SameLimits ? Fixed(p.KariAveX / 100.0L, 1) : kNone;
@@ -81,7 +86,11 @@ TRow PlantRow(const TOverviewPlant& p) {
   r[8] = Fixed(p.Max, 100, 1);
   r[9] = Fixed(p.Capability.Cp, 1, 2);
   r[10] = Fixed(p.Capability.Cpk, 1, 2);
-  r[11] = p.SameLimits ? QString() : U8("目標・許容値が月で異なる");
+  std::optional<int32_t> total;
+  for (std::size_t i : p.MonthIndexes)
+    if (const auto n = ControlSignalCount(o.Months[i], rules)) total = total.value_or(0) + *n;
+  r[11] = SignalCount(total);
+  r[12] = p.SameLimits ? QString() : U8("目標・許容値が月で異なる");
   return r;
 }
 
@@ -150,11 +159,11 @@ void DrawTable(TCanvasAssist& a, const TRect& b, const std::vector<TRow>& rows, 
 }
 
 // The plant's rows: its months, then the pooled row.
-std::vector<TRow> PlantRows(const TOverview& o, std::size_t plant) {
+std::vector<TRow> PlantRows(const TOverview& o, std::size_t plant, const TControlRuleSet& rules) {
   const TOverviewPlant& p = o.Plants[plant];
   std::vector<TRow> rows;
-  for (std::size_t i : p.MonthIndexes) rows.push_back(MonthRow(o.Months[i]));
-  rows.push_back(PlantRow(p));
+  for (std::size_t i : p.MonthIndexes) rows.push_back(MonthRow(o.Months[i], rules));
+  rows.push_back(PlantRow(o, p, rules));
   return rows;
 }
 
@@ -226,12 +235,13 @@ QStringList OverviewColumnCaptions() {
   for (const TColumn& c : kColumns) l << U8(c.Caption);
   return l;
 }
-QStringList OverviewMonthCells(const TOverviewMonth& month) {
-  const TRow r = MonthRow(month);
+QStringList OverviewMonthCells(const TOverviewMonth& month, const TControlRuleSet& rules) {
+  const TRow r = MonthRow(month, rules);
   return QStringList(r.begin(), r.end());
 }
-QStringList OverviewPlantCells(const TOverviewPlant& plant) {
-  const TRow r = PlantRow(plant);
+QStringList OverviewPlantCells(const TOverview& overview, const TOverviewPlant& plant,
+                               const TControlRuleSet& rules) {
+  const TRow r = PlantRow(overview, plant, rules);
   return QStringList(r.begin(), r.end());
 }
 
@@ -309,7 +319,7 @@ void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& 
   DrawSealBoxes(a, l.Seal.Left, l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom,
                 RoundOff(0.5L * r), settings);
 
-  const std::vector<TRow> all = PlantRows(overview, page.Plant);
+  const std::vector<TRow> all = PlantRows(overview, page.Plant, settings.ControlRules);
   const std::size_t from = std::min(page.FirstRow, all.size());
   const std::size_t to = std::min(from + page.Rows, all.size());
   const std::vector<TRow> rows(all.begin() + static_cast<std::ptrdiff_t>(from),

@@ -55,10 +55,13 @@ TReportSetup OverviewReportSetup();
 
 // The month table's column captions and the texts of one month row and of
 // a plant's pooled row ("－" for a figure that is not defined), shared by
-// the printed table and the overview window.
+// the printed table and the overview window. The column 管理外れ counts the
+// control-rule signals of `rules` (ControlSignalCount; the plant's row
+// adds up its months).
 QStringList OverviewColumnCaptions();
-QStringList OverviewMonthCells(const TOverviewMonth& month);
-QStringList OverviewPlantCells(const TOverviewPlant& plant);
+QStringList OverviewMonthCells(const TOverviewMonth& month, const TControlRuleSet& rules);
+QStringList OverviewPlantCells(const TOverview& overview, const TOverviewPlant& plant,
+                               const TControlRuleSet& rules);
 
 // "2025年4月～2026年3月" (one month alone: "2025年4月").
 QString OverviewPeriodText(const TOverview& overview, std::size_t plant);

@@ -1,6 +1,7 @@
 // Which printed sheets of the month a preview, a print or `kestrin-cli
 // sheets` produces (the report's PrintSheet): both, the control table and
-// histogram sheet, or the X control chart sheet.
+// histogram sheet, the X control chart sheet, or the X̄–R control chart
+// sheet.
 #pragma once
 
 #include <vector>
@@ -8,8 +9,9 @@
 namespace kestrin {
 
 // The values are those of the sheet-choice popup: 0 both, 1 the table
-// sheet, 2 the X chart sheet.
-enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2 };
+// sheet, 2 the X chart sheet, 3 the X̄–R chart sheet. "Both" stays the two
+// sheets of the table and the X chart.
+enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2, XbarR = 3 };
 
 // The single sheets of a choice in page order: All is the table sheet, then
 // the X chart sheet.

@@ -19,6 +19,7 @@
 #include "platform/SafeSave.h"
 #include "sheets/TableSheet.h"
 #include "sheets/XChartSheet.h"
+#include "sheets/XbarRSheet.h"
 
 namespace kestrin {
 
@@ -72,8 +73,11 @@ bool RemoveStalePages(const QString& path, int pageCount, TSheetOutputError* err
 }  // namespace
 
 void DrawSheet(TCanvas& canvas, const TRect& pageRect, TPrintSheet sheet, const TMainData& data,
-               const TSettings& settings) {
+               const TSettings& settings, const TControlChart* chart) {
   if (sheet == TPrintSheet::XChart) DrawXChartSheet(canvas, pageRect, data, settings);
+  else if (sheet == TPrintSheet::XbarR)
+    DrawXbarRSheet(canvas, pageRect, data, settings,
+                   chart ? *chart : ComputeControlChart(data, settings.ControlRules));
   else
     DrawTableSheet(canvas, pageRect, data, settings);
 }
@@ -120,13 +124,13 @@ bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount
 }
 
 bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, TSheetOutputError* error) {
+                    const TSettings& settings, TSheetOutputError* error, const TControlChart* chart) {
   const std::vector<TPrintSheet> sheets = SheetsOf(choice);
   return WritePagesPdf(
       path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
       QString::fromUtf8("スランプ試験"),
       [&](TCanvas& canvas, const TRect& pageRect, int page) {
-        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings);
+        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings, chart);
       },
       error);
 }
@@ -191,12 +195,12 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
 
 bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, std::vector<QString>* written,
-                    TSheetOutputError* error) {
+                    TSheetOutputError* error, const TControlChart* chart) {
   const std::vector<TPrintSheet> sheets = SheetsOf(choice);
   return WritePagesPng(
       path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
       [&](TCanvas& canvas, const TRect& pageRect, int page) {
-        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings);
+        DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings, chart);
       },
       written, error);
 }

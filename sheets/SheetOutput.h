@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/ControlChart.h"
 #include "core/MainData.h"
 #include "core/Settings.h"
 #include "platform/Canvas.h"
@@ -16,9 +17,11 @@
 
 namespace kestrin {
 
-// Draws one single sheet (Table or XChart) into the page rectangle.
+// Draws one single sheet (Table, XChart or XbarR) into the page rectangle.
+// The X̄–R sheet shows `chart` when given, else the chart of the month's
+// own limits with the settings' rules.
 void DrawSheet(TCanvas& canvas, const TRect& pageRect, TPrintSheet sheet, const TMainData& data,
-               const TSettings& settings);
+               const TSettings& settings, const TControlChart* chart = nullptr);
 
 struct TSheetOutputError {
   QString Message;  // Japanese, for the user
@@ -44,7 +47,8 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
 // coordinates being device pixels of the physical page at `dpi`. The file
 // is replaced only when the whole document was written.
 bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
-                    const TSettings& settings, TSheetOutputError* error = nullptr);
+                    const TSettings& settings, TSheetOutputError* error = nullptr,
+                    const TControlChart* chart = nullptr);
 
 // "OUT.png" -> "OUT-<page>.png" (the extension of `path` kept; one is
 // added when it has none).
@@ -59,6 +63,6 @@ QString PngPagePath(const QString& path, int page);
 // fails the call with a message naming it (the new pages are in place).
 bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, std::vector<QString>* written = nullptr,
-                    TSheetOutputError* error = nullptr);
+                    TSheetOutputError* error = nullptr, const TControlChart* chart = nullptr);
 
 }  // namespace kestrin

@@ -6,16 +6,23 @@
 #include "core/Settings.h"
 #include "sheets/TableSheet.h"
 #include "sheets/XChartSheet.h"
+#include "sheets/XbarRSheet.h"
 
 namespace kestrin {
 
-TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings) {
+TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings, const TControlChart* chart) {
   TSheetDrawers d;
   d.Table = [&data, &settings](TCanvas& canvas, const TRect& pageRect) {
     DrawTableSheet(canvas, pageRect, data, settings);
   };
   d.XChart = [&data, &settings](TCanvas& canvas, const TRect& pageRect) {
     DrawXChartSheet(canvas, pageRect, data, settings);
+  };
+  d.XbarR = [&data, &settings, chart](TCanvas& canvas, const TRect& pageRect) {
+    if (chart)
+      DrawXbarRSheet(canvas, pageRect, data, settings, *chart);
+    else
+      DrawXbarRSheet(canvas, pageRect, data, settings, ComputeControlChart(data, settings.ControlRules));
   };
   return d;
 }
@@ -33,6 +40,10 @@ void RepDrawPrint(TVelRepDraw& draw, TPrintSheet printSheet, const TSheetDrawers
       drawer = &drawers.XChart;
       draw.LastPage = true;
       break;
+    case TPrintSheet::XbarR:
+      drawer = &drawers.XbarR;
+      draw.LastPage = true;
+      break;
     case TPrintSheet::All:
       if (draw.PageNo <= 1) {
         drawer = &drawers.Table;
@@ -43,7 +54,7 @@ void RepDrawPrint(TVelRepDraw& draw, TPrintSheet printSheet, const TSheetDrawers
       }
       break;
   }
-  if (*drawer) (*drawer)(canvas, draw.PageRect);
+  if (drawer && *drawer) (*drawer)(canvas, draw.PageRect);
 }
 
 void SetupMainReport(TVelReport& report) {

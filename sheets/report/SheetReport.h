@@ -18,8 +18,9 @@ class QWidget;
 
 namespace kestrin {
 
-struct TMainData;
+class TMainData;
 struct TSettings;
+struct TControlChart;
 
 // Draws one sheet on a canvas inside a page rectangle.
 using TSheetDrawer = std::function<void(TCanvas& canvas, const TRect& pageRect)>;
@@ -27,11 +28,15 @@ using TSheetDrawer = std::function<void(TCanvas& canvas, const TRect& pageRect)>
 struct TSheetDrawers {
   TSheetDrawer Table;   // control table and histogram sheet
   TSheetDrawer XChart;  // X control chart sheet
+  TSheetDrawer XbarR;   // X̄–R control chart sheet
 };
 
-// The drawers of the program's two sheets for a month record and settings
-// (both read at drawing time, so they must outlive the report's runs).
-TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings);
+// The drawers of the program's sheets for a month record and settings
+// (both read at drawing time, so they must outlive the report's runs); the
+// X̄–R sheet draws `chart` when given (the window's, with its reference
+// months; it must outlive the runs too), else the month's own.
+TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings,
+                               const TControlChart* chart = nullptr);
 
 // The page handler: with Table or XChart that sheet as the only page; with
 // All the table sheet on page 1 and the X chart sheet on page 2, which is

@@ -389,7 +389,7 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
   TShiftPager* k = ui.FunctionKeys;
   const QRect button = k->CellRect(k->IndexOf(k->Button(0, 8)));
   EXPECT_EQ(popupAt, k->mapToGlobal(button.topLeft()));
-  EXPECT_EQ(items, (QStringList{"管理表・ヒストグラム", "Ｘ管理図", "-", "全て"}));
+  EXPECT_EQ(items, (QStringList{"管理表・ヒストグラム", "Ｘ管理図", "X̄－R管理図", "-", "全て"}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], std::make_pair(true, TPrintSheet::XChart));
   EXPECT_TRUE(Probe().PreviewMode());
@@ -411,11 +411,13 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
   // The submenus of the file menu choose directly.
   ui.PreviewMenu->actions().at(0)->trigger();
   ui.PrintMenu->actions().at(1)->trigger();
-  ui.PrintMenu->actions().at(3)->trigger();
-  ASSERT_EQ(reports.size(), 5u);
+  ui.PrintMenu->actions().at(4)->trigger();
+  ui.PreviewMenu->actions().at(2)->trigger();
+  ASSERT_EQ(reports.size(), 6u);
   EXPECT_EQ(reports[2], std::make_pair(true, TPrintSheet::Table));
   EXPECT_EQ(reports[3], std::make_pair(false, TPrintSheet::XChart));
   EXPECT_EQ(reports[4], std::make_pair(false, TPrintSheet::All));
+  EXPECT_EQ(reports[5], std::make_pair(true, TPrintSheet::XbarR));
 }
 
 TEST_F(Commands, ExportWithoutASpreadsheetShowsTheMessage) {

@@ -3,13 +3,16 @@
 // recomputation that follows each kind of commit.
 #include "MainWindowFixture.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QScrollBar>
 
+#include "app/ControlPage.h"
 #include "app/SignalPage.h"
+#include "widgets/CellManager.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 #include "widgets/StatusLine.h"
-#include "widgets/CellManager.h"
 #include "widgets/TitleBar.h"
 
 using namespace kestrin;
@@ -308,7 +311,7 @@ TEST_F(DayTable, EscapeOutsideAnEditAndF12AskTheWindowToClose) {
 
 TEST_F(DayTable, SignalTabFollowsEveryCommit) {
   TFrmMainUi& ui = Ui();
-  ASSERT_EQ(ui.ChartTabs->TabCount(), 3);
+  ASSERT_EQ(ui.ChartTabs->TabCount(), 4);
   EXPECT_EQ(ui.ChartTabs->Tab(2)->Caption, "管理状態");
   SetMonth(2026, 6);
   EXPECT_EQ(ui.SignalPage->CpText(), "－");
@@ -330,4 +333,41 @@ TEST_F(DayTable, SignalTabFollowsEveryCommit) {
   EXPECT_EQ(ui.SignalPage->CpkText(), FormatFixed(*c.Cpk, 2));
   ui.ChartTabs->SetCurrentTab(2);
   EXPECT_TRUE(ui.SignalPage->isVisible());
+}
+
+TEST_F(DayTable, ControlTabFollowsEveryCommit) {
+  TFrmMainUi& ui = Ui();
+  EXPECT_EQ(ui.ChartTabs->Tab(3)->Caption, "X̄－R管理図");
+  SetMonth(2026, 6);
+  // Four complete days and one with an AM value only: no limits yet.
+  for (int day = 1; day <= 4; ++day) {
+    Value(day, 0).Value = 1800;
+    Value(day, 1).Value = 1900;
+  }
+  Value(5, 0).Value = 1800;
+  Probe().RecalcAndRepaint();
+  EXPECT_EQ(ui.ControlPage->InfoText(), "管理限界：－（完全な群が4群，5群以上で計算）");
+  EXPECT_EQ(ui.ControlPage->Rows(), QStringList{"－"});
+  Enter(Day(5, colPM), "19.0");
+  EXPECT_TRUE(ui.ControlPage->InfoText().startsWith("基準：当月（5群）　Cp(群内) "))
+      << ui.ControlPage->InfoText().toStdString();
+  EXPECT_EQ(ui.ControlPage->Rows(), QStringList{"該当なし"});
+  for (int day = 6; day <= 9; ++day) {
+    Value(day, 0).Value = 1800;
+    Value(day, 1).Value = 1900;
+  }
+  Value(10, 0).Value = 2400;
+  Probe().RecalcAndRepaint();
+  Enter(Day(10, colPM), "25.0");
+  EXPECT_EQ(ui.ControlPage->Rows(), (QStringList{"6月1日 〜 6月9日：X̄が中心線の下側に9点連続（ルール2）",
+                                                 "6月10日：X̄が上方管理限界の外（ルール1）"}));
+  ui.ChartTabs->SetCurrentTab(3);
+  EXPECT_TRUE(ui.ControlPage->isVisible());
+  // The sheet choice of F8/F9: the X̄－R sheet after the two sheets, 全て last.
+  const QList<QAction*> choices = ui.SheetMenu->actions();
+  ASSERT_EQ(choices.size(), 5);
+  EXPECT_EQ(choices[2], ui.XbarRSheetChoice);
+  EXPECT_EQ(ui.XbarRSheetChoice->text(), "X̄－R管理図");
+  EXPECT_EQ(ui.XbarRSheetChoice->data().toInt(), static_cast<int>(TPrintSheet::XbarR));
+  EXPECT_EQ(choices[4], ui.AllSheetsChoice);
 }

@@ -324,3 +324,29 @@ TEST_F(SettingsFile, TypingInTheSetupDialogIsKeptByEscAndF12) {
   // Nothing is written before the main window closes.
   EXPECT_FALSE(QFile::exists(Path("kestrin.INI")));
 }
+
+TEST_F(SettingsFile, ControlRulesToggleOneByOneAndReferenceMonthsStayInRange) {
+  Window();
+  InSetup([&](TFrmSetup* s) {
+    // Rules 1, 2, 3 and 5 on by default; a click turns a rule on or off.
+    for (int i = 0; i < 8; ++i)
+      EXPECT_EQ(SetupUi(s).CellControlRule[static_cast<std::size_t>(i)]->On(), i < 3 || i == 4) << i;
+    auto click = [&](int rule) {
+      QTest::mouseClick(SetupUi(s).SetupCells, Qt::LeftButton, {},
+                        SetupUi(s).CellControlRule[static_cast<std::size_t>(rule - 1)]->Rect.center());
+    };
+    click(4);
+    click(1);
+    click(7);
+    click(7);
+    EXPECT_TRUE(SetupUi(s).CellControlRule[3]->On());
+    EXPECT_FALSE(SetupUi(s).CellControlRule[0]->On());
+    EXPECT_FALSE(SetupUi(s).CellControlRule[6]->On());
+    EXPECT_EQ(SetupUi(s).CellControlRule[7]->StatusMessage, "JIS Z 9020-2 のルール8を使うかどうかを切り替えます．");
+    Type(s, SetupUi(s).CellReferenceMonths, "3");
+    QTest::keyClick(SetupUi(s).SetupCells, Qt::Key_Escape);
+  });
+  const TSettings& st = Probe().Settings();
+  EXPECT_EQ(st.ControlRules.On, (std::array<bool, 8>{false, true, true, true, true, false, false, false}));
+  EXPECT_EQ(st.ReferenceMonths, 3);
+}

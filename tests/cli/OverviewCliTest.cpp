@@ -43,9 +43,10 @@ TEST(OverviewCli, JsonListsMonthsPlantsAndFailuresWithExitCodeOneOnAnyFailure) {
   const auto& m = j["Months"][1];
   std::vector<std::string> keys;
   for (auto it = m.begin(); it != m.end(); ++it) keys.push_back(it.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "KariAveX", "Kyoyo", "Count",
-                                            "Failed", "AveX", "Hensa", "Min", "Max", "Cp", "Cpk",
-                                            "Duplicate"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "KariAveX", "Kyoyo", "Count", "Failed",
+                                            "AveX", "Hensa", "Min", "Max", "Cp", "Cpk", "Duplicate",
+                                            "ControlSignals"}));
+  EXPECT_EQ(m["ControlSignals"], nullptr);  // fewer than five complete days
   EXPECT_EQ(m["Count"], 3);
   EXPECT_EQ(m["Failed"], 1);
   EXPECT_EQ(m["Max"], 2300);
@@ -80,18 +81,18 @@ TEST(OverviewCli, CsvIsUtf8WithByteOrderMarkAndSafeTexts) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out.rfind("\xEF\xBB\xBF"
                         "File,Getsudo,Kojo,KariAveX,Kyoyo,Count,Failed,AveX,Hensa,"
-                        "Min,Max,Cp,Cpk,Duplicate,Reason\r\n",
+                        "Min,Max,Cp,Cpk,Duplicate,ControlSignals,Reason\r\n",
                         0),
             0u);
   EXPECT_NE(r.out.find(dir / "a.slt" + ",2025/06,'=1+1工場,1800,200,1,0,"), std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find(",1800,1800,,,1,\r\n"), std::string::npos) << r.out;  // Cp empty, duplicate
+  EXPECT_NE(r.out.find(",1800,1800,,,1,,\r\n"), std::string::npos) << r.out;  // Cp empty, duplicate, no limits
 
   // A month without values has no mean and no deviation: null in the
   // JSON, empty fields in the CSV.
   SaveMonth(dir / "e.slt", "空工場", 9, {});
   const Result e = Cli(dir, {"overview", "--csv", dir / "e.slt"});
-  EXPECT_NE(e.out.find(",2025/09,空工場,1800,200,0,0,,,,,,,0,\r\n"), std::string::npos) << e.out;
+  EXPECT_NE(e.out.find(",2025/09,空工場,1800,200,0,0,,,,,,,0,,\r\n"), std::string::npos) << e.out;
   const auto j = nlohmann::ordered_json::parse(Cli(dir, {"overview", dir / "e.slt"}).out);
   EXPECT_TRUE(j["Months"][0]["AveX"].is_null());
   EXPECT_TRUE(j["Months"][0]["Hensa"].is_null());
@@ -140,7 +141,7 @@ TEST(OverviewCli, UnreadableFoldersAreListedWithTheCauseAndExitOne) {
 
   r = CliAsUser(dir, {"overview", "--csv", "--recursive", dir / "y"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("\r\n" + dir / "y/locked" + ",,,,,,,,,,,,,,フォルダを読み込む権限がありません．\r\n"),
+  EXPECT_NE(r.out.find("\r\n" + dir / "y/locked" + ",,,,,,,,,,,,,,,フォルダを読み込む権限がありません．\r\n"),
             std::string::npos)
       << r.out;
 

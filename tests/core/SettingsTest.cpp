@@ -115,6 +115,36 @@ TEST(Settings, SignalLengthsHaveTheirOwnSectionAndFallBackToTheirDefaults) {
   EXPECT_EQ(ini.ReadInteger("Signals", "TrendLength", 0), 5);
 }
 
+TEST(Settings, ControlRulesAreZeroOrOneAndReferenceMonthsStayInRange) {
+  const TSettings d = FromText("");
+  EXPECT_EQ(d.ControlRules, TControlRuleSet{});
+  EXPECT_EQ(d.ControlRules.On, (std::array<bool, 8>{true, true, true, false, true, false, false, false}));
+  EXPECT_EQ(d.ReferenceMonths, 0);
+  // 0 and 1 switch; anything else keeps the rule's default.
+  const TSettings s = FromText(
+      "[ControlRules]\r\nRule1=0\r\nRule2=2\r\nRule3=-1\r\nRule4=1\r\nRule5=yes\r\nRule6=1\r\n"
+      "Rule7=01\r\nReferenceMonths=12\r\n");
+  EXPECT_EQ(s.ControlRules.On, (std::array<bool, 8>{false, true, true, true, true, true, true, false}));
+  EXPECT_EQ(s.ReferenceMonths, 12);
+  EXPECT_EQ(FromText("[ControlRules]\r\nReferenceMonths=13\r\n").ReferenceMonths, 0);
+  EXPECT_EQ(FromText("[ControlRules]\r\nReferenceMonths=-1\r\n").ReferenceMonths, 0);
+  EXPECT_EQ(FromText("[ControlRules]\r\nReferenceMonths=1\r\n").ReferenceMonths, 1);
+  EXPECT_EQ(FromText("[Signals]\r\nRule1=0\r\n").ControlRules.On[0], true);
+
+  TIniFile ini;
+  TSettings w;
+  w.ControlRules.On = {false, true, false, true, false, true, false, true};
+  w.ReferenceMonths = 3;
+  WriteSettings(ini, w);
+  EXPECT_EQ(ini.ReadInteger("ControlRules", "Rule1", 9), 0);
+  EXPECT_EQ(ini.ReadInteger("ControlRules", "Rule8", 9), 1);
+  EXPECT_EQ(ini.ReadInteger("ControlRules", "ReferenceMonths", 9), 3);
+  EXPECT_EQ(ReadSettings(ini).ControlRules, w.ControlRules);
+  w.ReferenceMonths = 40;  // never written out of range
+  WriteSettings(ini, w);
+  EXPECT_EQ(ini.ReadInteger("ControlRules", "ReferenceMonths", 9), 0);
+}
+
 TEST(Settings, TextsAreCp932BytesAndMissingKeysKeepTheirDefaults) {
   const std::string text = "[Info]\r\nCompanyName=" + Sjis("生コン株式会社") + "\r\nKojoName3=" +
                            Sjis("第三工場") + "\r\nInkanTitle2=\r\nInkanTitle3=\"" + Sjis("  係 ") + "\"\r\n";

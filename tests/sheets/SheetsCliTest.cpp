@@ -126,7 +126,8 @@ TEST(SheetsCli, SheetChoiceGivesOnePage) {
   REQUIRE_POPPLER();
   TempDir dir;
   for (const auto& [sheet, title] :
-       {std::pair{"table", kTableTitle}, std::pair{"xchart", kXChartTitle}}) {
+       {std::pair{"table", kTableTitle}, std::pair{"xchart", kXChartTitle},
+        std::pair{"xbar-r", "－R管理図）"}}) {
     SCOPED_TRACE(sheet);
     const std::string pdf = dir / (std::string(sheet) + ".pdf");
     // --dpi and --sheet also in the --name=value form.
