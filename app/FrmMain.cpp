@@ -6,13 +6,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
-#include <QStatusTipEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 
 #include "AppFonts.h"
@@ -67,6 +68,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreateFunctionKeys();
   ConnectCommands();
   executablePath_ = QCoreApplication::applicationFilePath();
+  openUrl_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   // A month file dropped anywhere on the window is opened.
   setAcceptDrops(true);
 

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -145,6 +146,8 @@ class TFrmMain : public QMainWindow {
   void CellBitBtnQuitClick();   // F12, "終了(&X)", Esc: a close request
   void CellBitBtnSetupClick();  // F11
   void MenuOptionAboutClick();  // "バージョン情報(&A)", the title bar
+  // F1, "マニュアル(&M)": the user's manual in the desktop's browser.
+  void OpenManual();
   void CellBtnEXCELClick();     // F7, "EXCEL出力(&E)"
   // Shift+F7, "年間推移(&Y)...": the overview window (made once, kept while
   // this window lives), which then asks for files.
@@ -221,6 +224,8 @@ class TFrmMain : public QMainWindow {
   // The running program's file: the about box shows its name and looks for
   // history.htm beside it.
   QString executablePath_;
+  // Opens a page in the desktop's browser (tests record the call).
+  std::function<bool(const QUrl&)> openUrl_;
   // How a preview or print is run once the sheets are chosen (tests record
   // the call); by default the report of the printed sheets (TSheetReport).
   std::function<void(bool preview, TPrintSheet printSheet)> reportHandler_;

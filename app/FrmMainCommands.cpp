@@ -17,15 +17,19 @@
 #include "FrmMain.h"
 #include "FrmOverview.h"
 #include "FrmSetup.h"
+#include "Manual.h"
 #include "SingleInstance.h"
 #include "Version.h"
 #include "core/DataFile.h"
 #include "core/Numbers.h"
+#include "sheets/report/PdfName.h"
 #include "sheets/report/SheetReport.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/CellMgrMain.h"
+#include "widgets/Cp932Text.h"
 #include "widgets/Dialogs.h"
 #include "widgets/ShiftPager.h"
+#include "widgets/StatusLine.h"
 #include "widgets/TitleBar.h"
 
 namespace kestrin {
@@ -90,6 +94,7 @@ void TFrmMain::ConnectCommands() {
           [this] { CellBitBtnPreviewPrintClick(false); });
   connect(ui_.ClearAction, &QAction::triggered, this, [this] { CellBitBtnClearClick(); });
   connect(ui_.AboutAction, &QAction::triggered, this, [this] { MenuOptionAboutClick(); });
+  connect(ui_.ManualAction, &QAction::triggered, this, [this] { OpenManual(); });
   for (QMenu* m : {ui_.PreviewMenu, ui_.PrintMenu}) {
     const bool preview = m == ui_.PreviewMenu;
     for (QAction* a : m->actions()) {
@@ -345,6 +350,17 @@ void TFrmMain::MenuOptionAboutClick() {
   box.exec();
 }
 
+void TFrmMain::OpenManual() {
+  if (running_) return;
+  const QString page = ManualPage(executablePath_);
+  if (page.isEmpty()) {
+    ShowError(QStringLiteral("操作マニュアルが見つかりません．"));
+    return;
+  }
+  if (!openUrl_(QUrl::fromLocalFile(page)))
+    ShowError(QStringLiteral("操作マニュアルを開けませんでした．\n%1").arg(QDir::toNativeSeparators(page)));
+}
+
 void TFrmMain::OpenOverview() {
   TFrmOverview* f = OverviewWindow(*this);
   const bool fresh = f == nullptr;
@@ -418,7 +434,14 @@ void TFrmMain::RunReport(bool preview, TPrintSheet printSheet) {
     report_->Drawers = MakeSheetDrawers(*mainData_, settings_);
   }
   report_->PreviewMode = preview;
+  // Without a printer the print is a PDF named after the month, beside the
+  // month files, titled like the sheet.
+  report_->Rep.PdfName = SheetPdfName(FromAnsi(mainData_->BasicInfo.Kojo), mainData_->BasicInfo.Getsudo);
+  report_->Rep.PdfFolder = DialogFolder();
+  report_->Rep.DocumentTitle = QString::fromUtf8(SheetTitle(printSheet));
   report_->Run(printSheet);
+  if (const QString pdf = report_->Rep.WrittenPdf(); !pdf.isEmpty())
+    ui_.StatusLine->SetText(QStringLiteral("PDF に保存しました：") + QDir::toNativeSeparators(pdf));
 }
 
 }  // namespace kestrin

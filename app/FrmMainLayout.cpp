@@ -505,6 +505,13 @@ void TFrmMain::CreateMenus() {
   ui_.ClearAction = ui_.EditMenu->addAction(QStringLiteral("クリア(&A)"));
   ui_.OptionMenu = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
   ui_.AboutAction = ui_.OptionMenu->addAction(QStringLiteral("バージョン情報(&A)"));
+  // The manual and, as in the option menu, the version window.
+  ui_.HelpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  ui_.ManualAction = ui_.HelpMenu->addAction(QStringLiteral("マニュアル(&M)"));
+  ui_.ManualAction->setObjectName(QStringLiteral("ManualAction"));
+  ui_.ManualAction->setShortcut(QKeySequence(Qt::Key_F1));
+  ui_.ManualAction->setStatusTip(QStringLiteral("操作マニュアルを表示します．"));
+  ui_.HelpMenu->addAction(ui_.AboutAction);
 
   // The sheet choice of F8 and F9.
   ui_.SheetMenu = new QMenu(this);
@@ -516,8 +523,8 @@ void TFrmMain::CreateMenus() {
   ui_.SheetMenu->addSeparator();
   ui_.AllSheetsChoice = ui_.SheetMenu->addAction(QStringLiteral("全て"));
   ui_.AllSheetsChoice->setData(static_cast<int>(TPrintSheet::All));
-  for (QMenu* m : {ui_.FileMenu, ui_.EditMenu, ui_.OptionMenu, ui_.RecentMenu, ui_.PreviewMenu, ui_.PrintMenu,
-                   ui_.SheetMenu})
+  for (QMenu* m : {ui_.FileMenu, ui_.EditMenu, ui_.OptionMenu, ui_.HelpMenu, ui_.RecentMenu, ui_.PreviewMenu,
+                   ui_.PrintMenu, ui_.SheetMenu})
     m->setFont(BaseFont());
 }
 

@@ -66,6 +66,7 @@ struct TFrmMainUi {
   QMenu* FileMenu = nullptr;
   QMenu* EditMenu = nullptr;
   QMenu* OptionMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
   QAction* LoadAction = nullptr;
   QAction* SaveAction = nullptr;
   QMenu* RecentMenu = nullptr;  // "最近使ったファイル(&R)"
@@ -76,6 +77,7 @@ struct TFrmMainUi {
   QAction* QuitAction = nullptr;
   QAction* ClearAction = nullptr;
   QAction* AboutAction = nullptr;
+  QAction* ManualAction = nullptr;  // F1
   // The sheet choice of F8 and F9.
   QMenu* SheetMenu = nullptr;
   QAction* TableSheetChoice = nullptr;   // "管理表・ヒストグラム"

@@ -1,9 +1,10 @@
 #include "app/FrmOverview.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
-#include <QFileSystemWatcher>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -26,6 +27,7 @@
 #include "platform/QtCanvas.h"
 #include "sheets/OverviewSheet.h"
 #include "sheets/report/OverviewReport.h"
+#include "sheets/report/PdfName.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/Dialogs.h"
 
@@ -296,7 +298,14 @@ void TFrmOverview::PreviewPrintClick(bool preview) {
 
 void TFrmOverview::RunReport(bool preview) {
   if (!report_) report_ = std::make_unique<TOverviewReport>(&overview_, settings_, this);
+  // Without a printer the print is a PDF named after the period, in the
+  // folder the file dialogs show first.
+  report_->Rep.PdfName = OverviewPdfName(overview_);
+  report_->Rep.PdfFolder = dialogFolder_;
+  report_->Rep.DocumentTitle = QStringLiteral("スランプ試験（年間推移）");
   report_->Run(preview, preview ? nullptr : print_);
+  if (const QString pdf = report_->Rep.WrittenPdf(); !pdf.isEmpty())
+    status_->setText(QStringLiteral("PDF に保存しました：") + QDir::toNativeSeparators(pdf));
 }
 
 void TFrmOverview::SetCurrentPlant(int plant) {
@@ -310,7 +319,10 @@ void TFrmOverview::Rebuild() {
       currentPlant_ >= 0 && currentPlant_ < static_cast<int>(overview_.Plants.size())
           ? overview_.Plants[static_cast<std::size_t>(currentPlant_)].Kojo
           : AnsiString();
-  overview_ = MakeOverview(months_, failures_);
+  // Plants in the order of the settings' plant list, then by name.
+  std::vector<AnsiString> order;
+  if (settings_) order.assign(settings_->KojoNames.begin(), settings_->KojoNames.end());
+  overview_ = MakeOverview(months_, failures_, order);
   Watch();
   // The chart keeps its plant while that plant is listed.
   currentPlant_ = overview_.Plants.empty() ? -1 : 0;

@@ -11,6 +11,17 @@ namespace kestrin {
 // sheet, 2 the X chart sheet.
 enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2 };
 
+// The title printed on a sheet, and the title of a document of the choice
+// (a PDF's title): both sheets together are "スランプ試験".
+inline const char* SheetTitle(TPrintSheet choice) {
+  switch (choice) {
+    case TPrintSheet::Table: return "スランプ試験（管理表・ヒストグラム）";
+    case TPrintSheet::XChart: return "スランプ試験（Ｘ管理図）";
+    case TPrintSheet::All: break;
+  }
+  return "スランプ試験";
+}
+
 // The single sheets of a choice in page order: All is the table sheet, then
 // the X chart sheet.
 inline std::vector<TPrintSheet> SheetsOf(TPrintSheet choice) {

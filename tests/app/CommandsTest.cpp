@@ -2,13 +2,14 @@
 // load, save, clear and quit with their questions, messages, edited flag
 // and caption; the function-key pages; the sheet choice; the export.
 #include <QDir>
-#include <QLabel>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include "MainWindowFixture.h"
 #include "app/AboutBox.h"
@@ -526,4 +527,37 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   Press(Qt::Key_P, Qt::ControlModifier);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], std::make_pair(false, TPrintSheet::Table));
+}
+
+TEST_F(Commands, F1OpensTheManualBesideTheProgramAndSaysWhenThereIsNone) {
+  Window();
+  std::vector<QUrl> opened;
+  Probe().OpenUrl() = [&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  };
+  Probe().ExecutablePath() = QStringLiteral(KESTRIN_BIN_DIR "/kestrin");
+  ASSERT_EQ(Ui().ManualAction->shortcut(), QKeySequence(Qt::Key_F1));
+  Ui().ManualAction->trigger();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QStringLiteral(KESTRIN_BIN_DIR "/manual/index.htm")));
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_TRUE(Ui().HelpMenu->actions().contains(Ui().AboutAction));
+
+  // Installed, the manual lies in the documentation folder.
+  QDir(tmp.path()).mkpath(QStringLiteral("share/doc/kestrin/manual"));
+  QDir(tmp.path()).mkpath(QStringLiteral("bin"));
+  QFile page(Path(QStringLiteral("share/doc/kestrin/manual/index.htm")));
+  ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+  page.close();
+  Probe().ExecutablePath() = Path(QStringLiteral("bin/kestrin"));
+  Ui().ManualAction->trigger();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(QFileInfo(opened[1].toLocalFile()).canonicalFilePath(), QFileInfo(page).canonicalFilePath());
+
+  ASSERT_TRUE(page.remove());
+  Ui().ManualAction->trigger();
+  EXPECT_EQ(opened.size(), 2u);
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("操作マニュアルが見つかりません．"));
 }

@@ -35,6 +35,8 @@ class TFrmMainProbe {
   std::function<TSettings()>& SettingsReader() const { return w_.settingsReader_; }
   std::function<void(bool, TPrintSheet)>& ReportHandler() const { return w_.reportHandler_; }
   calc::TCalcExportOptions& ExportOptions() const { return w_.exportOptions_; }
+  QString& ExecutablePath() const { return w_.executablePath_; }
+  std::function<bool(const QUrl&)>& OpenUrl() const { return w_.openUrl_; }
   const TChartDrawer& XChartDrawer() const { return w_.xChartDrawer_; }
   void SetHistogramDrawer(TChartDrawer drawer) const { w_.SetHistogramDrawer(std::move(drawer)); }
   void SetXChartDrawer(TChartDrawer drawer) const { w_.SetXChartDrawer(std::move(drawer)); }

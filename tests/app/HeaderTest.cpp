@@ -1,5 +1,6 @@
 // The header fields of the main window: person default, plant list, cement
 // name and symbol rules, numeric entry rules and the CP932 text limits.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -202,5 +203,30 @@ TEST_F(Header, InputMethodModesAndStatusMessages) {
     EXPECT_EQ(Editor()->property("kestrinImeMode").toString(), e.ime) << e.cell->Name.toStdString();
     EXPECT_EQ(Editor()->testAttribute(Qt::WA_InputMethodEnabled), QString(e.ime) == "hiragana");
     EXPECT_EQ(ui.StatusLine->Text(), e.status);
+  }
+}
+
+TEST_F(Header, OpenListsPaintUnchosenItemsInTheListsOwnColours) {
+  for (TCell* cell : {static_cast<TCell*>(Ui().CellKojo), static_cast<TCell*>(Ui().CellCement)}) {
+    SCOPED_TRACE(cell->Name.toStdString());
+    Go(cell);
+    auto* combo = qobject_cast<QComboBox*>(Editor());
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(0);
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    const QImage shot = view->viewport()->grab().toImage();
+    const QColor selection = view->palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor base = view->palette().color(QPalette::Active, QPalette::Base);
+    // The middle of row 2 (not chosen) against the middle of row 0.
+    const QRect chosen = view->visualRect(combo->model()->index(0, 0));
+    const QRect other = view->visualRect(combo->model()->index(2, 0));
+    const double dpr = shot.devicePixelRatio();
+    auto at = [&](const QPoint& p) { return shot.pixelColor(QPoint(int(p.x() * dpr), int(p.y() * dpr))); };
+    EXPECT_EQ(at(QPoint(other.right() - 4, other.center().y())), base);
+    EXPECT_NE(at(QPoint(chosen.right() - 4, chosen.center().y())), base);
+    EXPECT_NE(at(QPoint(other.right() - 4, other.center().y())), selection);
+    combo->hidePopup();
   }
 }
