@@ -261,6 +261,11 @@ void TFrmMain::ReadSettings() {
   RebuildKojoList();
 }
 
+void TFrmMain::FillDefaultPerson() {
+  AnsiString& tanto = mainData_->BasicInfo.Tanto;
+  if (tanto.empty()) tanto = DefaultTanto(settings_);
+}
+
 void TFrmMain::SetSettingsStore(std::unique_ptr<TSettingsStore> store) { store_ = std::move(store); }
 
 void TFrmMain::WriteSettings() {

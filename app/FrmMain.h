@@ -3,6 +3,15 @@
 // histogram, the X control chart and the process signals (管理状態) on
 // three tabs. It owns the month record and the cement type table for the
 // whole run.
+//
+// The record changes only through commits. A value typed into a cell
+// reaches the record in one way: the editor's commit (TCellArea::
+// CommitEditor) calls the cell's Commit, which hands the parsed value to
+// the cell's OnSetValue handler, the record setter made in
+// FrmMainLayout.cpp; the setter changes the field and recomputes. The
+// getters (OnGetValue, OnGetText) only read. Whatever records a change for
+// undo hooks in at the setters; commands that replace the whole record
+// (load, clear) are the other writers.
 #pragma once
 
 #include <QMainWindow>
@@ -181,8 +190,12 @@ class TFrmMain : public QMainWindow {
   // the list with the load-failure message and the month stays.
   void OpenRecentFile(const QString& path);
 
-  // Resets the month record to its defaults (current month).
+  // Resets the month record to its defaults (current month, the default
+  // person).
   void ResetRecord();
+  // An empty person becomes the settings' default person (a new, cleared
+  // or loaded month, a default set in the setup dialog).
+  void FillDefaultPerson();
   // After load and clear: recompute, caption, first row, year cell.
   void ShowNewRecord();
   // Raises, restores and activates the window (a second start of the

@@ -161,6 +161,7 @@ QString TFrmMain::DialogFolder() const {
 void TFrmMain::ResetRecord() {
   mainData_->ClearLists();
   mainData_->Clear();
+  FillDefaultPerson();
   // The rows follow at once, so nothing shows days the record no longer
   // has while a message is up.
   RecalcAndRepaint();
@@ -197,6 +198,7 @@ void TFrmMain::LoadDataFile(const QString& path) {
   ResetRecord();
   dataFileName_ = path;
   if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
+    FillDefaultPerson();
     SetEdited(false);
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
@@ -331,6 +333,8 @@ void TFrmMain::CellBitBtnSetupClick() {
   CommitActiveCell();
   if (!frmSetup_) frmSetup_ = new TFrmSetup(settings_, this);
   frmSetup_->exec();
+  // A default person set just now fills a month that has none.
+  FillDefaultPerson();
   RebuildKojoList();
   // The run and trend lengths may have changed.
   RecalcAndRepaint();

@@ -176,12 +176,9 @@ void TFrmMain::CreateHeaderCells() {
   tanto->Font = ValueFont();
   tanto->MaxBytes = kTantoMaxBytes;
   tanto->Ime = TImeMode::Hiragana;
-  // The person never shows empty while a default person is set: showing
-  // the cell copies the default into an empty record field.
-  tanto->OnGetValue = [this, info] {
-    if (info->Tanto.empty()) info->Tanto = DefaultTanto(settings_);
-    return FromAnsi(info->Tanto);
-  };
+  // The default person is put into the record where a month begins
+  // (FillDefaultPerson); an empty entry stores it again.
+  tanto->OnGetValue = [info] { return FromAnsi(info->Tanto); };
   tanto->OnSetValue = [this, info](const QString& s) {
     info->Tanto = s.isEmpty() ? DefaultTanto(settings_) : TruncateCp932(ToAnsi(s), kTantoMaxBytes);
     ui_.CellCoordinator->RepaintAll();

@@ -211,7 +211,8 @@ TEST_F(Commands, LoadReadsTheFileAndResetsFocusAndScroll) {
   EXPECT_EQ(Active(), ui.CellYear);
   EXPECT_EQ(ui.DayTable->TopRow(), 0);
   EXPECT_FALSE(Probe().Edited());
-  // The person left empty in the file shows the default person.
+  // The person left empty in the file becomes the default person.
+  EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
   EXPECT_EQ(ui.CellTanto->DisplayText(), "山田 太郎");
   // Loading again proposes the current file in its folder.
   dialogs.FileAnswers = {""};

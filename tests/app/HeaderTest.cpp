@@ -4,9 +4,10 @@
 #include <QLineEdit>
 
 #include "MainWindowFixture.h"
+#include "app/FrmSetup.h"
+#include "widgets/CellManager.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/StatusLine.h"
-#include "widgets/CellManager.h"
 
 using namespace kestrin;
 
@@ -21,10 +22,16 @@ TEST_F(Header, PersonDefaultsToTheSettingsName) {
   Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
   EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
-  // A record emptied later (a file without a person) shows the default
-  // again, copying it into the record.
+  // Showing the cell only reads: a record emptied behind the window's back
+  // stays empty until a month begins again.
   Info().Tanto.clear();
-  EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "");
+  Ui().CellCoordinator->RepaintAll();
+  Ui().Header->grab();
+  EXPECT_EQ(Info().Tanto, "");
+  // データクリア puts the default into the fresh month.
+  Probe().SetEdited(false);
+  QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
 }
 
@@ -33,6 +40,20 @@ TEST_F(Header, WithoutADefaultPersonAnEmptyEntryStaysEmpty) {
   Enter(Ui().CellTanto, "佐藤");
   Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, "");
+  // A default set in the setup dialog fills the empty person when the
+  // dialog closes; a person already there stays.
+  auto setup = [this](const char* name) {
+    WhenOpen<TFrmSetup>([name, this](TFrmSetup* s) {
+      Probe().Settings().TantoName = Sjis(name);
+      s->done(0);
+    });
+    QTest::keyClick(KeyTarget(), Qt::Key_F11);
+  };
+  setup("鈴木");
+  EXPECT_EQ(Info().Tanto, Sjis("鈴木"));
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "鈴木");
+  setup("高橋");
+  EXPECT_EQ(Info().Tanto, Sjis("鈴木"));
 }
 
 TEST_F(Header, PlantIsChosenFromTheTenSettingsNames) {
