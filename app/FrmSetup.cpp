@@ -255,8 +255,9 @@ int TFrmSetup::exec() {
 }
 
 void TFrmSetup::done(int result) {
-  // What is typed in the open editor counts as entered.
-  CellMgrMain->CommitActive();
+  // What is typed in the open editor counts as entered; a refused entry
+  // keeps the dialog open.
+  if (!CellMgrMain->CommitActive()) return;
   QDialog::done(result);
 }
 

@@ -147,12 +147,15 @@ TEST_F(Header, OtherCementEmptiesTheSymbolAndAllowsFreeNames) {
 
 TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
   TFrmMainUi& ui = Ui();
-  // Strength: whole numbers, empty when 0, above the range to 99.
+  // Strength: whole numbers, empty when 0, above 99 refused.
   EXPECT_EQ(ui.CellKyodo->DisplayText(), "");
   Enter(ui.CellKyodo, "24");
   EXPECT_EQ(Info().Kyodo, 24.0);
   EXPECT_EQ(ui.CellKyodo->DisplayText(), "24");
   Enter(ui.CellKyodo, "150");
+  EXPECT_EQ(Info().Kyodo, 24.0);
+  EXPECT_EQ(Ui().StatusLine->Text(), "0～99の範囲で入力してください．");
+  Enter(ui.CellKyodo, "99");
   EXPECT_EQ(Info().Kyodo, 99.0);
   Enter(ui.CellKyodo, "");
   EXPECT_EQ(Info().Kyodo, 0.0);
@@ -170,6 +173,9 @@ TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
   Enter(ui.CellAir, "4.5");
   EXPECT_EQ(ui.CellAir->DisplayText(), "4.5");
   Enter(ui.CellAirKyoyo, "7");
+  EXPECT_EQ(Info().AirKyoyo, 0.0);
+  EXPECT_EQ(Ui().StatusLine->Text(), "0.0～5.0の範囲で入力してください．");
+  Enter(ui.CellAirKyoyo, "5");
   EXPECT_EQ(Info().AirKyoyo, 5.0);
   Enter(ui.CellAirKyoyo, "");
   EXPECT_EQ(ui.CellAirKyoyo->DisplayText(), "");
