@@ -90,7 +90,7 @@ int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
 
   Json json;
   TJsonError error;
-  if (!ParseRecordJson(text, json, error)) {
+  if (!ParseStrictJson(text, json, error)) {
     io.err << error.message << "：" << jsonPath << "\n";
     return kExitFailure;
   }

@@ -24,9 +24,8 @@ using testutil::RunProgram;
 namespace {
 
 const std::string kExamples = std::string(KESTRIN_SOURCE_DIR) + "/examples";
-const std::string kLoadFailed = "ファイルのロードに失敗しました．\n";
-const std::string kSaveFailed = "ファイルのセーブに失敗しました．\n";
-
+const std::string kLoadFailedLine = "ファイルのロードに失敗しました．\n";
+const std::string kSaveFailedLine = "ファイルのセーブに失敗しました．\n";
 
 // What the program itself makes of a file: reset, load, recompute.
 TMainData LoadedAndCalculated(const std::string& path, bool* ok = nullptr) {
@@ -194,7 +193,7 @@ TEST(CliStats, LoadFailures) {
   for (const auto& [path, cause] : cases) {
     const Result r = Cli(dir, {"stats", path});
     EXPECT_EQ(r.code, 1) << path;
-    EXPECT_EQ(r.err, kLoadFailed + path + ": " + cause + "\n") << path;
+    EXPECT_EQ(r.err, kLoadFailedLine + path + ": " + cause + "\n") << path;
     EXPECT_EQ(r.out, "") << path;
   }
 }
@@ -229,12 +228,12 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   const std::string in = kExamples + "/sample-month.slt";
   Result r = Cli(dir, {"resave", dir / "missing.slt", dir / "out.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, kLoadFailed + dir / "missing.slt" + ": 開けません（No such file or directory）\n");
+  EXPECT_EQ(r.err, kLoadFailedLine + dir / "missing.slt" + ": 開けません（No such file or directory）\n");
   EXPECT_FALSE(testutil::Exists(dir / "out.slt"));
 
   r = Cli(dir, {"resave", in, dir / "no/such/folder/out.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, kSaveFailed + dir / "no/such/folder/out.slt" +
+  EXPECT_EQ(r.err, kSaveFailedLine + dir / "no/such/folder/out.slt" +
                        ": 保存先のフォルダを開けません（No such file or directory）\n");
 
   // A file-size limit below the new file's size: the write fails half-way;
@@ -244,7 +243,7 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   testutil::WriteFile(dir / "out.slt", old);
   r = RunProgram(dir, {"prlimit", "--fsize=500", kCli, "resave", in, dir / "out.slt"});
   EXPECT_EQ(r.code, 1) << r.err;
-  EXPECT_EQ(r.err, kSaveFailed + dir / "out.slt" + ": 書き込みに失敗しました（File too large）\n");
+  EXPECT_EQ(r.err, kSaveFailedLine + dir / "out.slt" + ": 書き込みに失敗しました（File too large）\n");
   EXPECT_EQ(testutil::ReadFile(dir / "out.slt"), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.slt"});
 }
