@@ -18,6 +18,7 @@
 #include "FrmOverview.h"
 #include "FrmSetup.h"
 #include "Manual.h"
+#include "RecordHistory.h"
 #include "SingleInstance.h"
 #include "Version.h"
 #include "core/DataFile.h"
@@ -28,6 +29,7 @@
 #include "widgets/CellMgrMain.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/Dialogs.h"
+#include "widgets/EditCells.h"
 #include "widgets/ShiftPager.h"
 #include "widgets/StatusLine.h"
 #include "widgets/TitleBar.h"
@@ -82,10 +84,13 @@ void TFrmMain::ConnectCommands() {
   k->SetAction(0, 11, [this] { CellBitBtnSetupClick(); });
   k->SetAction(0, 12, [this] { CellBitBtnQuitClick(); });
   k->SetAction(1, 5, [this] { CellBitBtnClearClick(); });
+  k->SetAction(1, 6, [this] { NextMonthClick(); });
   k->SetAction(1, 7, [this] { OpenOverview(); });
 
   connect(ui_.LoadAction, &QAction::triggered, this, [this] { CellBitBtnLoadClick(); });
   connect(ui_.SaveAction, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
+  connect(ui_.SaveInPlaceAction, &QAction::triggered, this, [this] { SaveInPlaceClick(); });
+  connect(ui_.NextMonthAction, &QAction::triggered, this, [this] { NextMonthClick(); });
   connect(ui_.ExportAction, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
   connect(ui_.OverviewAction, &QAction::triggered, this, [this] { OpenOverview(); });
   connect(ui_.QuitAction, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
@@ -167,6 +172,7 @@ QString TFrmMain::DialogFolder() const {
 void TFrmMain::ResetRecord() {
   mainData_->ClearLists();
   mainData_->Clear();
+  FillDefaultPerson();
   // The rows follow at once, so nothing shows days the record no longer
   // has while a message is up.
   RecalcAndRepaint();
@@ -181,7 +187,7 @@ void TFrmMain::ShowNewRecord() {
 
 void TFrmMain::CellBitBtnLoadClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskLoad))) return;
   TFileRequest r;
   r.Parent = this;
@@ -202,15 +208,28 @@ void TFrmMain::LoadDataFile(const QString& path) {
   dialogFolder_ = QFileInfo(path).absolutePath();
   ResetRecord();
   dataFileName_ = path;
+  const bool wasEdited = Edited();
+  // A loaded month starts a new history.
   if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
+    FillDefaultPerson();
+    history_->Restart();
     SetEdited(false);
+    inPlaceFile_ = path;
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
   } else {
     // A fresh month under the chosen name; the edited flag stays.
     ResetRecord();
+    history_->Restart();
+    // Unsaved before stays unsaved; never written over the unreadable file
+    // without a dialog.
+    if (wasEdited) history_->Stack().resetClean();
+    SetEdited(wasEdited);
+    inPlaceFile_.clear();
     ShowError(WithReason(kLoadFailed, loaded));
   }
+  // Another month: the copy of the one before goes.
+  KeepRecovery();
   ShowNewRecord();
 }
 
@@ -228,7 +247,7 @@ void TFrmMain::OpenDataFile(const QString& path) {
     }
     return;
   }
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskLoad))) return;
   LoadDataFile(path);
 }
@@ -290,7 +309,7 @@ void TFrmMain::dropEvent(QDropEvent* event) {
 
 void TFrmMain::CellBitBtnSaveClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   TFileRequest r;
   r.Parent = this;
   r.Save = true;
@@ -303,28 +322,86 @@ void TFrmMain::CellBitBtnSaveClick() {
   // Cancelled: the month, the edited flag, the file name and the caption
   // stay as they were.
   if (chosen.isEmpty()) return;
-  const QString path = WithDefaultSuffix(chosen, QString::fromLatin1(kFileExt));
+  SaveTo(WithDefaultSuffix(chosen, QString::fromLatin1(kFileExt)));
+}
+
+void TFrmMain::SaveInPlaceClick() {
+  if (running_) return;
+  if (!CommitActiveCell()) return;
+  if (inPlaceFile_.isEmpty() || !QFileInfo(inPlaceFile_).isFile()) {
+    CellBitBtnSaveClick();
+    return;
+  }
+  SaveTo(inPlaceFile_);
+}
+
+void TFrmMain::SaveTo(const QString& path) {
   dataFileName_ = path;
   if (const TFileResult saved = SaveToFile(LocalPath(path), *mainData_)) {
+    history_->MarkSaved();
     SetEdited(false);
+    inPlaceFile_ = path;
+    KeepRecovery();
     // Only a folder a month was really saved in becomes the dialogs' start
     // folder; a failed save may name a folder no dialog should open in.
     dialogFolder_ = QFileInfo(path).absolutePath();
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
+    ShowStatus(QString::fromUtf8(kSaved) + QDir::toNativeSeparators(path));
   } else {
     ShowError(WithReason(kSaveFailed, saved));
   }
   UpdateCaption();
 }
 
+void TFrmMain::NextMonthClick() {
+  if (running_) return;
+  if (!CommitActiveCell()) return;
+  if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskNextMonth))) return;
+  const TBasicInfo kept = mainData_->BasicInfo;
+  mainData_->ClearLists();
+  mainData_->Clear();
+  TBasicInfo& b = mainData_->BasicInfo;
+  const int32_t year = DateYear(kept.Getsudo), month = DateMonth(kept.Getsudo);
+  b.Getsudo = datePair_->Clamp(month >= 12 ? PackDate(year + 1, 1, 1) : PackDate(year, month + 1, 1));
+  b.Kojo = kept.Kojo;
+  b.Tanto = kept.Tanto;
+  b.ClassWidth = kept.ClassWidth;
+  b.KariAveX = kept.KariAveX;
+  b.Kyoyo = kept.Kyoyo;
+  b.Kyodo = kept.Kyodo;
+  b.Kotsuzai = kept.Kotsuzai;
+  b.Air = kept.Air;
+  b.AirKyoyo = kept.AirKyoyo;
+  b.Cement = kept.Cement;
+  FillDefaultPerson();
+  mainData_->AdjustSlumpList();
+  mainData_->MakeHistogramList();
+  dataFileName_.clear();
+  inPlaceFile_.clear();
+  // A new month starts a new history.
+  history_->Restart();
+  SetEdited(false);
+  KeepRecovery();
+  ShowNewRecord();
+}
+
 void TFrmMain::CellBitBtnClearClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskClear))) return;
-  ResetRecord();
+  // One undo step. The edited flag stays: a change made before counts as
+  // unsaved, a clean month stays clean.
+  const bool clean = history_->Stack().isClean();
+  history_->Change(QStringLiteral("データクリア"), TRecordPlace{}, [this] {
+    mainData_->ClearLists();
+    mainData_->Clear();
+    FillDefaultPerson();
+  });
+  if (clean) history_->MarkSaved();
   dataFileName_.clear();
-  // The edited flag stays: a change made before counts as unsaved.
+  inPlaceFile_.clear();
+  KeepRecovery();
   ShowNewRecord();
 }
 
@@ -334,9 +411,13 @@ void TFrmMain::CellBitBtnQuitClick() { close(); }
 
 void TFrmMain::CellBitBtnSetupClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (!frmSetup_) frmSetup_ = new TFrmSetup(settings_, this);
   frmSetup_->exec();
+  // What was set is kept at once, not only when the window closes.
+  SaveSettingsFile();
+  // A default person set just now fills a month that has none.
+  FillDefaultPerson();
   RebuildKojoList();
   // The run and trend lengths may have changed.
   RecalcAndRepaint();
@@ -394,7 +475,7 @@ void TFrmMain::ListenTo(TSingleInstance& instance) {
 
 void TFrmMain::CellBtnEXCELClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   calc::TCalcExportResult result;
   {
     TRunning running(running_);
@@ -408,7 +489,7 @@ void TFrmMain::CellBtnEXCELClick() {
 
 void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   previewMode_ = preview;
   // The popup opens with its top-left corner at the button's.
   const int index = ui_.FunctionKeys->IndexOf(ui_.FunctionKeys->Button(0, preview ? 8 : 9));
@@ -420,7 +501,7 @@ void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
 
 void TFrmMain::RunReport(bool preview, TPrintSheet printSheet) {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   previewMode_ = preview;
   printSheet_ = printSheet;
   TRunning running(running_);

@@ -4,6 +4,8 @@
 
 #include "app/FrmMain.h"
 #include "app/FrmSetup.h"
+#include "app/RecordHistory.h"
+#include "app/RecoveryKeeper.h"
 
 namespace kestrin {
 
@@ -29,6 +31,8 @@ class TFrmMainProbe {
   bool PreviewMode() const { return w_.previewMode_; }
   TFrmSetup* FrmSetup() const { return w_.frmSetup_.data(); }
   TBusyWindow* BusyWindow() const { return w_.busy_; }
+  QUndoStack& UndoStack() const { return w_.history_->Stack(); }
+  TRecoveryKeeper* Recovery() const { return w_.recovery_.get(); }
 
   // Seams: settings read at first show, the report run, the export helper,
   // the chart drawers.

@@ -5,9 +5,10 @@
 #include <QLineEdit>
 
 #include "MainWindowFixture.h"
+#include "app/FrmSetup.h"
+#include "widgets/CellManager.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/StatusLine.h"
-#include "widgets/CellManager.h"
 
 using namespace kestrin;
 
@@ -22,10 +23,16 @@ TEST_F(Header, PersonDefaultsToTheSettingsName) {
   Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
   EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
-  // A record emptied later (a file without a person) shows the default
-  // again, copying it into the record.
+  // Showing the cell only reads: a record emptied behind the window's back
+  // stays empty until a month begins again.
   Info().Tanto.clear();
-  EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "");
+  Ui().CellCoordinator->RepaintAll();
+  Ui().Header->grab();
+  EXPECT_EQ(Info().Tanto, "");
+  // データクリア puts the default into the fresh month.
+  Probe().SetEdited(false);
+  QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
 }
 
@@ -34,6 +41,20 @@ TEST_F(Header, WithoutADefaultPersonAnEmptyEntryStaysEmpty) {
   Enter(Ui().CellTanto, "佐藤");
   Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, "");
+  // A default set in the setup dialog fills the empty person when the
+  // dialog closes; a person already there stays.
+  auto setup = [this](const char* name) {
+    WhenOpen<TFrmSetup>([name, this](TFrmSetup* s) {
+      Probe().Settings().TantoName = Sjis(name);
+      s->done(0);
+    });
+    QTest::keyClick(KeyTarget(), Qt::Key_F11);
+  };
+  setup("鈴木");
+  EXPECT_EQ(Info().Tanto, Sjis("鈴木"));
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "鈴木");
+  setup("高橋");
+  EXPECT_EQ(Info().Tanto, Sjis("鈴木"));
 }
 
 TEST_F(Header, PlantIsChosenFromTheTenSettingsNames) {
@@ -127,12 +148,15 @@ TEST_F(Header, OtherCementEmptiesTheSymbolAndAllowsFreeNames) {
 
 TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
   TFrmMainUi& ui = Ui();
-  // Strength: whole numbers, empty when 0, above the range to 99.
+  // Strength: whole numbers, empty when 0, above 99 refused.
   EXPECT_EQ(ui.CellKyodo->DisplayText(), "");
   Enter(ui.CellKyodo, "24");
   EXPECT_EQ(Info().Kyodo, 24.0);
   EXPECT_EQ(ui.CellKyodo->DisplayText(), "24");
   Enter(ui.CellKyodo, "150");
+  EXPECT_EQ(Info().Kyodo, 24.0);
+  EXPECT_EQ(Ui().StatusLine->Text(), "0～99の範囲で入力してください．");
+  Enter(ui.CellKyodo, "99");
   EXPECT_EQ(Info().Kyodo, 99.0);
   Enter(ui.CellKyodo, "");
   EXPECT_EQ(Info().Kyodo, 0.0);
@@ -150,6 +174,9 @@ TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
   Enter(ui.CellAir, "4.5");
   EXPECT_EQ(ui.CellAir->DisplayText(), "4.5");
   Enter(ui.CellAirKyoyo, "7");
+  EXPECT_EQ(Info().AirKyoyo, 0.0);
+  EXPECT_EQ(Ui().StatusLine->Text(), "0.0～5.0の範囲で入力してください．");
+  Enter(ui.CellAirKyoyo, "5");
   EXPECT_EQ(Info().AirKyoyo, 5.0);
   Enter(ui.CellAirKyoyo, "");
   EXPECT_EQ(ui.CellAirKyoyo->DisplayText(), "");
