@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -19,6 +20,8 @@
 #include "AppFonts.h"
 #include "ControlPage.h"
 #include "FrmSetup.h"
+#include "RecordHistory.h"
+#include "RecoveryKeeper.h"
 #include "SettingsStore.h"
 #include "SignalPage.h"
 #include "WindowPlacement.h"
@@ -68,7 +71,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreateCharts();
   CreateFunctionKeys();
   ConnectCommands();
+  ConnectEditing();
   executablePath_ = QCoreApplication::applicationFilePath();
+  openUrl_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   // A month file dropped anywhere on the window is opened.
   setAcceptDrops(true);
 
@@ -116,8 +121,12 @@ TFrmMain::~TFrmMain() {
   delete frmSetup_.data();
   report_.reset();
   // The cells' handlers refer to the record: drop the groups' editors
-  // before the record goes.
+  // before the record goes, and no commit reaches the history any more.
   for (TCellArea* g : ui_.CellCoordinator->Groups()) g->DropActive();
+  ui_.CellCoordinator->KeyHook = nullptr;
+  ui_.CellCoordinator->disconnect(this);
+  // The history clears itself as it goes; the recovery copy stays.
+  history_->Stack().disconnect(this);
 }
 
 void TFrmMain::InitialiseState() {
@@ -190,7 +199,7 @@ void TFrmMain::FocusFirstCell() {
   ui_.CellCoordinator->ReloadActive();
 }
 
-void TFrmMain::CommitActiveCell() { ui_.CellCoordinator->CommitActive(); }
+bool TFrmMain::CommitActiveCell() { return ui_.CellCoordinator->CommitActive(); }
 
 void TFrmMain::RebuildKojoList() {
   QStringList names;
@@ -280,7 +289,22 @@ void TFrmMain::ReadSettings() {
   RebuildKojoList();
 }
 
+void TFrmMain::FillDefaultPerson() {
+  AnsiString& tanto = mainData_->BasicInfo.Tanto;
+  if (tanto.empty()) tanto = DefaultTanto(settings_);
+}
+
 void TFrmMain::SetSettingsStore(std::unique_ptr<TSettingsStore> store) { store_ = std::move(store); }
+
+void TFrmMain::SaveSettingsFile() {
+  if (!store_ || settingsUnreadable_) return;
+  RememberDataFolder(settings_, QFile::encodeName(dataFileName_).toStdString());
+  TIniFile ini = store_->Load();
+  kestrin::WriteSettings(ini, settings_);
+  recent_.Write(ini);
+  if (store_->WritePath().empty()) return;
+  if (const TFileResult saved = store_->Save(ini); !saved) ShowError(WithReason(kSettingsSaveFailed, saved));
+}
 
 void TFrmMain::WriteSettings() {
   if (!store_ || settingsUnreadable_) return;
@@ -310,13 +334,19 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  // What is typed in the open editor counts as entered.
-  ui_.CellCoordinator->CommitActive();
+  // What is typed in the open editor counts as entered; a refused entry
+  // keeps the window open.
+  if (!CommitActiveCell()) {
+    event->ignore();
+    return;
+  }
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskQuit))) {
     event->ignore();
     return;
   }
   WriteSettings();
+  // A normal close: nothing is left to recover.
+  if (recovery_) recovery_->Discard();
   if (frmSetup_) frmSetup_->deleteLater();
   QMainWindow::closeEvent(event);
 }

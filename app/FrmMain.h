@@ -3,10 +3,22 @@
 // histogram, the X control chart and the process signals (管理状態) on
 // three tabs. It owns the month record and the cement type table for the
 // whole run.
+//
+// The record changes only through commits. A value typed into a cell
+// reaches the record in one way: the editor's commit (TCellArea::
+// CommitEditor) calls the cell's Commit, which hands the parsed value to
+// the cell's OnSetValue handler, the record setter made in
+// FrmMainLayout.cpp; the setter changes the field and recomputes. The
+// getters (OnGetValue, OnGetText) only read. The undo history hooks in
+// around that commit (the coordinator's Committing/Committed signals, see
+// ConnectEditing); the commands that change the record themselves (paste,
+// Delete, データクリア) go through ChangeRecord, and load starts a new
+// history.
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -25,7 +37,12 @@
 namespace kestrin {
 
 class TCell;
+class TCellArea;
 struct TCellColors;
+class TRecordHistory;
+struct TRecordPlace;
+class TRecoveryFiles;
+class TRecoveryKeeper;
 class TBusyWindow;
 class TDatePair;
 class TFrmSetup;
@@ -45,6 +62,14 @@ inline constexpr char kConfirmCaption[] = "確認";
 inline constexpr char kAskLoad[] = "保存していませんが，ロードしますか？";
 inline constexpr char kAskClear[] = "保存していませんが，データをクリアしますか？";
 inline constexpr char kAskQuit[] = "保存していませんが，終了しますか？";
+inline constexpr char kSaved[] = "保存しました：";
+inline constexpr char kAskNextMonth[] = "保存していませんが，次月のデータを作成しますか？";
+inline constexpr char kRecoveryQuestion[] =
+    "保存されていない入力が残っています（%1，最終入力 %2）．復元しますか？";
+inline constexpr char kRecoveryDamaged[] =
+    "復元用のファイルが壊れているため使えません．名前に「.damaged」を付けて残しました．";
+inline constexpr char kRecoveryUnavailable[] =
+    "入力途中のデータを安全に残せる場所がないため，異常終了したときの復元はできません．";
 inline constexpr char kSettingsSaveFailed[] = "設定ファイルの保存に失敗しました．";
 inline constexpr char kSettingsUnreadable[] =
     "初期値で起動します．このファイルは終了時にも書き換えません．";
@@ -72,6 +97,17 @@ class TFrmMain : public QMainWindow {
   void SetSettingsStore(std::unique_ptr<TSettingsStore> store);
   // A second start's requests: come forward, and open a file.
   void ListenTo(TSingleInstance& instance);
+  // The recovery copy of the month (the program gives the user's state
+  // folder); without one nothing is kept. A copy that another running
+  // window owns is left to it, and this window keeps none.
+  void SetRecoveryFiles(std::unique_ptr<TRecoveryFiles> files);
+  // No safe place for the copy: said once by OfferRecovery.
+  void SetRecoveryUnavailable(const QString& reason);
+  // At start, before any file is opened: a copy left by a window that did
+  // not close normally is offered ("保存されていない入力が残っています…");
+  // Yes restores it with its file name as an unsaved month, No deletes it,
+  // a damaged one is refused with a message and moved aside.
+  void OfferRecovery();
   // Opens `path` as the load command does after its dialog: asks the
   // unsaved-changes question first when the month has changes (a file
   // given on the command line or handed over by a second start, a dropped
@@ -106,6 +142,9 @@ class TFrmMain : public QMainWindow {
   void CreateFunctionKeys();
   void CreateMenus();
   void ConnectCommands();
+  // The undo history, the editing commands and their keys
+  // (FrmMainEdit.cpp).
+  void ConnectEditing();
   void LayoutClient();
 
   // ---- state
@@ -138,7 +177,8 @@ class TFrmMain : public QMainWindow {
   // (after load and clear).
   void FocusFirstCell();
   // Commits what is typed in the open editor (before a command runs).
-  void CommitActiveCell();
+  // False when the entry was refused: the command does not run.
+  bool CommitActiveCell();
   // Rereads the header's combo lists from the settings (after the setup
   // dialog): the ten plant names, in order, empty ones included.
   void RebuildKojoList();
@@ -146,10 +186,17 @@ class TFrmMain : public QMainWindow {
   // ---- commands (function keys, menu items, buttons)
   void CellBitBtnLoadClick();   // F5, "ロード(&L)"
   void CellBitBtnSaveClick();   // F6, "セーブ(&S)"
+  // Ctrl+S, "上書き保存(&W)": the file last loaded or saved, without a
+  // dialog; with none (or gone) as F6.
+  void SaveInPlaceClick();
+  // Shift+F6, "次月(&N)": the next month with the header kept.
+  void NextMonthClick();
   void CellBitBtnClearClick();  // Shift+F5, "クリア(&A)"
   void CellBitBtnQuitClick();   // F12, "終了(&X)", Esc: a close request
   void CellBitBtnSetupClick();  // F11
   void MenuOptionAboutClick();  // "バージョン情報(&A)", the title bar
+  // F1, "マニュアル(&M)": the user's manual in the desktop's browser.
+  void OpenManual();
   void CellBtnEXCELClick();     // F7, "EXCEL出力(&E)"
   // Shift+F7, "年間推移(&Y)...": the overview window (made once, kept while
   // this window lives), which then asks for files.
@@ -160,6 +207,29 @@ class TFrmMain : public QMainWindow {
   // Runs the preview or the print of the chosen sheets.
   void RunReport(bool preview, TPrintSheet printSheet);
 
+  // ---- editing (FrmMainEdit.cpp)
+  // Ctrl+Z, Ctrl+Y/Ctrl+Shift+Z, and in the day table Ctrl+C, Ctrl+V and
+  // Delete, before the cells move the focus. Typing not yet committed
+  // keeps the editor's own undo, copy and delete.
+  bool EditKey(TCellArea* area, QKeyEvent* event);
+  void UndoClick();    // "元に戻す(&U)"
+  void RedoClick();    // "やり直し(&R)"
+  void CopyClick();    // "コピー(&C)": the day table's range as text
+  void PasteClick();   // "貼り付け(&P)": from the active cell
+  void DeleteClick();  // "削除(&D)": blanks the day table's range
+  // Runs a change of the record as one undo step, then recomputes and
+  // repaints. True when the record changed.
+  bool ChangeRecord(const QString& text, const std::function<void()>& change);
+  // The active cell as the place of a change.
+  TRecordPlace ActivePlace() const;
+  // After undo and redo: recompute, repaint, and the changed cell active
+  // and in view.
+  void ShowRecordPlace(const TRecordPlace& place);
+  // The day table's cell of entry-order index `cell` (day x 2 + AM/PM).
+  int DayTableIndex(int cell) const { return (cell / 2) * kDayColumns + colAM + cell % 2; }
+  // A message in the status line for a few seconds.
+  void ShowStatus(const QString& text);
+
   // Caption "確認", question icon and beep, Yes and No with No the default;
   // true only for Yes.
   bool ConfirmYesNo(const QString& text);
@@ -169,6 +239,11 @@ class TFrmMain : public QMainWindow {
   void ShowBusyMessage();
   void HideBusyMessage();
 
+  // Writes the month to `path`; on success the month is saved there (the
+  // edited flag, the recent files, the status line).
+  void SaveTo(const QString& path);
+  // The recovery copy after a change of the history, a save or a load.
+  void KeepRecovery();
   // Load steps from the reset on: the record from `path`, or a fresh month
   // and the load-failure message.
   void LoadDataFile(const QString& path);
@@ -178,8 +253,12 @@ class TFrmMain : public QMainWindow {
   // the list with the load-failure message and the month stays.
   void OpenRecentFile(const QString& path);
 
-  // Resets the month record to its defaults (current month).
+  // Resets the month record to its defaults (current month, the default
+  // person).
   void ResetRecord();
+  // An empty person becomes the settings' default person (a new, cleared
+  // or loaded month, a default set in the setup dialog).
+  void FillDefaultPerson();
   // After load and clear: recompute, caption, first row, year cell.
   void ShowNewRecord();
   // Raises, restores and activates the window (a second start of the
@@ -192,6 +271,9 @@ class TFrmMain : public QMainWindow {
   void ReadSettings();
   // Writes the settings and the window placement (when the window closes).
   void WriteSettings();
+  // Writes the settings without the placement (when the setup dialog
+  // closes).
+  void SaveSettingsFile();
   void WritePlacementOnly();
   void SyncCementMode();
 
@@ -205,8 +287,17 @@ class TFrmMain : public QMainWindow {
   // of the window.
   std::unique_ptr<TMainData> mainData_;
   std::unique_ptr<TCementList> cementList_;
+  // Every committed change of mainData_, for undo and redo.
+  std::unique_ptr<TRecordHistory> history_;
   TSettings settings_;
   QString dataFileName_;
+  // The file 上書き保存 writes: the one last loaded, saved or recovered;
+  // empty after a clear, a failed load or 次月, so that Ctrl+S never
+  // writes a fresh month over a file that could not be read.
+  QString inPlaceFile_;
+  // After mainData_ and dataFileName_, which it reads.
+  std::unique_ptr<TRecoveryKeeper> recovery_;
+  QString recoveryUnavailable_;
   std::shared_ptr<TDatePair> datePair_;
   TChartDrawer histogramDrawer_;
   TChartDrawer xChartDrawer_;
@@ -230,6 +321,8 @@ class TFrmMain : public QMainWindow {
   // The running program's file: the about box shows its name and looks for
   // history.htm beside it.
   QString executablePath_;
+  // Opens a page in the desktop's browser (tests record the call).
+  std::function<bool(const QUrl&)> openUrl_;
   // How a preview or print is run once the sheets are chosen (tests record
   // the call); by default the report of the printed sheets (TSheetReport).
   std::function<void(bool preview, TPrintSheet printSheet)> reportHandler_;

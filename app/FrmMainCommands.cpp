@@ -17,15 +17,21 @@
 #include "FrmMain.h"
 #include "FrmOverview.h"
 #include "FrmSetup.h"
+#include "Manual.h"
+#include "RecordHistory.h"
 #include "SingleInstance.h"
 #include "core/DataFile.h"
 #include "core/Numbers.h"
 #include "core/Version.h"
+#include "sheets/report/PdfName.h"
 #include "sheets/report/SheetReport.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/CellMgrMain.h"
+#include "widgets/Cp932Text.h"
 #include "widgets/Dialogs.h"
+#include "widgets/EditCells.h"
 #include "widgets/ShiftPager.h"
+#include "widgets/StatusLine.h"
 #include "widgets/TitleBar.h"
 
 namespace kestrin {
@@ -78,10 +84,13 @@ void TFrmMain::ConnectCommands() {
   k->SetAction(0, 11, [this] { CellBitBtnSetupClick(); });
   k->SetAction(0, 12, [this] { CellBitBtnQuitClick(); });
   k->SetAction(1, 5, [this] { CellBitBtnClearClick(); });
+  k->SetAction(1, 6, [this] { NextMonthClick(); });
   k->SetAction(1, 7, [this] { OpenOverview(); });
 
   connect(ui_.LoadAction, &QAction::triggered, this, [this] { CellBitBtnLoadClick(); });
   connect(ui_.SaveAction, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
+  connect(ui_.SaveInPlaceAction, &QAction::triggered, this, [this] { SaveInPlaceClick(); });
+  connect(ui_.NextMonthAction, &QAction::triggered, this, [this] { NextMonthClick(); });
   connect(ui_.ExportAction, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
   connect(ui_.OverviewAction, &QAction::triggered, this, [this] { OpenOverview(); });
   connect(ui_.QuitAction, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
@@ -90,6 +99,7 @@ void TFrmMain::ConnectCommands() {
           [this] { CellBitBtnPreviewPrintClick(false); });
   connect(ui_.ClearAction, &QAction::triggered, this, [this] { CellBitBtnClearClick(); });
   connect(ui_.AboutAction, &QAction::triggered, this, [this] { MenuOptionAboutClick(); });
+  connect(ui_.ManualAction, &QAction::triggered, this, [this] { OpenManual(); });
   for (QMenu* m : {ui_.PreviewMenu, ui_.PrintMenu}) {
     const bool preview = m == ui_.PreviewMenu;
     for (QAction* a : m->actions()) {
@@ -162,6 +172,7 @@ QString TFrmMain::DialogFolder() const {
 void TFrmMain::ResetRecord() {
   mainData_->ClearLists();
   mainData_->Clear();
+  FillDefaultPerson();
   // The rows follow at once, so nothing shows days the record no longer
   // has while a message is up.
   RecalcAndRepaint();
@@ -177,7 +188,7 @@ void TFrmMain::ShowNewRecord() {
 
 void TFrmMain::CellBitBtnLoadClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskLoad))) return;
   TFileRequest r;
   r.Parent = this;
@@ -198,15 +209,28 @@ void TFrmMain::LoadDataFile(const QString& path) {
   dialogFolder_ = QFileInfo(path).absolutePath();
   ResetRecord();
   dataFileName_ = path;
+  const bool wasEdited = Edited();
+  // A loaded month starts a new history.
   if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
+    FillDefaultPerson();
+    history_->Restart();
     SetEdited(false);
+    inPlaceFile_ = path;
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
   } else {
     // A fresh month under the chosen name; the edited flag stays.
     ResetRecord();
+    history_->Restart();
+    // Unsaved before stays unsaved; never written over the unreadable file
+    // without a dialog.
+    if (wasEdited) history_->Stack().resetClean();
+    SetEdited(wasEdited);
+    inPlaceFile_.clear();
     ShowError(WithReason(kLoadFailed, loaded));
   }
+  // Another month: the copy of the one before goes.
+  KeepRecovery();
   ShowNewRecord();
 }
 
@@ -224,7 +248,7 @@ void TFrmMain::OpenDataFile(const QString& path) {
     }
     return;
   }
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskLoad))) return;
   LoadDataFile(path);
 }
@@ -286,7 +310,7 @@ void TFrmMain::dropEvent(QDropEvent* event) {
 
 void TFrmMain::CellBitBtnSaveClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   TFileRequest r;
   r.Parent = this;
   r.Save = true;
@@ -299,28 +323,86 @@ void TFrmMain::CellBitBtnSaveClick() {
   // Cancelled: the month, the edited flag, the file name and the caption
   // stay as they were.
   if (chosen.isEmpty()) return;
-  const QString path = WithDefaultSuffix(chosen, QString::fromLatin1(kFileExt));
+  SaveTo(WithDefaultSuffix(chosen, QString::fromLatin1(kFileExt)));
+}
+
+void TFrmMain::SaveInPlaceClick() {
+  if (running_) return;
+  if (!CommitActiveCell()) return;
+  if (inPlaceFile_.isEmpty() || !QFileInfo(inPlaceFile_).isFile()) {
+    CellBitBtnSaveClick();
+    return;
+  }
+  SaveTo(inPlaceFile_);
+}
+
+void TFrmMain::SaveTo(const QString& path) {
   dataFileName_ = path;
   if (const TFileResult saved = SaveToFile(LocalPath(path), *mainData_)) {
+    history_->MarkSaved();
     SetEdited(false);
+    inPlaceFile_ = path;
+    KeepRecovery();
     // Only a folder a month was really saved in becomes the dialogs' start
     // folder; a failed save may name a folder no dialog should open in.
     dialogFolder_ = QFileInfo(path).absolutePath();
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
+    ShowStatus(QString::fromUtf8(kSaved) + QDir::toNativeSeparators(path));
   } else {
     ShowError(WithReason(kSaveFailed, saved));
   }
   UpdateCaption();
 }
 
+void TFrmMain::NextMonthClick() {
+  if (running_) return;
+  if (!CommitActiveCell()) return;
+  if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskNextMonth))) return;
+  const TBasicInfo kept = mainData_->BasicInfo;
+  mainData_->ClearLists();
+  mainData_->Clear();
+  TBasicInfo& b = mainData_->BasicInfo;
+  const int32_t year = DateYear(kept.Getsudo), month = DateMonth(kept.Getsudo);
+  b.Getsudo = datePair_->Clamp(month >= 12 ? PackDate(year + 1, 1, 1) : PackDate(year, month + 1, 1));
+  b.Kojo = kept.Kojo;
+  b.Tanto = kept.Tanto;
+  b.ClassWidth = kept.ClassWidth;
+  b.KariAveX = kept.KariAveX;
+  b.Kyoyo = kept.Kyoyo;
+  b.Kyodo = kept.Kyodo;
+  b.Kotsuzai = kept.Kotsuzai;
+  b.Air = kept.Air;
+  b.AirKyoyo = kept.AirKyoyo;
+  b.Cement = kept.Cement;
+  FillDefaultPerson();
+  mainData_->AdjustSlumpList();
+  mainData_->MakeHistogramList();
+  dataFileName_.clear();
+  inPlaceFile_.clear();
+  // A new month starts a new history.
+  history_->Restart();
+  SetEdited(false);
+  KeepRecovery();
+  ShowNewRecord();
+}
+
 void TFrmMain::CellBitBtnClearClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskClear))) return;
-  ResetRecord();
+  // One undo step. The edited flag stays: a change made before counts as
+  // unsaved, a clean month stays clean.
+  const bool clean = history_->Stack().isClean();
+  history_->Change(QStringLiteral("データクリア"), TRecordPlace{}, [this] {
+    mainData_->ClearLists();
+    mainData_->Clear();
+    FillDefaultPerson();
+  });
+  if (clean) history_->MarkSaved();
   dataFileName_.clear();
-  // The edited flag stays: a change made before counts as unsaved.
+  inPlaceFile_.clear();
+  KeepRecovery();
   ShowNewRecord();
 }
 
@@ -330,9 +412,13 @@ void TFrmMain::CellBitBtnQuitClick() { close(); }
 
 void TFrmMain::CellBitBtnSetupClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   if (!frmSetup_) frmSetup_ = new TFrmSetup(settings_, this);
   frmSetup_->exec();
+  // What was set is kept at once, not only when the window closes.
+  SaveSettingsFile();
+  // A default person set just now fills a month that has none.
+  FillDefaultPerson();
   RebuildKojoList();
   // The run and trend lengths may have changed.
   RecalcAndRepaint();
@@ -344,6 +430,17 @@ void TFrmMain::MenuOptionAboutClick() {
   if (running_) return;
   TAboutBox box(executablePath_, this);
   box.exec();
+}
+
+void TFrmMain::OpenManual() {
+  if (running_) return;
+  const QString page = ManualPage(executablePath_);
+  if (page.isEmpty()) {
+    ShowError(QStringLiteral("操作マニュアルが見つかりません．"));
+    return;
+  }
+  if (!openUrl_(QUrl::fromLocalFile(page)))
+    ShowError(QStringLiteral("操作マニュアルを開けませんでした．\n%1").arg(QDir::toNativeSeparators(page)));
 }
 
 void TFrmMain::OpenOverview() {
@@ -379,7 +476,7 @@ void TFrmMain::ListenTo(TSingleInstance& instance) {
 
 void TFrmMain::CellBtnEXCELClick() {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   calc::TCalcExportResult result;
   {
     TRunning running(running_);
@@ -393,7 +490,7 @@ void TFrmMain::CellBtnEXCELClick() {
 
 void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   previewMode_ = preview;
   // The popup opens with its top-left corner at the button's.
   const int index = ui_.FunctionKeys->IndexOf(ui_.FunctionKeys->Button(0, preview ? 8 : 9));
@@ -405,7 +502,7 @@ void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
 
 void TFrmMain::RunReport(bool preview, TPrintSheet printSheet) {
   if (running_) return;
-  CommitActiveCell();
+  if (!CommitActiveCell()) return;
   previewMode_ = preview;
   printSheet_ = printSheet;
   TRunning running(running_);
@@ -419,7 +516,14 @@ void TFrmMain::RunReport(bool preview, TPrintSheet printSheet) {
     report_->Drawers = MakeSheetDrawers(*mainData_, settings_, &controlChart_);
   }
   report_->PreviewMode = preview;
+  // Without a printer the print is a PDF named after the month, beside the
+  // month files, titled like the sheet.
+  report_->Rep.PdfName = SheetPdfName(FromAnsi(mainData_->BasicInfo.Kojo), mainData_->BasicInfo.Getsudo);
+  report_->Rep.PdfFolder = DialogFolder();
+  report_->Rep.DocumentTitle = QString::fromUtf8(SheetTitle(printSheet));
   report_->Run(printSheet);
+  if (const QString pdf = report_->Rep.WrittenPdf(); !pdf.isEmpty())
+    ui_.StatusLine->SetText(QStringLiteral("PDF に保存しました：") + QDir::toNativeSeparators(pdf));
 }
 
 }  // namespace kestrin

@@ -180,12 +180,9 @@ void TFrmMain::CreateHeaderCells() {
   tanto->Font = ValueFont();
   tanto->MaxBytes = kTantoMaxBytes;
   tanto->Ime = TImeMode::Hiragana;
-  // The person never shows empty while a default person is set: showing
-  // the cell copies the default into an empty record field.
-  tanto->OnGetValue = [this, info] {
-    if (info->Tanto.empty()) info->Tanto = DefaultTanto(settings_);
-    return FromAnsi(info->Tanto);
-  };
+  // The default person is put into the record where a month begins
+  // (FillDefaultPerson); an empty entry stores it again.
+  tanto->OnGetValue = [info] { return FromAnsi(info->Tanto); };
   tanto->OnSetValue = [this, info](const QString& s) {
     info->Tanto = s.isEmpty() ? DefaultTanto(settings_) : TruncateCp932(ToAnsi(s), kTantoMaxBytes);
     ui_.CellCoordinator->RepaintAll();
@@ -471,6 +468,9 @@ void TFrmMain::CreateFunctionKeys() {
   k->SetSlot(0, 11, slot("CellBitBtnSetup", "設 定", "設定画面表示", "設定画面が開きます．", TKeyGlyph::Setup));
   k->SetSlot(0, 12, slot("CellBitBtnQuit", "終 了", "終了します．", "終了します．", TKeyGlyph::Quit));
   k->SetSlot(1, 5, slot("CellBitBtnClear", "データクリア", "", "入力欄を初期化します．", TKeyGlyph::Clear, 13));
+  k->SetSlot(1, 6,
+             slot("CellBitBtnNextMonth", "次 月", "見出しを引き継いだ次の月",
+                  "見出しを引き継いで次の月のデータを作ります．", TKeyGlyph::Load));
   k->SetSlot(1, 7,
              slot("CellBitBtnOverview", "年間推移", "複数の月度データの年間推移",
                   "複数の月度データの年間推移を表示します．", TKeyGlyph::Preview, 14));
@@ -482,6 +482,10 @@ void TFrmMain::CreateMenus() {
   ui_.LoadAction = ui_.FileMenu->addAction(QStringLiteral("ロード(&L)"));
   ui_.LoadAction->setStatusTip(QStringLiteral("データを読み込みます．"));
   ui_.SaveAction = ui_.FileMenu->addAction(QStringLiteral("セーブ(&S)"));
+  ui_.SaveInPlaceAction = ui_.FileMenu->addAction(QStringLiteral("上書き保存(&W)"));
+  ui_.SaveInPlaceAction->setStatusTip(QStringLiteral("読み込んだ（保存した）ファイルに上書きします．"));
+  ui_.NextMonthAction = ui_.FileMenu->addAction(QStringLiteral("次月(&N)"));
+  ui_.NextMonthAction->setStatusTip(QStringLiteral("見出しを引き継いで次の月のデータを作ります．"));
   ui_.RecentMenu = ui_.FileMenu->addMenu(QStringLiteral("最近使ったファイル(&R)"));
   ui_.RecentMenu->setEnabled(false);
   ui_.FileMenu->addSeparator();
@@ -506,13 +510,34 @@ void TFrmMain::CreateMenus() {
   // The common shortcuts besides the function keys, shown in the menu.
   // Ctrl+P opens the sheet choice as F9 does.
   ui_.LoadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  ui_.SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  ui_.SaveInPlaceAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  ui_.SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   ui_.PrintMenu->menuAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   ui_.QuitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   ui_.EditMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  ui_.UndoAction = ui_.EditMenu->addAction(QStringLiteral("元に戻す(&U)"));
+  ui_.UndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  ui_.RedoAction = ui_.EditMenu->addAction(QStringLiteral("やり直し(&R)"));
+  ui_.RedoAction->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  ui_.EditMenu->addSeparator();
+  ui_.CopyAction = ui_.EditMenu->addAction(QStringLiteral("コピー(&C)"));
+  ui_.CopyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  ui_.PasteAction = ui_.EditMenu->addAction(QStringLiteral("貼り付け(&P)"));
+  ui_.PasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+  ui_.DeleteAction = ui_.EditMenu->addAction(QStringLiteral("削除(&D)"));
+  ui_.DeleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+  ui_.EditMenu->addSeparator();
   ui_.ClearAction = ui_.EditMenu->addAction(QStringLiteral("クリア(&A)"));
   ui_.OptionMenu = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
   ui_.AboutAction = ui_.OptionMenu->addAction(QStringLiteral("バージョン情報(&A)"));
+  // The manual and, as in the option menu, the version window.
+  ui_.HelpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  ui_.ManualAction = ui_.HelpMenu->addAction(QStringLiteral("マニュアル(&M)"));
+  ui_.ManualAction->setObjectName(QStringLiteral("ManualAction"));
+  ui_.ManualAction->setShortcut(QKeySequence(Qt::Key_F1));
+  ui_.ManualAction->setStatusTip(QStringLiteral("操作マニュアルを表示します．"));
+  ui_.HelpMenu->addAction(ui_.AboutAction);
 
   // The sheet choice of F8 and F9.
   ui_.SheetMenu = new QMenu(this);
@@ -526,8 +551,8 @@ void TFrmMain::CreateMenus() {
   ui_.SheetMenu->addSeparator();
   ui_.AllSheetsChoice = ui_.SheetMenu->addAction(QStringLiteral("全て"));
   ui_.AllSheetsChoice->setData(static_cast<int>(TPrintSheet::All));
-  for (QMenu* m : {ui_.FileMenu, ui_.EditMenu, ui_.OptionMenu, ui_.RecentMenu, ui_.PreviewMenu, ui_.PrintMenu,
-                   ui_.SheetMenu})
+  for (QMenu* m : {ui_.FileMenu, ui_.EditMenu, ui_.OptionMenu, ui_.HelpMenu, ui_.RecentMenu, ui_.PreviewMenu,
+                   ui_.PrintMenu, ui_.SheetMenu})
     m->setFont(BaseFont());
 }
 

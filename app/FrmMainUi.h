@@ -68,16 +68,25 @@ struct TFrmMainUi {
   QMenu* FileMenu = nullptr;
   QMenu* EditMenu = nullptr;
   QMenu* OptionMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
   QAction* LoadAction = nullptr;
   QAction* SaveAction = nullptr;
+  QAction* SaveInPlaceAction = nullptr;  // "上書き保存(&W)"
+  QAction* NextMonthAction = nullptr;    // "次月(&N)"
   QMenu* RecentMenu = nullptr;  // "最近使ったファイル(&R)"
   QAction* ExportAction = nullptr;
   QAction* OverviewAction = nullptr;  // "年間推移(&Y)..."
   QMenu* PreviewMenu = nullptr;
   QMenu* PrintMenu = nullptr;
   QAction* QuitAction = nullptr;
+  QAction* UndoAction = nullptr;    // "元に戻す(&U)"
+  QAction* RedoAction = nullptr;    // "やり直し(&R)"
+  QAction* CopyAction = nullptr;    // "コピー(&C)"
+  QAction* PasteAction = nullptr;   // "貼り付け(&P)"
+  QAction* DeleteAction = nullptr;  // "削除(&D)"
   QAction* ClearAction = nullptr;
   QAction* AboutAction = nullptr;
+  QAction* ManualAction = nullptr;  // F1
   // The sheet choice of F8 and F9.
   QMenu* SheetMenu = nullptr;
   QAction* TableSheetChoice = nullptr;   // "管理表・ヒストグラム"

@@ -1,8 +1,10 @@
 #include "app/FrmOverview.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -24,6 +26,7 @@
 #include "platform/QtCanvas.h"
 #include "sheets/OverviewSheet.h"
 #include "sheets/report/OverviewReport.h"
+#include "sheets/report/PdfName.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/Dialogs.h"
 
@@ -287,7 +290,14 @@ void TFrmOverview::PreviewPrintClick(bool preview) {
 
 void TFrmOverview::RunReport(bool preview) {
   if (!report_) report_ = std::make_unique<TOverviewReport>(&overview_, settings_, this);
+  // Without a printer the print is a PDF named after the period, in the
+  // folder the file dialogs show first.
+  report_->Rep.PdfName = OverviewPdfName(overview_);
+  report_->Rep.PdfFolder = dialogFolder_;
+  report_->Rep.DocumentTitle = QStringLiteral("スランプ試験（年間推移）");
   report_->Run(preview, preview ? nullptr : print_);
+  if (const QString pdf = report_->Rep.WrittenPdf(); !pdf.isEmpty())
+    status_->setText(QStringLiteral("PDF に保存しました：") + QDir::toNativeSeparators(pdf));
 }
 
 void TFrmOverview::SetCurrentPlant(int plant) {
@@ -305,7 +315,10 @@ void TFrmOverview::Rebuild(const std::set<std::string>& changed) {
           : AnsiString();
   std::vector<TOverviewFailure> failures = failures_;
   failures.insert(failures.end(), folderFailures_.begin(), folderFailures_.end());
-  TOverview next = MakeOverview(months_, std::move(failures));
+  // Plants in the order of the settings' plant list, then by name.
+  std::vector<AnsiString> order;
+  if (settings_) order.assign(settings_->KojoNames.begin(), settings_->KojoNames.end());
+  TOverview next = MakeOverview(months_, std::move(failures), order);
   const bool inPlace = !changed.empty() && SameShape(overview_, next);
   overview_ = std::move(next);
   Watch();

@@ -298,8 +298,9 @@ int TFrmSetup::exec() {
 }
 
 void TFrmSetup::done(int result) {
-  // What is typed in the open editor counts as entered.
-  ui_.CellCoordinator->CommitActive();
+  // What is typed in the open editor counts as entered; a refused entry
+  // keeps the dialog open.
+  if (!ui_.CellCoordinator->CommitActive()) return;
   QDialog::done(result);
 }
 

@@ -4,17 +4,19 @@
 // to hand to the running instance).
 #include <QApplication>
 #include <QFileInfo>
-#include <QTimer>
-#include <cstdio>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/AppFonts.h"
 #include "app/DisplayCheck.h"
 #include "app/FrmMain.h"
 #include "app/SettingsStore.h"
 #include "app/SingleInstance.h"
+#include "core/Recovery.h"
 #include "core/Settings.h"
 #include "core/Version.h"
 #include "platform/Fonts.h"
@@ -70,7 +72,16 @@ int main(int argc, char** argv) {
   kestrin::TFrmMain window;
   window.SetSettingsStore(std::make_unique<kestrin::TExeSettingsStore>(kestrin::CurrentExecutablePath()));
   window.ListenTo(instance);
+  // The recovery copy in the user's state folder.
+  std::string recoveryFolder;
+  if (const kestrin::TFileResult place =
+          kestrin::RecoveryFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"), recoveryFolder))
+    window.SetRecoveryFiles(std::make_unique<kestrin::TRecoveryFiles>(recoveryFolder));
+  else window.SetRecoveryUnavailable(QString::fromStdString(place.Reason()));
   window.show();
+  // A copy left by a crash is offered before the file of the command line
+  // is opened.
+  QTimer::singleShot(0, &window, [&window] { window.OfferRecovery(); });
   if (!openPath.isEmpty()) QTimer::singleShot(0, &window, [&window, openPath] { window.OpenDataFile(openPath); });
   return app.exec();
 }

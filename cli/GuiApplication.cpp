@@ -1,7 +1,10 @@
 #include "GuiApplication.h"
 
 #include <QByteArray>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QString>
+#include <QTranslator>
 
 namespace kestrin::cli {
 
@@ -24,7 +27,14 @@ std::unique_ptr<QGuiApplication> MakeGuiApplication() {
   static int argc = 1;
   static char name[] = "kestrin-cli";
   static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
+  auto app = std::make_unique<QGuiApplication>(argc, argv);
+  // Qt's own texts in Japanese, as in the window; the translator belongs
+  // to the application.
+  auto* qtTexts = new QTranslator(app.get());
+  if (qtTexts->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(qtTexts);
+  return app;
 }
 
 }  // namespace kestrin::cli

@@ -13,6 +13,7 @@ namespace kestrin::cli {
 // and no display is needed. Qt's notice that XDG_RUNTIME_DIR is not set
 // (usual under cron, ssh or a service) is dropped: Qt then uses a folder of
 // its own, nothing fails, and stderr keeps only the tool's own messages.
+// Qt's own texts are Japanese when Qt's translations are installed.
 std::unique_ptr<QGuiApplication> MakeGuiApplication();
 
 }  // namespace kestrin::cli

@@ -147,15 +147,22 @@ bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::stri
   return true;
 }
 
-TOverview MakeOverview(std::vector<TOverviewMonth> months,
-                       std::vector<TOverviewFailure> failures) {
+TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverviewFailure> failures,
+                       const std::vector<AnsiString>& plantOrder) {
   TOverview o;
   o.Months = std::move(months);
   o.FailedFiles = std::move(failures);
+  // The place of a plant in the settings' list; unlisted plants after all.
+  auto rank = [&plantOrder](const AnsiString& kojo) {
+    for (std::size_t i = 0; i < plantOrder.size(); ++i)
+      if (!plantOrder[i].empty() && plantOrder[i] == kojo) return i;
+    return plantOrder.size();
+  };
   std::stable_sort(o.Months.begin(), o.Months.end(),
-                   [](const TOverviewMonth& a, const TOverviewMonth& b) {
-                     return std::forward_as_tuple(a.Kojo, MonthKey(a.Getsudo), a.File) <
-                            std::forward_as_tuple(b.Kojo, MonthKey(b.Getsudo), b.File);
+                   [&rank](const TOverviewMonth& a, const TOverviewMonth& b) {
+                     const std::size_t ra = rank(a.Kojo), rb = rank(b.Kojo);
+                     return std::forward_as_tuple(ra, a.Kojo, MonthKey(a.Getsudo), a.File) <
+                            std::forward_as_tuple(rb, b.Kojo, MonthKey(b.Getsudo), b.File);
                    });
   for (std::size_t i = 0; i < o.Months.size(); ++i) {
     TOverviewMonth& m = o.Months[i];

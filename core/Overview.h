@@ -75,7 +75,7 @@ struct TOverviewFailure {
 };
 
 struct TOverview {
-  std::vector<TOverviewMonth> Months;  // sorted by plant, month, file
+  std::vector<TOverviewMonth> Months;  // sorted by plant (see MakeOverview), month, file
   std::vector<TOverviewPlant> Plants;  // in the order of Months
   std::vector<TOverviewFailure> FailedFiles;  // in the order given
 };
@@ -88,9 +88,11 @@ TOverview BuildOverview(const std::vector<std::string>& files);
 
 // Builds the overview from months already in hand (the window adds and
 // removes files without reading the others again): sorts, flags
-// duplicates and pools. Months and failures are taken over.
-TOverview MakeOverview(std::vector<TOverviewMonth> months,
-                       std::vector<TOverviewFailure> failures);
+// duplicates and pools. Months and failures are taken over. Plants named
+// in `plantOrder` (the settings' plant list; empty names ignored) come
+// first, in its order; the others follow by name.
+TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverviewFailure> failures,
+                       const std::vector<AnsiString>& plantOrder = {});
 
 // Reads one month file into a row; false with `reason` when it cannot be
 // read.

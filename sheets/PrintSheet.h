@@ -13,6 +13,17 @@ namespace kestrin {
 // sheets of the table and the X chart.
 enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2, XbarR = 3 };
 
+// The title printed on a sheet, and the title of a document of the choice
+// (a PDF's title): both sheets together are "スランプ試験".
+inline const char* SheetTitle(TPrintSheet choice) {
+  switch (choice) {
+    case TPrintSheet::Table: return "スランプ試験（管理表・ヒストグラム）";
+    case TPrintSheet::XChart: return "スランプ試験（Ｘ管理図）";
+    case TPrintSheet::All: break;
+  }
+  return "スランプ試験";
+}
+
 // The single sheets of a choice in page order: All is the table sheet, then
 // the X chart sheet.
 inline std::vector<TPrintSheet> SheetsOf(TPrintSheet choice) {

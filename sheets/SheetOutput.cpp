@@ -127,8 +127,7 @@ bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMai
                     const TSettings& settings, TSheetOutputError* error, const TControlChart* chart) {
   const std::vector<TPrintSheet> sheets = SheetsOf(choice);
   return WritePagesPdf(
-      path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
-      QString::fromUtf8("スランプ試験"),
+      path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi, QString::fromUtf8(SheetTitle(choice)),
       [&](TCanvas& canvas, const TRect& pageRect, int page) {
         DrawSheet(canvas, pageRect, sheets[static_cast<std::size_t>(page)], data, settings, chart);
       },

@@ -5,6 +5,7 @@
 #include "charts/CanvasAssist.h"
 #include "charts/NumberText.h"
 #include "core/Numbers.h"
+#include "sheets/PrintSheet.h"
 #include "sheets/SheetParts.h"
 
 namespace kestrin {
@@ -348,7 +349,7 @@ void DrawTableSheet(TCanvas& canvas, const TRect& pageRect, const TMainData& dat
   ResetSheetCanvas(canvas);
 
   const TTableSheetLayout l = TableSheetLayout(pageRect);
-  DrawSheetTitle(a, l.Title, U8("スランプ試験（管理表・ヒストグラム）"));
+  DrawSheetTitle(a, l.Title, U8(SheetTitle(TPrintSheet::Table)));
   DrawSheetHeader(a, l.Header, data, settings);
   DrawDailyTable(a, l.Daily, data, settings);
 

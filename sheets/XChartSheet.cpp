@@ -5,6 +5,7 @@
 #include "charts/CanvasAssist.h"
 #include "charts/XChart.h"
 #include "core/Numbers.h"
+#include "sheets/PrintSheet.h"
 #include "sheets/SheetParts.h"
 
 namespace kestrin {
@@ -60,7 +61,7 @@ void DrawXChartSheet(TCanvas& canvas, const TRect& pageRect, const TMainData& da
   ResetSheetCanvas(canvas);
 
   const TXChartSheetLayout l = XChartSheetLayout(pageRect);
-  DrawSheetTitle(a, l.Title, U8("スランプ試験（Ｘ管理図）"));
+  DrawSheetTitle(a, l.Title, U8(SheetTitle(TPrintSheet::XChart)));
   DrawSheetHeader(a, l.Header, data, settings);
 
   const int r = l.Seal.Height() / 3;

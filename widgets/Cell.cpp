@@ -85,6 +85,7 @@ QWidget* TCell::CreateEditor(QWidget*) { return nullptr; }
 void TCell::LoadEditor(QWidget*) const {}
 bool TCell::Commit(QWidget*) { return false; }
 bool TCell::EditorModified(const QWidget*) const { return false; }
+QString TCell::CommitRefusal(const QWidget*) const { return {}; }
 bool TCell::EditorWantsKey(const QWidget*, int, Qt::KeyboardModifiers) const { return false; }
 
 }  // namespace kestrin

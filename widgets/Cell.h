@@ -91,6 +91,9 @@ class TCell {
   virtual bool Commit(QWidget* editor);
   // True when the editor holds an uncommitted change.
   virtual bool EditorModified(const QWidget* editor) const;
+  // Why the editor's text cannot be committed (a number outside the
+  // cell's range), as a status-line message; empty when it can.
+  virtual QString CommitRefusal(const QWidget* editor) const;
   // False when the editor no longer fits the cell's mode (a combo box that
   // turned list-only) and must be made again.
   virtual bool EditorMatches(const QWidget* editor) const { return true; }

@@ -115,6 +115,11 @@ int TCellArea::CellIndexAt(const QPoint& pos) const {
 
 bool TCellArea::HasFocusableCell() const { return EntryCell(true) >= 0; }
 
+bool TCellArea::EditorHoldsChange() const {
+  const TCell* cell = ActiveCell();
+  return editor_ && cell && cell->EditorModified(editor_);
+}
+
 // ------------------------------------------------------------ activation
 
 bool TCellArea::SetActiveIndex(int index) {
@@ -125,9 +130,10 @@ bool TCellArea::SetActiveIndex(int index) {
     return true;
   }
   // Commit first (the handler may recompute the record, change the rows or
-  // lock the target); when the target can no longer be entered, the
-  // current cell stays active with its editor.
+  // lock the target); when the entry is refused or the target can no
+  // longer be entered, the current cell stays active with its editor.
   CommitEditor(true);
+  if (refused_) return false;
   if (index >= CellCount() || !CellAt(index)->Focusable()) {
     update();
     return false;
@@ -163,12 +169,23 @@ void TCellArea::DropActive() {
 }
 
 bool TCellArea::CommitEditor(bool reload) {
+  refused_ = false;
   TCell* cell = ActiveCell();
   if (!editor_ || !cell || editorCommitted_) return false;
   QPointer<QWidget> e = editor_;
+  if (const QString why = cell->CommitRefusal(e); !why.isEmpty()) {
+    refused_ = true;
+    if (main_) main_->RefuseInput(why);
+    if (auto* le = qobject_cast<QLineEdit*>(e.data())) le->selectAll();
+    return false;
+  }
+  const bool modified = cell->EditorModified(e);
+  const int index = active_;
+  if (modified && main_) main_->NotifyCommitting(this, index);
   const bool changed = cell->Commit(e);
   if (!reload && e == editor_) editorCommitted_ = true;
   if (changed && main_) main_->SetEdited(true);
+  if (modified && main_) main_->NotifyCommitted(this, index, changed);
   // The handler may have changed the rows or this cell's mode.
   if (!e || e != editor_ || ActiveCell() != cell || !reload) return changed;
   if (!cell->EditorMatches(e)) {
@@ -315,7 +332,7 @@ void TCellArea::mouseReleaseEvent(QMouseEvent* event) {
   pressed_ = -1;
   update(CellRect(i));
   if (i < CellCount() && CellRect(i).contains(event->position().toPoint())) {
-    if (main_) main_->CommitActive();
+    if (main_ && !main_->CommitActive()) return;
     CellAt(i)->Click();
   }
 }
@@ -341,6 +358,7 @@ bool TCellArea::EditorTakesArrow(int key, Qt::KeyboardModifiers mods) const {
 }
 
 bool TCellArea::HandleKey(QKeyEvent* e, bool fromEditor) {
+  if (main_ && main_->KeyHook && main_->KeyHook(this, e)) return true;
   const int key = e->key();
   const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
   TCell* cell = ActiveCell();
@@ -355,7 +373,7 @@ bool TCellArea::HandleKey(QKeyEvent* e, bool fromEditor) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       if (cell && cell->ClicksOnEnter()) {
-        if (main_) main_->CommitActive();
+        if (main_ && !main_->CommitActive()) return true;
         cell->Click();
         return true;
       }

@@ -57,6 +57,8 @@ class TCellArea : public QWidget {
   int ActiveIndex() const { return active_; }
   TCell* ActiveCell() const { return active_ >= 0 && active_ < CellCount() ? CellAt(active_) : nullptr; }
   QWidget* Editor() const { return editor_; }
+  // The open editor holds typing not yet committed.
+  bool EditorHoldsChange() const;
   // Makes `index` this group's active cell: the open editor is committed
   // and closed, the new cell's editor opened and given the keyboard. Use
   // TCellMgrMain::Activate to move between groups.
@@ -66,8 +68,12 @@ class TCellArea : public QWidget {
   // Drops the active cell without committing (its row disappeared).
   void DropActive();
   // Writes the open editor's value back. True when the stored value changed.
-  // With `reload` the editor stays open and shows the stored value.
+  // With `reload` the editor stays open and shows the stored value. A text
+  // the cell refuses (CommitRefusal) is not written: the refusal beeps and
+  // shows its message, the editor keeps the text selected and Refused()
+  // is true until the next commit.
   bool CommitEditor(bool reload = true);
+  bool Refused() const { return refused_; }
   // Refills the open editor from the bound value, discarding what was typed.
   void ReloadEditor();
   // Keeps the editor over its cell after a scroll or resize.
@@ -103,6 +109,7 @@ class TCellArea : public QWidget {
   QPointer<QWidget> editor_;
   int pressed_ = -1;
   bool editorCommitted_ = false;  // committed on the way out, not to be written again
+  bool refused_ = false;          // the last commit was refused
 };
 
 }  // namespace kestrin

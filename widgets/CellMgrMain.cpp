@@ -30,8 +30,10 @@ bool TCellMgrMain::Activate(TCellArea* area, int index) {
   if (!area) return false;
   if (active_ && active_ != area) {
     // Commit first: the handler may change what can be entered next. The
-    // editor stays usable in case the new cell cannot be entered.
+    // editor stays usable in case the entry is refused or the new cell
+    // cannot be entered.
     active_->CommitEditor(true);
+    if (active_->Refused()) return false;
     if (index < 0 || index >= area->CellCount() || !area->CellAt(index)->Focusable()) return false;
     TCellArea* old = active_;
     active_ = nullptr;
@@ -51,6 +53,7 @@ bool TCellMgrMain::Activate(TCell* cell) {
 void TCellMgrMain::MoveFocus(TCellArea* from, bool forward) {
   if (!from) return;
   from->CommitEditor(true);
+  if (from->Refused()) return;
   const int next = from->NextFocus(from->ActiveIndex(), forward);
   if (next >= 0) {
     Activate(from, next);
@@ -71,7 +74,11 @@ void TCellMgrMain::MoveFocus(TCellArea* from, bool forward) {
   }
 }
 
-bool TCellMgrMain::CommitActive() { return active_ ? active_->CommitEditor(true) : false; }
+bool TCellMgrMain::CommitActive() {
+  if (!active_) return true;
+  active_->CommitEditor(true);
+  return !active_ || !active_->Refused();
+}
 
 void TCellMgrMain::ReloadActive() {
   if (active_) active_->ReloadEditor();

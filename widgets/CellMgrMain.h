@@ -6,7 +6,10 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <vector>
+
+class QKeyEvent;
 
 namespace kestrin {
 
@@ -35,7 +38,8 @@ class TCellMgrMain : public QObject {
   bool Activate(TCell* cell);
   // Enter/Tab (forward) and Shift+Tab (back) from the active cell of `from`.
   void MoveFocus(TCellArea* from, bool forward);
-  // Commits the open editor without moving (before a command runs).
+  // Commits the open editor without moving (before a command runs). False
+  // when the entry was refused (the command must not run then).
   bool CommitActive();
   // Refills the open editor from the record (after a load or clear).
   void ReloadActive();
@@ -52,9 +56,18 @@ class TCellMgrMain : public QObject {
   // Esc pressed outside an open editor (the window closes).
   void RequestEscape() { emit EscapePressed(); }
 
+  // Keys the window takes before any group moves the focus (the editing
+  // commands); true when the key was used. Every group's key handling,
+  // from an editor or from the group itself, asks it first.
+  std::function<bool(TCellArea* area, QKeyEvent* event)> KeyHook;
+
   // Called by the groups.
   void NotifyActivated(TCellArea* area);
   void NotifyDeactivated(TCellArea* area);
+  // Around the commit of a changed editor: the record is about to change,
+  // and has been written (`changed` when the stored value differs).
+  void NotifyCommitting(TCellArea* area, int index) { emit Committing(area, index); }
+  void NotifyCommitted(TCellArea* area, int index, bool changed) { emit Committed(area, index, changed); }
 
  signals:
   void StatusMessageChanged(const QString& message);
@@ -62,6 +75,8 @@ class TCellMgrMain : public QObject {
   void EscapePressed();
   void ActiveCellChanged();
   void InputRefused(const QString& message);
+  void Committing(TCellArea* area, int index);
+  void Committed(TCellArea* area, int index, bool changed);
 
  private:
   void UpdateStatus();

@@ -1,12 +1,18 @@
 #include "CellTable.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 
 namespace kestrin {
 
-TCellTable::TCellTable(QWidget* parent) : TCellArea(parent) {}
+TCellTable::TCellTable(QWidget* parent) : TCellArea(parent) {
+  connect(this, &TCellArea::ActiveIndexChanged, this, [this](int) {
+    if (!extending_) SetAnchor(-1);
+  });
+}
 TCellTable::~TCellTable() = default;
 
 void TCellTable::AddColumn(int width, TCellFactory make) {
@@ -24,6 +30,7 @@ void TCellTable::SetRowCount(int rows) {
   if (rows != rowCount_) {
     const int cols = ColumnCount();
     if (ActiveIndex() >= rows * cols) DropActive();
+    if (anchor_ >= rows * cols) anchor_ = -1;
     if (rows < rowCount_) {
       cells_.resize(static_cast<std::size_t>(rows * cols));
     } else {
@@ -143,6 +150,88 @@ void TCellTable::wheelEvent(QWheelEvent* event) {
   const int steps = event->angleDelta().y() / 120;
   if (steps != 0) SetTopRow(top_ - steps * 3);
   event->accept();
+}
+
+TCellTable::TRange TCellTable::Range() const {
+  TRange r;
+  const int cols = ColumnCount();
+  const int active = ActiveIndex();
+  if (active < 0 || cols == 0) return r;
+  const int from = anchor_ >= 0 ? anchor_ : active;
+  r.FirstRow = std::min(from, active) / cols;
+  r.LastRow = std::max(from, active) / cols;
+  r.FirstColumn = std::min(from % cols, active % cols);
+  r.LastColumn = std::max(from % cols, active % cols);
+  return r;
+}
+
+void TCellTable::SetAnchor(int index) {
+  const int next = index >= 0 && index < CellCount() ? index : -1;
+  if (next == anchor_) return;
+  anchor_ = next;
+  update();
+}
+
+void TCellTable::ExtendTo(int index) {
+  if (index < 0) return;
+  if (anchor_ < 0) anchor_ = ActiveIndex();
+  extending_ = true;
+  if (Main()) Main()->Activate(this, index);
+  else SetActiveIndex(index);
+  extending_ = false;
+  update();
+}
+
+void TCellTable::SelectAll() {
+  const int first = EntryCell(true), last = EntryCell(false);
+  if (first < 0) return;
+  if (ActiveIndex() != last) {
+    extending_ = true;
+    if (Main()) Main()->Activate(this, last);
+    else SetActiveIndex(last);
+    extending_ = false;
+  }
+  if (ActiveIndex() == last) SetAnchor(first);
+}
+
+void TCellTable::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) && ActiveIndex() >= 0) {
+    const int i = CellIndexAt(event->position().toPoint());
+    if (i >= 0 && CellAt(i)->Focusable()) ExtendTo(i);
+    return;
+  }
+  TCellArea::mousePressEvent(event);
+}
+
+bool TCellTable::HandleKey(QKeyEvent* event, bool fromEditor) {
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  // Typing in progress keeps the editor's own Shift+arrow and Ctrl+A.
+  const bool typing = fromEditor && EditorHoldsChange();
+  if (!typing && mods == Qt::ShiftModifier) {
+    switch (event->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down: ExtendTo(Neighbour(ActiveIndex(), event->key())); return true;
+      default: break;
+    }
+  }
+  if (!typing && event->matches(QKeySequence::SelectAll)) {
+    SelectAll();
+    return true;
+  }
+  return TCellArea::HandleKey(event, fromEditor);
+}
+
+void TCellTable::PaintCell(QPainter& p, int index, const QRect& r) const {
+  TCellPaintState s;
+  const int cols = ColumnCount();
+  const TCell* cell = CellAt(index);
+  s.Active = index == ActiveIndex() ||
+             (anchor_ >= 0 && cell->Focusable() && Range().Contains(index / cols, index % cols));
+  s.Pressed = index == PressedIndex();
+  s.Palette = palette();
+  cell->Paint(p, r, s);
 }
 
 void TCellTable::resizeEvent(QResizeEvent* event) {

@@ -1,5 +1,7 @@
 #include "EditCells.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -76,8 +78,22 @@ void TCellLineEdit::mouseReleaseEvent(QMouseEvent* event) {
   QLineEdit::mouseReleaseEvent(event);
 }
 
+void TCellLineEdit::PasteFirstLine() {
+  QString text = QGuiApplication::clipboard()->text();
+  const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+  if (end >= 0) text.truncate(end);
+  if (text.isEmpty()) return;
+  // As typed: the validator takes it or refuses it with its message.
+  insert(text);
+}
+
 void TCellLineEdit::keyPressEvent(QKeyEvent* event) {
   entryClickPending_ = false;
+  if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
+    PasteFirstLine();
+    event->accept();
+    return;
+  }
   QLineEdit::keyPressEvent(event);
 }
 
@@ -190,6 +206,17 @@ TNumValue ParseNumericEntry(const QString& text, const TNumRule& rule) {
   return r;
 }
 
+QString RangeRefusal(const QString& text, const TNumRule& rule) {
+  if (!rule.HasRange) return {};
+  const QString t = NormalizeNumericInput(text.trimmed());
+  bool ok = false;
+  const double v = t.toDouble(&ok);
+  if (!ok || !std::isfinite(v)) return {};  // blank
+  if (v >= rule.Min && v <= rule.Max) return {};
+  return QStringLiteral("%1～%2の範囲で入力してください．")
+      .arg(FormatFixed(rule.Min, rule.Decimals), FormatFixed(rule.Max, rule.Decimals));
+}
+
 QString FormatFixed(double value, int decimals) {
   long double scale = 1.0L;
   for (int i = 0; i < decimals; ++i) scale *= 10.0L;
@@ -248,6 +275,11 @@ void TNumCell::LoadEditor(QWidget* editor) const {
 
 bool TNumCell::EditorModified(const QWidget* editor) const {
   return static_cast<const TCellLineEdit*>(editor)->Modified();
+}
+
+QString TNumCell::CommitRefusal(const QWidget* editor) const {
+  auto* e = static_cast<const TCellLineEdit*>(editor);
+  return e->Modified() ? RangeRefusal(e->text(), Rule) : QString();
 }
 
 bool TNumCell::Commit(QWidget* editor) {
@@ -321,6 +353,21 @@ void TDateCell::LoadEditor(QWidget* editor) const {
 
 bool TDateCell::EditorModified(const QWidget* editor) const {
   return static_cast<const TCellLineEdit*>(editor)->Modified();
+}
+
+QString TDateCell::CommitRefusal(const QWidget* editor) const {
+  auto* e = static_cast<const TCellLineEdit*>(editor);
+  if (!e->Modified() || !Pair) return {};
+  bool ok = false;
+  const int v = NormalizeNumericInput(e->text()).toInt(&ok);
+  if (!ok) return {};  // empty: the month of record stays
+  int low = 1, high = 12;
+  if (Part == TPart::Year) {
+    low = Pair->MinDate ? DateYear(Pair->MinDate) : 0;
+    high = Pair->MaxDate ? DateYear(Pair->MaxDate) : 9999;
+  }
+  if (v >= low && v <= high) return {};
+  return QStringLiteral("%1～%2の範囲で入力してください．").arg(low).arg(high);
 }
 
 bool TDateCell::Commit(QWidget* editor) {

@@ -26,6 +26,9 @@ class TCellLineEdit : public QLineEdit {
   Q_OBJECT
  public:
   explicit TCellLineEdit(QWidget* parent = nullptr);
+  // Pastes the first line of the clipboard's text (a copied column offers
+  // many lines; a one-line cell takes the first, as if it were typed).
+  void PasteFirstLine();
   // The text the editor was filled with; a different text is a change.
   QString LoadedText;
   // Fills the editor with all of the text selected.
@@ -98,8 +101,14 @@ bool IsNumericTextAllowed(const QString& text, const TNumRule& rule);
 QString NumericRefusal(const QString& text, const TNumRule& rule);
 // The committed value of an entry: empty (or only a sign or point) is blank
 // with value 0; anything else is the number, moved to the nearer bound when
-// it lies outside the range.
+// it lies outside the range (cells refuse such an entry before it gets
+// here, see RangeRefusal).
 TNumValue ParseNumericEntry(const QString& text, const TNumRule& rule);
+// The refusal of an entry whose number lies outside the rule's range
+// ("0.0～99.9の範囲で入力してください．", the bounds with the rule's
+// decimals); empty for a blank entry, a number inside, or a rule without a
+// range.
+QString RangeRefusal(const QString& text, const TNumRule& rule);
 // `value` with exactly `decimals` digits after the point, the last digit
 // rounded half away from zero ("0.0" style formats).
 QString FormatFixed(double value, int decimals);
@@ -133,6 +142,8 @@ class TNumCell : public TCell {
   void LoadEditor(QWidget* editor) const override;
   bool Commit(QWidget* editor) override;
   bool EditorModified(const QWidget* editor) const override;
+  // A number outside the range is refused, never stored as the bound.
+  QString CommitRefusal(const QWidget* editor) const override;
 };
 
 // ------------------------------------------------------- year/month pair
@@ -170,6 +181,8 @@ class TDateCell : public TCell {
   void LoadEditor(QWidget* editor) const override;
   bool Commit(QWidget* editor) override;
   bool EditorModified(const QWidget* editor) const override;
+  // A year outside the pair's limits or a month outside 1-12 is refused.
+  QString CommitRefusal(const QWidget* editor) const override;
 };
 
 // ------------------------------------------------------------ combo boxes

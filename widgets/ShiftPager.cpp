@@ -147,7 +147,7 @@ bool TShiftPager::TriggerKey(int fkey, bool shift) {
   TButtonCell* b = Button(shift ? 1 : 0, fkey);
   if (!b) return false;
   if (b->Enabled && b->OnClick) {
-    if (Main()) Main()->CommitActive();
+    if (Main() && !Main()->CommitActive()) return true;
     b->OnClick();
   }
   return true;

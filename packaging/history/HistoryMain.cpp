@@ -1,5 +1,6 @@
 // kestrin-history CHANGELOG.md history.htm: writes the change history page
-// of the about box from the change log. Used by the build only.
+// of the about box from the change log (and, the same way, the user's
+// manual from docs/manual.md). Used by the build only.
 //
 // The log is CommonMark, rendered by cmark with raw HTML off: HTML in the
 // log is dropped and unsafe link targets (javascript:, data:, file:) are
@@ -151,6 +152,9 @@ std::string HistoryPage(std::string_view markdown) {
       "h1 { color: #10925A; border-bottom: 2px solid #4A8A67; }\n"
       "h2 { background: #F9F3DF; border-left: 6px solid #10925A; padding: 0.2em 0.5em; }\n"
       "code { background: #F2F2F2; padding: 0 0.2em; }\n"
+      "table { border-collapse: collapse; }\n"
+      "th, td { border: 1px solid #BBBBBB; padding: 0.2em 0.6em; }\n"
+      "img { max-width: 100%; }\n"
       "</style>\n";
   page += "</head>\n<body>\n";
   page += body;

@@ -14,6 +14,7 @@
 
 #include <cmath>
 
+#include "sheets/report/PdfName.h"
 #include "sheets/report/PrintRun.h"
 
 namespace kestrin {
@@ -158,6 +159,13 @@ bool TVelReport::PrepareDevice(bool preview, bool usePrintDialog, bool screenRef
   if (UseDefaultPaper && !ApplyPaper()) return false;
 
   bool useScreen = (preview && screenReference) || m_noPrinter;
+  // The PDF's place is chosen before the print dialog, which shows it.
+  if (!preview && printer && printer->outputFormat() == QPrinter::PdfFormat && !PdfName.isEmpty()) {
+    QString folder = PdfFolder;
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString path = FreeFilePath(folder, PdfName);
+    if (!path.isEmpty()) printer->setOutputFileName(path);
+  }
   if (!preview && usePrintDialog) {
     int from = draw->FromPage, to = draw->ToPage;
     if (!Ui.PrintDialog || !Ui.PrintDialog(m_parent, *printer, from, to)) {
@@ -244,8 +252,13 @@ bool TVelReport::RunPrint() {
   draw->PreviewMode = false;
   draw->ShowProgress = false;
   draw->ShowMessage = [this](const QString& text) { Message(text); };
-  TPrintRun run(*draw, *Printer(), Ui, m_parent, Title, RepZoomMode, [this](const QString& text) { Message(text); });
-  return run.Run();
+  m_writtenPdf.clear();
+  QPrinter& printer = *Printer();
+  TPrintRun run(*draw, printer, Ui, m_parent, DocumentTitle.isEmpty() ? Title : DocumentTitle, RepZoomMode,
+                [this](const QString& text) { Message(text); });
+  const bool printed = run.Run();
+  if (printed && printer.outputFormat() == QPrinter::PdfFormat) m_writtenPdf = printer.outputFileName();
+  return printed;
 }
 
 }  // namespace kestrin

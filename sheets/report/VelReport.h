@@ -44,6 +44,14 @@ class TVelReport : public TReportPages {
 
   // ---- published (defaults of a new component)
   QString Title = QStringLiteral("印刷プレビュー");
+  // The document's title in the print job and in a PDF's metadata (the
+  // sheet's title); empty: Title.
+  QString DocumentTitle;
+  // Without an installed printer a print writes a PDF file: PdfName in
+  // PdfFolder (the home folder when empty or gone), or "NAME (2).pdf" ...
+  // when that name is taken. An empty PdfName keeps the printer's own name.
+  QString PdfName;
+  QString PdfFolder;
   TColor TitleColor = 12615680;
   bool UsePrintDialog = false;
   long double Margin_Left = 0;
@@ -96,6 +104,9 @@ class TVelReport : public TReportPages {
   bool Running() const { return m_running; }
   bool NoPrinter() const { return m_noPrinter; }
   bool DialogCancelled() const { return m_cancelled; }
+  // The PDF file the last print wrote; empty when it printed on paper or
+  // failed.
+  QString WrittenPdf() const { return m_writtenPdf; }
   TVelReportPreview* PreviewWindow() const { return m_preview; }
   QWidget* ParentWidget() const { return m_parent; }
 
@@ -122,6 +133,7 @@ class TVelReport : public TReportPages {
   bool m_noPrinter = false;
   bool m_cancelled = false;
   bool m_printRequested = false;
+  QString m_writtenPdf;
   TVelReportPreview* m_preview = nullptr;
 };
 

@@ -2,13 +2,14 @@
 // load, save, clear and quit with their questions, messages, edited flag
 // and caption; the function-key pages; the sheet choice; the export.
 #include <QDir>
-#include <QLabel>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include "MainWindowFixture.h"
 #include "app/AboutBox.h"
@@ -213,7 +214,8 @@ TEST_F(Commands, LoadReadsTheFileAndResetsFocusAndScroll) {
   EXPECT_EQ(Active(), ui.CellYear);
   EXPECT_EQ(ui.DayTable->TopRow(), 0);
   EXPECT_FALSE(Probe().Edited());
-  // The person left empty in the file shows the default person.
+  // The person left empty in the file becomes the default person.
+  EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
   EXPECT_EQ(ui.CellTanto->DisplayText(), "山田 太郎");
   // Loading again proposes the current file in its folder.
   dialogs.FileAnswers = {""};
@@ -300,7 +302,7 @@ TEST_F(Commands, ClearEmptiesTheCaptionButAChangeStillCountsAsUnsaved) {
   EXPECT_TRUE(f.isVisible());
 }
 
-TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyShiftF5Acts) {
+TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyItsCommandsAct) {
   TFrmMain& f = Window();
   TFrmMainUi& ui = Ui();
   TShiftPager* k = ui.FunctionKeys;
@@ -318,9 +320,10 @@ TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyShiftF5Acts) {
   const std::string before = MainDataBytes(Data());
   // The empty slots and the other shifted keys do nothing.
   for (int key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F10}) Press(key);
-  // Shift+F7 opens the year overview (see OverviewWindowTest).
+  // Shift+F6 makes the next month, Shift+F7 opens the year overview (see
+  // OverviewWindowTest).
   for (int key = Qt::Key_F3; key <= Qt::Key_F12; ++key)
-    if (key != Qt::Key_F5 && key != Qt::Key_F7) Press(key, Qt::ShiftModifier);
+    if (key < Qt::Key_F5 || key > Qt::Key_F7) Press(key, Qt::ShiftModifier);
   EXPECT_TRUE(dialogs.Messages.empty());
   EXPECT_TRUE(dialogs.Files.empty());
   EXPECT_TRUE(reports.empty());
@@ -366,7 +369,8 @@ TEST_F(Commands, KeysHaveTheirCaptionsHintsAndStatusMessages) {
   EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "オプション(&O)"}));
   QStringList file;
   for (QAction* a : ui.FileMenu->actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "最近使ったファイル(&R)", "-", "EXCEL出力(&E)", "年間推移(&Y)...", "-",
+  EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "上書き保存(&W)", "次月(&N)",
+                               "最近使ったファイル(&R)", "-", "EXCEL出力(&E)", "年間推移(&Y)...", "-",
                                "印刷プレビュー(&V)", "印刷(&P)", "-", "終了(&X)"}));
   EXPECT_EQ(ui.ClearAction->text(), "クリア(&A)");
   EXPECT_EQ(ui.AboutAction->text(), "バージョン情報(&A)");
@@ -495,7 +499,8 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
   EXPECT_EQ(ui.LoadAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-  EXPECT_EQ(ui.SaveAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(ui.SaveInPlaceAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(ui.SaveAction->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   EXPECT_EQ(ui.PrintMenu->menuAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
   EXPECT_EQ(ui.QuitAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -528,4 +533,104 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   Press(Qt::Key_P, Qt::ControlModifier);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0], std::make_pair(false, TPrintSheet::Table));
+}
+
+TEST_F(Commands, F1OpensTheManualBesideTheProgramAndSaysWhenThereIsNone) {
+  Window();
+  std::vector<QUrl> opened;
+  Probe().OpenUrl() = [&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  };
+  Probe().ExecutablePath() = QStringLiteral(KESTRIN_BIN_DIR "/kestrin");
+  ASSERT_EQ(Ui().ManualAction->shortcut(), QKeySequence(Qt::Key_F1));
+  Ui().ManualAction->trigger();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QStringLiteral(KESTRIN_BIN_DIR "/manual/index.htm")));
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_TRUE(Ui().HelpMenu->actions().contains(Ui().AboutAction));
+
+  // Installed, the manual lies in the documentation folder.
+  QDir(tmp.path()).mkpath(QStringLiteral("share/doc/kestrin/manual"));
+  QDir(tmp.path()).mkpath(QStringLiteral("bin"));
+  QFile page(Path(QStringLiteral("share/doc/kestrin/manual/index.htm")));
+  ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+  page.close();
+  Probe().ExecutablePath() = Path(QStringLiteral("bin/kestrin"));
+  Ui().ManualAction->trigger();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(QFileInfo(opened[1].toLocalFile()).canonicalFilePath(), QFileInfo(page).canonicalFilePath());
+
+  ASSERT_TRUE(page.remove());
+  Ui().ManualAction->trigger();
+  EXPECT_EQ(opened.size(), 2u);
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("操作マニュアルが見つかりません．"));
+}
+
+TEST_F(Commands, SaveInPlaceWritesTheLoadedFileWithoutADialog) {
+  const QString file = WriteMonth("本社工場_200502.slt");
+  dialogs.FileAnswers = {file};
+  Press(Qt::Key_F5);
+  Enter(Day(3, colAM), "19.5");
+  Press(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.Files.size(), 1u);  // the load's only
+  TMainData d;
+  ASSERT_TRUE(LoadFromFile(QFile::encodeName(file).toStdString(), d));
+  EXPECT_EQ(d.SlumpList.Items(2).SokuteiList.Items(0).Value, 1950);
+  EXPECT_FALSE(Probe().Edited());
+  EXPECT_EQ(Ui().StatusLine->Text(), "保存しました：" + file);
+  // The file is gone: as F6, with its dialog and proposed name.
+  QFile::remove(file);
+  Enter(Day(4, colAM), "18");
+  dialogs.FileAnswers = {Path("other.slt")};
+  Ui().SaveInPlaceAction->trigger();
+  ASSERT_EQ(dialogs.Files.size(), 2u);
+  EXPECT_EQ(dialogs.Files[1].FileName, "200502");
+  EXPECT_EQ(Ui().StatusLine->Text(), "保存しました：" + Path("other.slt"));
+  // A file that could not be loaded is never written over without asking.
+  QFile bad(Path("bad.slt"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("not a month");
+  bad.close();
+  dialogs.FileAnswers = {Path("bad.slt"), ""};
+  Press(Qt::Key_F5);
+  Press(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.Files.size(), 4u);
+  ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
+  EXPECT_EQ(bad.readAll(), "not a month");
+}
+
+TEST_F(Commands, NextMonthKeepsTheHeaderAndStartsEmpty) {
+  TFrmMainUi& ui = Ui();
+  SetMonth(2025, 12);
+  Enter(ui.CellBiko, "備考");
+  Enter(ui.CellKyodo, "24");
+  Enter(ui.CellSlump, "12");
+  Enter(ui.CellAir, "4.5");
+  Enter(Day(1, colAM), "12.5");
+  Probe().DataFileName() = Path("202512.slt");
+  dialogs.Answers = {false};
+  Press(Qt::Key_F6, Qt::ShiftModifier);
+  EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，次月のデータを作成しますか？"});
+  EXPECT_EQ(DateMonth(Info().Getsudo), 12);
+  dialogs.Answers = {true};
+  Press(Qt::Key_F6, Qt::ShiftModifier);
+  EXPECT_EQ(DateYear(Info().Getsudo), 2026);
+  EXPECT_EQ(DateMonth(Info().Getsudo), 1);
+  EXPECT_EQ(Info().Kyodo, 24.0);
+  EXPECT_EQ(Info().KariAveX, 1200);
+  EXPECT_EQ(Info().Air, 4.5);
+  EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
+  EXPECT_EQ(Info().Biko, "");
+  EXPECT_EQ(Rows(), 31);
+  EXPECT_EQ(Value(1, 0).Value, 0);
+  EXPECT_EQ(Probe().DataFileName(), "");
+  EXPECT_FALSE(Probe().Edited());
+  EXPECT_FALSE(Probe().UndoStack().canUndo());
+  // Nothing unsaved: no question.
+  ui.NextMonthAction->trigger();
+  EXPECT_EQ(dialogs.Messages.size(), 2u);
+  EXPECT_EQ(DateMonth(Info().Getsudo), 2);
+  EXPECT_EQ(Rows(), 28);
 }

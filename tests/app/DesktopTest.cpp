@@ -294,3 +294,74 @@ TEST(ProgramStart, OpensTheFileAndASecondStartHandsItsFileOver) {
   server.terminate();
   server.waitForFinished(5000);
 }
+
+// Under a real X server: typing into a running window and killing it with
+// SIGKILL leaves the recovery copy in the user's state folder, and the next
+// start asks whether to restore it.
+TEST(ProgramStart, AKilledWindowLeavesItsTypingAndTheNextStartOffersIt) {
+  if (!QFile::exists(Program())) GTEST_SKIP() << "kestrin not built";
+  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+  const QString xdotool = QStandardPaths::findExecutable("xdotool");
+  if (xvfb.isEmpty() || xdotool.isEmpty())
+    GTEST_SKIP() << "Xvfb or xdotool not installed (Debian: xvfb, xdotool)";
+  QTemporaryDir tmp;
+  const QString display =
+      QStringLiteral(":%1").arg(FreeDisplay(700 + QCoreApplication::applicationPid() % 200));
+  QProcess server;
+  server.start(xvfb, {display, "-noreset", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+  ASSERT_TRUE(server.waitForStarted(5000));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_STATE_HOME"}) env.remove(name);
+  env.insert("DISPLAY", display);
+  env.insert("HOME", tmp.path());
+  env.insert("XDG_CONFIG_HOME", tmp.path() + "/config");
+  env.insert("XDG_RUNTIME_DIR", tmp.path());
+  auto xdo = [&](const QStringList& args) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(xdotool, args);
+    p.waitForFinished(5000);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+               ? QString::fromUtf8(p.readAllStandardOutput()).trimmed()
+               : QString();
+  };
+  auto windowNamed = [&](const QString& pattern) {
+    QString id;
+    (void)QTest::qWaitFor(
+        [&] {
+          return !(id = xdo({"search", "--name", pattern}).section('\n', 0, 0)).isEmpty();
+        },
+        30000);
+    return id;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !xdo({"getdisplaygeometry"}).isEmpty(); }, 20000));
+  const QString copy = tmp.path() + "/.local/state/kestrin/recovery.slt";
+
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(Program(), {});
+  ASSERT_TRUE(first.waitForStarted(5000));
+  const QString id = windowNamed("^Kestrin $");
+  ASSERT_FALSE(id.isEmpty()) << first.readAllStandardError().toStdString();
+  // The year cell is active at start: a year typed and entered is a commit.
+  xdo({"windowfocus", "--sync", id});
+  xdo({"type", "--delay", "50", "2024"});
+  xdo({"key", "Return"});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(copy); }, 20000));
+  first.kill();  // SIGKILL: no close, no clean-up
+  first.waitForFinished(5000);
+  TMainData left;
+  ASSERT_TRUE(LoadFromFile(QFile::encodeName(copy).toStdString(), left));
+  EXPECT_EQ(DateYear(left.BasicInfo.Getsudo), 2024);
+
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(Program(), {});
+  ASSERT_TRUE(second.waitForStarted(5000));
+  EXPECT_FALSE(windowNamed("^確認$").isEmpty()) << second.readAllStandardError().toStdString();
+  EXPECT_TRUE(QFile::exists(copy));
+  second.kill();
+  second.waitForFinished(5000);
+  server.terminate();
+  server.waitForFinished(5000);
+}

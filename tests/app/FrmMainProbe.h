@@ -4,6 +4,8 @@
 
 #include "app/FrmMain.h"
 #include "app/FrmSetup.h"
+#include "app/RecordHistory.h"
+#include "app/RecoveryKeeper.h"
 
 namespace kestrin {
 
@@ -29,12 +31,16 @@ class TFrmMainProbe {
   bool PreviewMode() const { return w_.previewMode_; }
   TFrmSetup* FrmSetup() const { return w_.frmSetup_.data(); }
   TBusyWindow* BusyWindow() const { return w_.busy_; }
+  QUndoStack& UndoStack() const { return w_.history_->Stack(); }
+  TRecoveryKeeper* Recovery() const { return w_.recovery_.get(); }
 
   // Seams: settings read at first show, the report run, the export helper,
   // the chart drawers.
   std::function<TSettings()>& SettingsReader() const { return w_.settingsReader_; }
   std::function<void(bool, TPrintSheet)>& ReportHandler() const { return w_.reportHandler_; }
   calc::TCalcExportOptions& ExportOptions() const { return w_.exportOptions_; }
+  QString& ExecutablePath() const { return w_.executablePath_; }
+  std::function<bool(const QUrl&)>& OpenUrl() const { return w_.openUrl_; }
   const TChartDrawer& XChartDrawer() const { return w_.xChartDrawer_; }
   void SetHistogramDrawer(TChartDrawer drawer) const { w_.SetHistogramDrawer(std::move(drawer)); }
   void SetXChartDrawer(TChartDrawer drawer) const { w_.SetXChartDrawer(std::move(drawer)); }

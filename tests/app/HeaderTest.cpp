@@ -1,12 +1,14 @@
 // The header fields of the main window: person default, plant list, cement
 // name and symbol rules, numeric entry rules and the CP932 text limits.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "MainWindowFixture.h"
+#include "app/FrmSetup.h"
+#include "widgets/CellManager.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/StatusLine.h"
-#include "widgets/CellManager.h"
 
 using namespace kestrin;
 
@@ -21,10 +23,16 @@ TEST_F(Header, PersonDefaultsToTheSettingsName) {
   Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
   EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
-  // A record emptied later (a file without a person) shows the default
-  // again, copying it into the record.
+  // Showing the cell only reads: a record emptied behind the window's back
+  // stays empty until a month begins again.
   Info().Tanto.clear();
-  EXPECT_EQ(Ui().CellTanto->DisplayText(), "山田 太郎");
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "");
+  Ui().CellCoordinator->RepaintAll();
+  Ui().Header->grab();
+  EXPECT_EQ(Info().Tanto, "");
+  // データクリア puts the default into the fresh month.
+  Probe().SetEdited(false);
+  QTest::keyClick(KeyTarget(), Qt::Key_F5, Qt::ShiftModifier);
   EXPECT_EQ(Info().Tanto, Sjis("山田 太郎"));
 }
 
@@ -33,6 +41,20 @@ TEST_F(Header, WithoutADefaultPersonAnEmptyEntryStaysEmpty) {
   Enter(Ui().CellTanto, "佐藤");
   Enter(Ui().CellTanto, "");
   EXPECT_EQ(Info().Tanto, "");
+  // A default set in the setup dialog fills the empty person when the
+  // dialog closes; a person already there stays.
+  auto setup = [this](const char* name) {
+    WhenOpen<TFrmSetup>([name, this](TFrmSetup* s) {
+      Probe().Settings().TantoName = Sjis(name);
+      s->done(0);
+    });
+    QTest::keyClick(KeyTarget(), Qt::Key_F11);
+  };
+  setup("鈴木");
+  EXPECT_EQ(Info().Tanto, Sjis("鈴木"));
+  EXPECT_EQ(Ui().CellTanto->DisplayText(), "鈴木");
+  setup("高橋");
+  EXPECT_EQ(Info().Tanto, Sjis("鈴木"));
 }
 
 TEST_F(Header, PlantIsChosenFromTheTenSettingsNames) {
@@ -126,12 +148,15 @@ TEST_F(Header, OtherCementEmptiesTheSymbolAndAllowsFreeNames) {
 
 TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
   TFrmMainUi& ui = Ui();
-  // Strength: whole numbers, empty when 0, above the range to 99.
+  // Strength: whole numbers, empty when 0, above 99 refused.
   EXPECT_EQ(ui.CellKyodo->DisplayText(), "");
   Enter(ui.CellKyodo, "24");
   EXPECT_EQ(Info().Kyodo, 24.0);
   EXPECT_EQ(ui.CellKyodo->DisplayText(), "24");
   Enter(ui.CellKyodo, "150");
+  EXPECT_EQ(Info().Kyodo, 24.0);
+  EXPECT_EQ(Ui().StatusLine->Text(), "0～99の範囲で入力してください．");
+  Enter(ui.CellKyodo, "99");
   EXPECT_EQ(Info().Kyodo, 99.0);
   Enter(ui.CellKyodo, "");
   EXPECT_EQ(Info().Kyodo, 0.0);
@@ -149,6 +174,9 @@ TEST_F(Header, NumericHeaderFieldsFollowTheirRules) {
   Enter(ui.CellAir, "4.5");
   EXPECT_EQ(ui.CellAir->DisplayText(), "4.5");
   Enter(ui.CellAirKyoyo, "7");
+  EXPECT_EQ(Info().AirKyoyo, 0.0);
+  EXPECT_EQ(Ui().StatusLine->Text(), "0.0～5.0の範囲で入力してください．");
+  Enter(ui.CellAirKyoyo, "5");
   EXPECT_EQ(Info().AirKyoyo, 5.0);
   Enter(ui.CellAirKyoyo, "");
   EXPECT_EQ(ui.CellAirKyoyo->DisplayText(), "");
@@ -202,5 +230,30 @@ TEST_F(Header, InputMethodModesAndStatusMessages) {
     EXPECT_EQ(Editor()->property("kestrinImeMode").toString(), e.ime) << e.cell->Name.toStdString();
     EXPECT_EQ(Editor()->testAttribute(Qt::WA_InputMethodEnabled), QString(e.ime) == "hiragana");
     EXPECT_EQ(ui.StatusLine->Text(), e.status);
+  }
+}
+
+TEST_F(Header, OpenListsPaintUnchosenItemsInTheListsOwnColours) {
+  for (TCell* cell : {static_cast<TCell*>(Ui().CellKojo), static_cast<TCell*>(Ui().CellCement)}) {
+    SCOPED_TRACE(cell->Name.toStdString());
+    Go(cell);
+    auto* combo = qobject_cast<QComboBox*>(Editor());
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(0);
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    const QImage shot = view->viewport()->grab().toImage();
+    const QColor selection = view->palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor base = view->palette().color(QPalette::Active, QPalette::Base);
+    // The middle of row 2 (not chosen) against the middle of row 0.
+    const QRect chosen = view->visualRect(combo->model()->index(0, 0));
+    const QRect other = view->visualRect(combo->model()->index(2, 0));
+    const double dpr = shot.devicePixelRatio();
+    auto at = [&](const QPoint& p) { return shot.pixelColor(QPoint(int(p.x() * dpr), int(p.y() * dpr))); };
+    EXPECT_EQ(at(QPoint(other.right() - 4, other.center().y())), base);
+    EXPECT_NE(at(QPoint(chosen.right() - 4, chosen.center().y())), base);
+    EXPECT_NE(at(QPoint(other.right() - 4, other.center().y())), selection);
+    combo->hidePopup();
   }
 }

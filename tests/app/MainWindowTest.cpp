@@ -53,10 +53,12 @@ TEST_F(DayTable, MeasurementsStoreHundredthsAndShowJudgements) {
   EXPECT_EQ(Day(3, colAM)->DisplayText(), "");
   EXPECT_EQ(Day(3, colJudgeAM)->DisplayText(), "");
   // At most 4 characters and 1 decimal can be typed; above 99.9 the
-  // value is stored as 99.9.
+  // entry is refused and nothing is stored.
   Enter(Day(5, colAM), "123.45");
-  EXPECT_EQ(Value(5, 0).Value, 9990);
-  EXPECT_EQ(Day(5, colAM)->DisplayText(), "99.9");
+  EXPECT_EQ(Value(5, 0).Value, 0);
+  EXPECT_EQ(Active(), Day(5, colAM));
+  Key(Qt::Key_Escape);  // drops the refused entry
+  EXPECT_EQ(Day(5, colAM)->DisplayText(), "");
 }
 
 TEST_F(DayTable, BlankMeasurementsNeverShowAMarkEvenWhenZeroWouldPass) {
@@ -110,12 +112,13 @@ TEST_F(DayTable, MonthChangesFitTheRowsAndKeepTheValues) {
   EXPECT_EQ(Rows(), 29);
   SetMonth(1900, 2);
   EXPECT_EQ(Rows(), 28);
-  // The pair stays within 1900-01 ... 2100-12.
+  // The pair stays within 1900-01 ... 2100-12: other entries are refused.
   Enter(Ui().CellYear, "1899");
   EXPECT_EQ(Ui().CellYear->DisplayText(), "1900");
-  Enter(Ui().CellYear, "2101");
-  Enter(Ui().CellMonth, "13");
-  EXPECT_EQ(Ui().CellYear->DisplayText(), "2100");
+  Enter(Ui().CellYear, "1900");
+  Enter(Ui().CellMonth, "0");
+  EXPECT_EQ(Ui().CellMonth->DisplayText(), "02");
+  Enter(Ui().CellMonth, "12");
   EXPECT_EQ(Ui().CellMonth->DisplayText(), "12");
 }
 
@@ -196,8 +199,10 @@ TEST_F(DayTable, ToleranceRebuildsTheClassRows) {
   EXPECT_EQ(Data().HistogramList.Count(), 13);
   Ui().HistogramBox->repaint();
   EXPECT_GT(painted, before);
-  // Above 5.0 is stored as 5.0.
+  // Above 5.0 is refused; 5.0 itself is stored.
   Enter(Ui().CellKyoyo, "9.9");
+  EXPECT_EQ(Info().Kyoyo, 250);
+  Enter(Ui().CellKyoyo, "5");
   EXPECT_EQ(Info().Kyoyo, 500);
   EXPECT_EQ(Ui().CellKyoyo->DisplayText(), "5.0");
   EXPECT_EQ(Data().HistogramList.Count(), 23);

@@ -321,8 +321,14 @@ TEST_F(SettingsFile, TypingInTheSetupDialogIsKeptByEscAndF12) {
     EXPECT_FALSE(s->isVisible());
   });
   EXPECT_EQ(Probe().Settings().CompanyName, Sjis("株式会社"));
-  // Nothing is written before the main window closes.
-  EXPECT_FALSE(QFile::exists(Path("kestrin.INI")));
+  // Written as the dialog closes.
+  EXPECT_EQ(Ini().ReadString("Info", "CompanyName", ""), Sjis("株式会社"));
+}
+
+TEST_F(SettingsFile, TheSettingsAreWrittenWhenTheSetupDialogCloses) {
+  Window();
+  InSetup([&](TFrmSetup*) { Probe().Settings().KojoNames[4] = Sjis("第五工場"); });
+  EXPECT_EQ(Ini().ReadString("Info", "KojoName4", ""), Sjis("第五工場"));
 }
 
 TEST_F(SettingsFile, ControlRulesToggleOneByOneAndReferenceMonthsStayInRange) {

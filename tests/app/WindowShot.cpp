@@ -11,7 +11,10 @@
 // and NAME@2x.png. A high-density run needs a screen large enough for the
 // window at that scale: xvfb-run -s "-screen 0 2600x2000x24".
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -26,6 +29,7 @@
 #include "app/SignalPage.h"
 #include "core/DataFile.h"
 #include "core/MainData.h"
+#include "core/Recovery.h"
 #include "platform/Fonts.h"
 #include "sheets/report/ReportPreview.h"
 #include "sheets/report/SheetReport.h"
@@ -137,6 +141,30 @@ int main(int argc, char** argv) {
     shoot(w, QStringLiteral("window-sample-plant-active.png"));
     p.Ui().CellCoordinator->Activate(p.DayCell(0, colAM));
     shoot(w, QStringLiteral("window-sample-empty-day-active.png"));
+    // A column pasted from a spreadsheet, and a refused one.
+    p.Ui().CellCoordinator->Activate(p.DayCell(2, colPM));
+    QGuiApplication::clipboard()->setText(QStringLiteral("18.5\n17.0\n\n19.5\n"));
+    p.Ui().PasteAction->trigger();
+    shoot(w, QStringLiteral("window-paste.png"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("18.0\n17.5\n18.55\n"));
+    p.Ui().PasteAction->trigger();
+    shoot(w, QStringLiteral("window-paste-refused.png"));
+
+    // The question about a recovery copy left by a crash.
+    QTemporaryDir state;
+    const std::string folder = QFile::encodeName(state.path()).toStdString();
+    TRecoveryFiles(folder).Write(p.MainData(), "/data/本社工場_202506.slt");
+    TFrmMain again;
+    TFrmMainProbe(again).SettingsReader() = [] { return TSettings(); };
+    again.SetRecoveryFiles(std::make_unique<TRecoveryFiles>(folder));
+    again.show();
+    QTimer::singleShot(300, [&] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        box->grab().save(path(QStringLiteral("recovery-question.png")));
+        box->close();
+      }
+    });
+    again.OfferRecovery();
 
     // The preview of both sheets, whole page, each page.
     TSheetReport report(&w);

@@ -255,3 +255,37 @@ TEST(Overview, DeepFoldersStopAtTheCapAndNoUnreadablePartIsLeftOutSilently) {
   EXPECT_EQ(::renameat(parent, name.c_str(), AT_FDCWD, (wide / "moved").c_str()), 0);
   ::close(parent);
 }
+
+TEST(Overview, PlantsFollowTheSettingsListThenTheirNamesAndEmptySlotsNameNoPlant) {
+  auto row = [](const char* plantUtf8, const char* file) {
+    TOverviewMonth m;
+    m.Kojo = plantUtf8[0] ? *Utf8ToCp932(plantUtf8) : AnsiString();
+    m.File = file;
+    m.Getsudo = PackDate(2025, 4, 1);
+    return m;
+  };
+  const std::vector<TOverviewMonth> rows = {row("北工場", "a"), row("", "b"), row("東工場", "c"),
+                                            row("南工場", "d"), row("西工場", "e")};
+  auto plants = [](const TOverview& o) {
+    std::vector<std::string> names;
+    for (const TOverviewPlant& p : o.Plants) names.push_back(PlantLabelUtf8(p.Kojo));
+    return names;
+  };
+  // Without a list: by name (CP932 bytes).
+  const std::vector<std::string> byName = plants(MakeOverview(rows, {}));
+  EXPECT_EQ(byName.front(), "（工場名なし）");
+  // The list's order first, the last slot included; the empty slot does
+  // not pull the plant without a name forward.
+  std::vector<AnsiString> order(10);
+  order[0] = *Utf8ToCp932("南工場");
+  order[9] = *Utf8ToCp932("北工場");
+  const std::vector<std::string> listed = plants(MakeOverview(rows, {}, order));
+  ASSERT_EQ(listed.size(), 5u);
+  EXPECT_EQ(listed[0], "南工場");
+  EXPECT_EQ(listed[1], "北工場");
+  std::vector<std::string> rest(listed.begin() + 2, listed.end());
+  std::vector<std::string> expected;
+  for (const std::string& n : byName)
+    if (n != "南工場" && n != "北工場") expected.push_back(n);
+  EXPECT_EQ(rest, expected);
+}

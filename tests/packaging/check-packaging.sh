@@ -3,6 +3,9 @@
 #   history LOG PAGE GENERATOR       the built history page is the log's page, has
 #                                    every heading and item of the log, and no
 #                                    HTML of a log passes through
+#   manual SOURCE PAGE GENERATOR     the built manual is the source's page, has
+#                                    every section, and every picture it shows
+#                                    lies beside it
 #   desktop FILE                     desktop-file-validate, Japanese name and comment
 #   metainfo FILE                    appstreamcli validate --no-net
 #   man MANDIR KESTRIN_CLI           manual pages format without warnings and
@@ -172,6 +175,28 @@ thumbnailer)
   done
   ;;
 
+manual)
+  source=$1 page=$2 gen=$3
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  "$gen" "$source" "$scratch/page.htm" || fail "$gen $source failed"
+  cmp -s "$scratch/page.htm" "$page" || fail "$page is not the page of $source"
+  grep -q '^<title>Kestrin 操作マニュアル</title>$' "$page" || fail "$page has not the manual's title"
+  sections=0
+  while IFS= read -r h; do
+    grep -qF "<h2>$h</h2>" "$page" || fail "$page: no section '$h'"
+    sections=$((sections + 1))
+  done < <(sed -n 's/^## \+//p' "$source")
+  [ "$sections" -ge 5 ] || fail "$source has only $sections sections"
+  pictures=0
+  for img in $(grep -o '<img src="[^"]*"' "$page" | sed 's/<img src="//; s/"$//'); do
+    [[ "$img" != */* ]] || fail "$page shows $img from another folder"
+    [ -s "$(dirname "$page")/$img" ] || fail "$page shows $img, which is not beside it"
+    pictures=$((pictures + 1))
+  done
+  [ "$pictures" -ge 1 ] || fail "$page shows no picture"
+  echo "manual: $sections sections, $pictures pictures"
+  ;;
 install)
   build=$1 appid=$2 programs=${3//,/ } sizes=${4:-}
   sizes=${sizes//,/ }
@@ -188,6 +213,10 @@ install)
   done
   "$prefix/bin/kestrin-cli" --help >/dev/null || fail "the installed kestrin-cli does not run"
   cmp -s "$prefix/bin/history.htm" "$build/history.htm" || fail "bin/history.htm missing or not the built page"
+  for f in "$build"/manual/*; do
+    cmp -s "$prefix/share/doc/kestrin/manual/$(basename "$f")" "$f" ||
+      fail "share/doc/kestrin/manual/$(basename "$f") missing or not the built one"
+  done
 
   # The bash completion offers every command that kestrin-cli lists.
   completion="$prefix/share/bash-completion/completions/kestrin-cli"
