@@ -21,6 +21,7 @@
 #include "Version.h"
 #include "core/DataFile.h"
 #include "core/Numbers.h"
+#include "platform/SafeSave.h"
 #include "sheets/report/SheetReport.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/CellMgrMain.h"
@@ -196,7 +197,9 @@ void TFrmMain::LoadDataFile(const QString& path) {
   dialogFolder_ = QFileInfo(path).absolutePath();
   ResetRecord();
   dataFileName_ = path;
-  if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
+  TFileResult loaded = CheckCarriedName(path);
+  if (loaded) loaded = LoadFromFile(LocalPath(path), *mainData_);
+  if (loaded) {
     SetEdited(false);
     recent_.Add(QFileInfo(path).absoluteFilePath());
     RebuildRecentMenu();
@@ -245,11 +248,13 @@ void TFrmMain::RebuildRecentMenu() {
   const QStringList& paths = recent_.Paths();
   for (int i = 0; i < paths.size(); ++i) {
     const QString path = paths[i];
-    QString text = QDir::toNativeSeparators(path);
-    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    // A long path is cut in its middle so the menu stays narrow; the status
+    // line shows it whole while the item is highlighted.
+    const QString text =
+        TRecentFiles::MenuText(path, ui_.RecentMenu->fontMetrics(), TRecentFiles::kMenuTextWidth);
     QAction* a = ui_.RecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
     a->setData(path);
-    a->setStatusTip(QStringLiteral("このファイルを読み込みます．"));
+    a->setStatusTip(QDir::toNativeSeparators(path));
     connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
   }
   ui_.RecentMenu->setEnabled(!paths.isEmpty());
@@ -299,7 +304,9 @@ void TFrmMain::CellBitBtnSaveClick() {
   if (chosen.isEmpty()) return;
   const QString path = WithDefaultSuffix(chosen, QString::fromUtf8(kDataFileSuffix));
   dataFileName_ = path;
-  if (const TFileResult saved = SaveToFile(LocalPath(path), *mainData_)) {
+  TFileResult saved = CheckCarriedName(path);
+  if (saved) saved = SaveToFile(LocalPath(path), *mainData_);
+  if (saved) {
     SetEdited(false);
     // Only a folder a month was really saved in becomes the dialogs' start
     // folder; a failed save may name a folder no dialog should open in.

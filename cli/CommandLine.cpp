@@ -6,6 +6,8 @@
 #include <new>
 #include <ostream>
 
+#include "core/ShownText.h"
+
 namespace kestrin::cli {
 
 namespace {
@@ -184,7 +186,7 @@ std::string TCommandLine::FailureText(const CLI::Error& e) const {
   if (c == nullptr) {
     const std::vector<std::string> rest = app_.remaining();
     if (rest.empty()) return "コマンドが指定されていません．\n\n" + Usage();
-    return "不明なコマンドです：" + rest.front() + "\n\n" + Usage();
+    return "不明なコマンドです：" + ShownName(rest.front()) + "\n\n" + Usage();
   }
 
   std::string message = "引数が正しくありません．";
@@ -211,12 +213,11 @@ std::string TCommandLine::FailureText(const CLI::Error& e) const {
     std::vector<const CLI::Option*> positionals;
     for (const CLI::Option* o : c->get_options())
       if (!o->nonpositional()) positionals.push_back(o);
-    if (extra.size() > 1 && extra[0] == '-')
-      message = "不明なオプションです：" + extra;
+    if (extra.size() > 1 && extra[0] == '-') message = "不明なオプションです：" + ShownName(extra);
     else if (positionals.size() == 1)
-      message = "引数の数が正しくありません．" + positionals[0]->get_type_name() + " は一つだけ指定してください：" + extra;
-    else
-      message = "引数の数が正しくありません．余分な引数です：" + extra;
+      message = "引数の数が正しくありません．" + positionals[0]->get_type_name() +
+                " は一つだけ指定してください：" + ShownName(extra);
+    else message = "引数の数が正しくありません．余分な引数です：" + ShownName(extra);
   }
   return message + "\n" + CommandUsage(*c) + kProgramName + " " + c->get_name() +
          " --help で説明を表示します．\n";
@@ -264,7 +265,7 @@ CLI::Option* AddArgument(CLI::App& command, std::string& into, const std::string
 CLI::Validator Accepted(std::function<bool(const std::string&)> ok, std::string message) {
   return CLI::Validator(
       [ok = std::move(ok), message = std::move(message)](std::string& value) {
-        return ok(value) ? std::string() : message + "：" + value;
+        return ok(value) ? std::string() : message + "：" + ShownName(value);
       },
       "");
 }

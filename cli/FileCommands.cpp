@@ -29,6 +29,12 @@ void PrintFailure(std::ostream& err, const char* message, const TFileResult& res
   if (const std::string reason = result.Reason(); !reason.empty()) err << reason << "\n";
 }
 
+bool OutputNameCarried(const std::string& path, std::ostream& err) {
+  if (IsValidUtf8(path)) return true;
+  err << "出力ファイル名に UTF-8 で表せないバイトがあるため書き込めません：" << ShownName(path) << "\n";
+  return false;
+}
+
 TSettings ProgramSettings(TIniLoadResult* read) {
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
@@ -70,7 +76,7 @@ int Resave(const std::string& in, const std::string& out, TCliIo& io) {
 int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
   std::ifstream in(jsonPath, std::ios::binary);
   if (!in) {
-    io.err << "JSON ファイルを開けません：" << jsonPath << "\n";
+    io.err << "JSON ファイルを開けません：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }
   std::string text;
@@ -79,19 +85,19 @@ int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (static_cast<std::streamsize>(text.size()) > kMaxJsonBytes) {
-      io.err << "JSON ファイルが大きすぎます：" << jsonPath << "\n";
+      io.err << "JSON ファイルが大きすぎます：" << ShownName(jsonPath) << "\n";
       return kExitFailure;
     }
   }
   if (in.bad()) {
-    io.err << "JSON ファイルを読み込めません：" << jsonPath << "\n";
+    io.err << "JSON ファイルを読み込めません：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }
 
   Json json;
   TJsonError error;
   if (!ParseRecordJson(text, json, error)) {
-    io.err << error.message << "：" << jsonPath << "\n";
+    io.err << error.message << "：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }
 
