@@ -1,3 +1,7 @@
+// The main window's life: creation, first show with the settings, close
+// with the unsaved-changes question, the recomputation and repaint after a
+// commit, the day cells' handlers, drag and drop and a second start's
+// requests.
 #include "FrmMain.h"
 
 #include <QApplication>

@@ -18,6 +18,7 @@
 #include "core/Settings.h"
 #include "core/Signals.h"
 #include "platform/calc/CalcClient.h"
+#include "sheets/PrintSheet.h"
 
 namespace kestrin {
 
@@ -42,20 +43,12 @@ inline constexpr char kConfirmCaption[] = "確認";
 inline constexpr char kAskLoad[] = "保存していませんが，ロードしますか？";
 inline constexpr char kAskClear[] = "保存していませんが，データをクリアしますか？";
 inline constexpr char kAskQuit[] = "保存していませんが，終了しますか？";
-inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
-inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 inline constexpr char kSettingsSaveFailed[] = "設定ファイルの保存に失敗しました．";
 inline constexpr char kSettingsUnreadable[] =
     "初期値で起動します．このファイルは終了時にも書き換えません．";
 inline constexpr char kSettingsMemoryOnly[] =
     "設定ファイルを安全に保存できる場所がないため，設定はこの実行中だけ有効です（保存されません）．";
 inline constexpr char kDataFileFilter[] = "専用データファイル (*.slt)";
-inline constexpr char kDataFileSuffix[] = "slt";
-
-// Which sheets a preview or print produces (PrintSheet).
-inline constexpr int kSheetsAll = 0;
-inline constexpr int kSheetTable = 1;
-inline constexpr int kSheetXChart = 2;
 
 // The proposed name of a month's data file: the year as 4 digits and the
 // month as 2 ("200502"); empty when the month date is 0.
@@ -103,7 +96,7 @@ class TFrmMain : public QMainWindow {
   static constexpr int kClientWidth = 823;
   static constexpr int kClientHeight = 580;
 
-  // Construction (FrmMainLayout.cpp).
+  // Construction (FrmMainLayout.cpp; ConnectCommands in FrmMainCommands.cpp).
   void CreateRegions();
   void CreateHeaderCells();
   void CreateDayTable();
@@ -159,9 +152,8 @@ class TFrmMain : public QMainWindow {
   // F8 (preview) and F9 (print): the sheet-choice popup at the pressed
   // button's top-left corner, then RunReport with the chosen sheets.
   void CellBitBtnPreviewPrintClick(bool preview);
-  // Runs the preview or the print of the chosen sheets (0 both, 1 the
-  // control table, 2 the X chart).
-  void RunReport(bool preview, int printSheet);
+  // Runs the preview or the print of the chosen sheets.
+  void RunReport(bool preview, TPrintSheet printSheet);
 
   // Caption "確認", question icon and beep, Yes and No with No the default;
   // true only for Yes.
@@ -231,9 +223,9 @@ class TFrmMain : public QMainWindow {
   QString executablePath_;
   // How a preview or print is run once the sheets are chosen (tests record
   // the call); by default the report of the printed sheets (TSheetReport).
-  std::function<void(bool preview, int printSheet)> reportHandler_;
+  std::function<void(bool preview, TPrintSheet printSheet)> reportHandler_;
   // The last preview/print choice.
-  int printSheet_ = kSheetsAll;
+  TPrintSheet printSheet_ = TPrintSheet::All;
   bool previewMode_ = false;
   // The spreadsheet export's options (tests point it at a stand-in helper).
   calc::TCalcExportOptions exportOptions_;

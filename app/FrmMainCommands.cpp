@@ -95,7 +95,8 @@ void TFrmMain::ConnectCommands() {
     const bool preview = m == ui_.PreviewMenu;
     for (QAction* a : m->actions()) {
       if (a->isSeparator()) continue;
-      connect(a, &QAction::triggered, this, [this, preview, a] { RunReport(preview, a->data().toInt()); });
+      connect(a, &QAction::triggered, this,
+              [this, preview, a] { RunReport(preview, static_cast<TPrintSheet>(a->data().toInt())); });
     }
   }
   connect(ui_.TitleBar, &TTitleBar::Clicked, this, [this] { MenuOptionAboutClick(); });
@@ -183,7 +184,7 @@ void TFrmMain::CellBitBtnLoadClick() {
   r.Save = false;
   r.Directory = DialogFolder();
   r.FileName = QFileInfo(dataFileName_).fileName();
-  r.DefaultSuffix = QString::fromUtf8(kDataFileSuffix);
+  r.DefaultSuffix = QString::fromLatin1(kFileExt);
   r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
   const QString path = Dialogs().File(r);
   if (path.isEmpty()) {
@@ -268,7 +269,7 @@ QString DroppedDataFile(const QMimeData* mime) {
   const QList<QUrl> urls = mime->urls();
   if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
   const QString path = urls[0].toLocalFile();
-  if (QFileInfo(path).suffix().compare(QString::fromUtf8(kDataFileSuffix), Qt::CaseInsensitive) != 0) return {};
+  if (QFileInfo(path).suffix().compare(QString::fromLatin1(kFileExt), Qt::CaseInsensitive) != 0) return {};
   return path;
 }
 
@@ -295,14 +296,14 @@ void TFrmMain::CellBitBtnSaveClick() {
   r.Save = true;
   r.Directory = DialogFolder();
   r.FileName = ProposedFileName(mainData_->BasicInfo.Getsudo);
-  r.DefaultSuffix = QString::fromUtf8(kDataFileSuffix);
+  r.DefaultSuffix = QString::fromLatin1(kFileExt);
   r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
   r.ConfirmOverwrite = true;
   const QString chosen = Dialogs().File(r);
   // Cancelled: the month, the edited flag, the file name and the caption
   // stay as they were.
   if (chosen.isEmpty()) return;
-  const QString path = WithDefaultSuffix(chosen, QString::fromUtf8(kDataFileSuffix));
+  const QString path = WithDefaultSuffix(chosen, QString::fromLatin1(kFileExt));
   dataFileName_ = path;
   TFileResult saved = CheckCarriedName(path);
   if (saved) saved = SaveToFile(LocalPath(path), *mainData_);
@@ -358,7 +359,7 @@ void TFrmMain::OpenOverview() {
     // A child of this window: it lives as long as this window and stays in
     // front of it.
     f = new TFrmOverview(&settings_, this);
-    f->DialogFolder = DialogFolder();
+    f->SetDialogFolder(DialogFolder());
   }
   f->show();
   f->raise();
@@ -405,10 +406,10 @@ void TFrmMain::CellBitBtnPreviewPrintClick(bool preview) {
   QRect button = ui_.FunctionKeys->CellRect(index);
   if (button.isNull()) button = QRect(TShiftPager::SlotLeft(preview ? 5 : 6) + 1, 1, 1, 1);
   QAction* chosen = ui_.SheetMenu->exec(ui_.FunctionKeys->mapToGlobal(button.topLeft()));
-  if (chosen) RunReport(previewMode_, chosen->data().toInt());
+  if (chosen) RunReport(previewMode_, static_cast<TPrintSheet>(chosen->data().toInt()));
 }
 
-void TFrmMain::RunReport(bool preview, int printSheet) {
+void TFrmMain::RunReport(bool preview, TPrintSheet printSheet) {
   if (running_) return;
   CommitActiveCell();
   previewMode_ = preview;

@@ -1,4 +1,7 @@
-// Construction of the main window's regions and cells.
+// Construction of the main window: its regions, the header cells with the
+// getters and setters that read and write the month record, the day table,
+// the chart tabs, the function keys, the menus and the layout of the client
+// area. The commands they trigger are connected in FrmMainCommands.cpp.
 #include <QMenuBar>
 #include <QPainter>
 #include <QScrollBar>
@@ -482,10 +485,10 @@ void TFrmMain::CreateMenus() {
   ui_.FileMenu->addSeparator();
   auto sheetMenu = [this](const QString& title) {
     QMenu* m = ui_.FileMenu->addMenu(title);
-    m->addAction(QStringLiteral("管理表・ヒストグラム"))->setData(kSheetTable);
-    m->addAction(QStringLiteral("Ｘ管理図"))->setData(kSheetXChart);
+    m->addAction(QStringLiteral("管理表・ヒストグラム"))->setData(static_cast<int>(TPrintSheet::Table));
+    m->addAction(QStringLiteral("Ｘ管理図"))->setData(static_cast<int>(TPrintSheet::XChart));
     m->addSeparator();
-    m->addAction(QStringLiteral("全て"))->setData(kSheetsAll);
+    m->addAction(QStringLiteral("全て"))->setData(static_cast<int>(TPrintSheet::All));
     return m;
   };
   ui_.PreviewMenu = sheetMenu(QStringLiteral("印刷プレビュー(&V)"));
@@ -507,12 +510,12 @@ void TFrmMain::CreateMenus() {
   ui_.SheetMenu = new QMenu(this);
   ui_.SheetMenu->setObjectName(QStringLiteral("SheetMenu"));
   ui_.TableSheetChoice = ui_.SheetMenu->addAction(QStringLiteral("管理表・ヒストグラム"));
-  ui_.TableSheetChoice->setData(kSheetTable);
+  ui_.TableSheetChoice->setData(static_cast<int>(TPrintSheet::Table));
   ui_.XChartSheetChoice = ui_.SheetMenu->addAction(QStringLiteral("Ｘ管理図"));
-  ui_.XChartSheetChoice->setData(kSheetXChart);
+  ui_.XChartSheetChoice->setData(static_cast<int>(TPrintSheet::XChart));
   ui_.SheetMenu->addSeparator();
   ui_.AllSheetsChoice = ui_.SheetMenu->addAction(QStringLiteral("全て"));
-  ui_.AllSheetsChoice->setData(kSheetsAll);
+  ui_.AllSheetsChoice->setData(static_cast<int>(TPrintSheet::All));
   for (QMenu* m : {ui_.FileMenu, ui_.EditMenu, ui_.OptionMenu, ui_.RecentMenu, ui_.PreviewMenu, ui_.PrintMenu,
                    ui_.SheetMenu})
     m->setFont(BaseFont());

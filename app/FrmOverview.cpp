@@ -265,11 +265,11 @@ void TFrmOverview::AddFilesClick() {
   TFileRequest r;
   r.Parent = this;
   r.Caption = QStringLiteral("年間推移に加えるファイル");
-  r.Directory = DialogFolder;
+  r.Directory = dialogFolder_;
   r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
   const QStringList files = Dialogs().Files(r);
   if (files.isEmpty()) return;
-  DialogFolder = QFileInfo(files.first()).absolutePath();
+  dialogFolder_ = QFileInfo(files.first()).absolutePath();
   AddPaths(files);
 }
 
@@ -277,18 +277,18 @@ void TFrmOverview::AddFolderClick() {
   TFileRequest r;
   r.Parent = this;
   r.Caption = QStringLiteral("年間推移に加えるフォルダ");
-  r.Directory = DialogFolder;
+  r.Directory = dialogFolder_;
   r.Folder = true;
   const QStringList folders = Dialogs().Files(r);
   if (folders.isEmpty()) return;
-  DialogFolder = folders.first();
+  dialogFolder_ = folders.first();
   AddPaths(folders);
 }
 
 void TFrmOverview::PreviewPrintClick(bool preview) {
   if (overview_.Plants.empty()) return;
-  if (ReportHandler) {
-    ReportHandler(preview);
+  if (reportHandler_) {
+    reportHandler_(preview);
     return;
   }
   RunReport(preview);

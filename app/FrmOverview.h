@@ -42,34 +42,29 @@ class TFrmOverview : public QDialog {
   // Reads the files (folders give their month files) and shows them with
   // those already listed; a path already listed is not read twice.
   void AddPaths(const QStringList& paths, bool recursive = false);
+  // The button "ファイル追加": asks for month files and adds them.
+  void AddFilesClick();
+  // The folder the file dialogs show first.
+  void SetDialogFolder(const QString& folder) { dialogFolder_ = folder; }
+  const TOverview& Overview() const { return overview_; }
+
+ private:
+  // The tests' and benchmarks' view of the window's parts and steps.
+  friend class TFrmOverviewProbe;
+
   // Removes the files of the selected rows (a plant row: all its months).
   void RemoveSelected();
   void RemoveAll();
   // Reads again what changed on disk (see above); the file watcher calls
   // it shortly after a change.
   void RefreshFromDisk();
-
-  // The commands of the buttons.
-  void AddFilesClick();
+  // The commands of the other buttons.
   void AddFolderClick();
   void PreviewPrintClick(bool preview);
-
-  const TOverview& Overview() const { return overview_; }
   // The plant the chart shows (index into Overview().Plants; -1 for none).
   int CurrentPlant() const { return currentPlant_; }
   void SetCurrentPlant(int plant);
 
-  // The folder the file dialogs show first.
-  QString DialogFolder;
-  // How preview and print are run (tests record the call); by default the
-  // report of the printed overview.
-  std::function<void(bool preview)> ReportHandler;
-
-  QTreeWidget* Table() const { return table_; }
-  TPaintBox* Chart() const { return chart_; }
-  QLabel* StatusText() const { return status_; }
-
- private:
   void Rebuild();
   void FillTable();
   void SelectionChanged();
@@ -79,6 +74,10 @@ class TFrmOverview : public QDialog {
   void ReadInto(const std::string& path);
 
   const TSettings* settings_;
+  QString dialogFolder_;
+  // How preview and print are run (tests record the call); by default the
+  // report of the printed overview.
+  std::function<void(bool preview)> reportHandler_;
   std::vector<TOverviewMonth> months_;
   std::vector<TOverviewFailure> failures_;
   // Chosen folders (with their recursive flag), files changed on disk since

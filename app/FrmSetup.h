@@ -22,25 +22,15 @@ class TSwitchCell;
 class TTextCell;
 class TTitleBar;
 
-class TFrmSetup : public QDialog {
-  Q_OBJECT
- public:
-  static constexpr int kWidth = 857;
-  static constexpr int kHeight = 506;
-  static constexpr int kMinWidth = 818;
-
-  TFrmSetup(TSettings& settings, QWidget* parent = nullptr);
-  ~TFrmSetup() override;
-
-  // Shows the dialog modally, centred on its parent, the company name cell
-  // active.
-  int exec() override;
-
-  TTitleBar* VelPageTitle = nullptr;
-  TCellMgrMain* CellMgrMain = nullptr;
-  TCellManager* CellMgrSetup = nullptr;
-  TShiftPager* CmShiftPager = nullptr;
-  TStatusLine* StatusBar = nullptr;
+// The dialog's regions and cells: made once by its construction, owned by
+// their Qt parents (the cells by their cell manager), used by the dialog's
+// own code only.
+struct TFrmSetupUi {
+  TTitleBar* TitleBar = nullptr;
+  TCellManager* SetupCells = nullptr;
+  TShiftPager* FunctionKeys = nullptr;
+  TStatusLine* StatusLine = nullptr;
+  TCellMgrMain* CellCoordinator = nullptr;
 
   TTextCell* CellCompany = nullptr;
   TTextCell* CellTanto = nullptr;
@@ -56,6 +46,21 @@ class TFrmSetup : public QDialog {
   TSwitchCell* CellDrawXChartNoRange1 = nullptr;
   TNumCell* CellRunLength = nullptr;    // RunLength, 2..62
   TNumCell* CellTrendLength = nullptr;  // TrendLength, 3..62
+};
+
+class TFrmSetup : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int kWidth = 857;
+  static constexpr int kHeight = 506;
+  static constexpr int kMinWidth = 818;
+
+  TFrmSetup(TSettings& settings, QWidget* parent = nullptr);
+  ~TFrmSetup() override;
+
+  // Shows the dialog modally, centred on its parent, the company name cell
+  // active.
+  int exec() override;
 
  public slots:
   void done(int result) override;
@@ -64,10 +69,14 @@ class TFrmSetup : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The tests' view of the dialog's parts.
+  friend class TFrmSetupProbe;
+
   void CreateCells();
   void CreateFunctionKeys();
   void LayoutClient();
 
+  TFrmSetupUi ui_;
   TSettings& settings_;
   QWidget* line_ = nullptr;
 };

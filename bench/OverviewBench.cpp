@@ -16,8 +16,8 @@
 
 #include "BenchMonth.h"
 #include "BenchProcess.h"
-#include "app/FrmOverview.h"
 #include "core/DataFile.h"
+#include "tests/app/FrmOverviewProbe.h"
 #include "widgets/ChartTabs.h"
 
 using namespace kestrin;
@@ -79,17 +79,18 @@ BENCHMARK(BM_BuildOverview120)->Unit(benchmark::kMillisecond);
 void BM_WindowOpen120(benchmark::State& state) {
   TSettings settings;
   TFrmOverview f(&settings);
+  const TFrmOverviewProbe probe(f);
   f.show();
   QApplication::processEvents();
   const QString dir = QString::fromStdString(MonthFolder());
   for (auto _ : state) {
     state.PauseTiming();
-    f.RemoveAll();
+    probe.RemoveAll();
     QApplication::processEvents();
     state.ResumeTiming();
     f.AddPaths({dir});
-    f.Table()->viewport()->repaint();
-    f.Chart()->repaint();
+    probe.Table()->viewport()->repaint();
+    probe.Chart()->repaint();
   }
   if (f.Overview().Months.size() != 120) state.SkipWithError("the window did not list 120 months");
 }

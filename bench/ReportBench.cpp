@@ -58,7 +58,7 @@ TPreviewTimes PreviewOnce(TSheetReport& report) {
     p.reject();
   };
   clock.start();
-  report.Run(kPrintAllSheets);
+  report.Run(TPrintSheet::All);
   return t;
 }
 
@@ -89,7 +89,7 @@ void BM_PrintBothSheetsToPdf(benchmark::State& state) {
   report->PreviewMode = false;
   for (auto _ : state) {
     report->Rep.Printer()->setOutputFileName(dir.filePath(QStringLiteral("bench.pdf")));
-    if (!report->Run(kPrintAllSheets)) state.SkipWithError("print run failed");
+    if (!report->Run(TPrintSheet::All)) state.SkipWithError("print run failed");
   }
 }
 BENCHMARK(BM_PrintBothSheetsToPdf)->Unit(benchmark::kMillisecond);

@@ -48,7 +48,7 @@ void BM_RecordBothSheets600(benchmark::State& state) {
   const TDeviceInfo device = PictureDevice(setup, 600);
   const TRect pageRect = ComputePageGeometry(device, setup).PageRect;
   for (auto _ : state) {
-    for (int sheet : SheetsOf(TPrintSheet::All)) {
+    for (TPrintSheet sheet : SheetsOf(TPrintSheet::All)) {
       TPageImage page(device.PhysicalWidth, device.PhysicalHeight, 600, 600);
       TRecordingCanvas canvas(&page);
       DrawSheet(canvas, pageRect, sheet, data, settings);

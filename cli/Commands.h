@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "core/DataFile.h"
 #include "core/MainData.h"
 #include "core/Overview.h"
 #include "core/SafeFile.h"
@@ -19,10 +20,6 @@
 #include "core/ShownText.h"
 
 namespace kestrin::cli {
-
-// The messages of a failed load or save, as the window shows them.
-inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
-inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 
 // Loads as the main window's load command does: reset the record, read the
 // file, recompute. On failure the record is a fresh default month.

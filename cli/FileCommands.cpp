@@ -96,7 +96,7 @@ int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
 
   Json json;
   TJsonError error;
-  if (!ParseRecordJson(text, json, error)) {
+  if (!ParseStrictJson(text, json, error)) {
     io.err << error.message << "：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }

@@ -13,39 +13,21 @@
 //              "From":{"Day","Time":"AM"|"PM"},"To":{...},"Count"}...]}
 #pragma once
 
-#include <nlohmann/json.hpp>
-#include <string>
-#include <string_view>
-
 #include "core/MainData.h"
 #include "core/Signals.h"
+#include "core/StrictJson.h"
 
 namespace kestrin::cli {
 
-using Json = nlohmann::ordered_json;
+using Json = TJson;
 
 // The whole record, with its capability and its signals found with
 // `lengths`. Texts that are not valid CP932 show U+FFFD where the bytes are
 // broken.
 Json MainDataToJson(const TMainData& data, const TSignalLengths& lengths = {});
 
-struct TJsonError {
-  std::string field;    // "BasicInfo.Kyoyo", "SlumpList[3].SokuteiList[0].Value"
-  std::string message;  // Japanese, names the field
-};
-
-// The deepest nesting of arrays and objects read. A month needs 4 levels;
-// the limit keeps a file of nothing but "[" from taking gigabytes.
-inline constexpr int kMaxJsonDepth = 64;
-
-// Parses the text of a JSON month: one strict JSON value and nothing after
-// it (a NUL byte anywhere is refused, as JSON never holds one raw), nested at
-// most kMaxJsonDepth deep. Never throws for any input. On failure `error`
-// names the field (a number too large for a double) or the byte position;
-// its message has no full stop, for the caller to add the file name.
-bool ParseRecordJson(std::string_view text, Json& json, TJsonError& error);
-
-// Builds a month from JSON of the form above. Only the header and the
+// Builds a month from JSON of the form above (a text read with
+// ParseStrictJson). Only the header and the
 // measurement values are read (Judge is type-checked and ignored; the class
 // table, the results, the capability and the signals are recomputed). Missing header fields
 // take the defaults of a new record, except Getsudo, which is required;

@@ -22,7 +22,12 @@ inline constexpr int32_t kOldFileVersion = 100;
 inline constexpr std::size_t kFileHeaderSize = 16;
 inline constexpr std::size_t kOldDataSize = 1056;
 inline constexpr char kFileMagic[] = "SLUMPTES";
-inline constexpr char kFileExt[] = "slt";
+inline constexpr char kFileExt[] = "slt";  // the data file's extension, without the dot
+
+// The fixed messages of a failed load or save, the same in the window, the
+// command line and the overview; the reason follows them.
+inline constexpr char kLoadFailed[] = "ファイルのロードに失敗しました．";
+inline constexpr char kSaveFailed[] = "ファイルのセーブに失敗しました．";
 
 // The binary header as last read: bytes 0-7, the int32 at 8, bytes 12-15.
 struct TFileHeader {

@@ -27,7 +27,7 @@ bool HasSltExtension(const std::filesystem::path& p) {
   std::string ext = p.extension().string();
   for (char& ch : ext)
     if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  return ext == ".slt";
+  return ext == std::string(".") + kFileExt;
 }
 
 void FillRow(const TMainData& data, TOverviewMonth& m) {
@@ -118,7 +118,7 @@ bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::stri
   if (const TFileResult loaded = LoadFromFile(path, data); !loaded) {
     // The loader names the item or step that failed (and the system's
     // error), after the fixed message.
-    reason = "ファイルのロードに失敗しました．（" + loaded.Step;
+    reason = std::string(kLoadFailed) + "（" + loaded.Step;
     if (!loaded.SystemError.empty()) reason += "：" + loaded.SystemError;
     reason += "）";
     return false;

@@ -41,19 +41,9 @@ QPageLayout SheetPageLayout(const TReportSetup& setup) {
 
 }  // namespace
 
-std::vector<int> SheetsOf(TPrintSheet choice) {
-  switch (choice) {
-    case TPrintSheet::Table: return {kTableSheet};
-    case TPrintSheet::XChart: return {kXChartSheet};
-    case TPrintSheet::All: break;
-  }
-  return {kTableSheet, kXChartSheet};
-}
-
-void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainData& data,
+void DrawSheet(TCanvas& canvas, const TRect& pageRect, TPrintSheet sheet, const TMainData& data,
                const TSettings& settings) {
-  if (sheet == kXChartSheet)
-    DrawXChartSheet(canvas, pageRect, data, settings);
+  if (sheet == TPrintSheet::XChart) DrawXChartSheet(canvas, pageRect, data, settings);
   else
     DrawTableSheet(canvas, pageRect, data, settings);
 }
@@ -101,7 +91,7 @@ bool WritePagesPdf(const QString& path, const TReportSetup& setup, int pageCount
 
 bool WriteSheetsPdf(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, TSheetOutputError* error) {
-  const std::vector<int> sheets = SheetsOf(choice);
+  const std::vector<TPrintSheet> sheets = SheetsOf(choice);
   return WritePagesPdf(
       path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
       QString::fromUtf8("スランプ試験"),
@@ -159,7 +149,7 @@ bool WritePagesPng(const QString& path, const TReportSetup& setup, int pageCount
 bool WriteSheetsPng(const QString& path, TPrintSheet choice, int dpi, const TMainData& data,
                     const TSettings& settings, std::vector<QString>* written,
                     TSheetOutputError* error) {
-  const std::vector<int> sheets = SheetsOf(choice);
+  const std::vector<TPrintSheet> sheets = SheetsOf(choice);
   return WritePagesPng(
       path, SheetReportSetup(), static_cast<int>(sheets.size()), dpi,
       [&](TCanvas& canvas, const TRect& pageRect, int page) {

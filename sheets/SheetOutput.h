@@ -12,22 +12,12 @@
 #include "core/Settings.h"
 #include "platform/Canvas.h"
 #include "sheets/PageGeometry.h"
+#include "sheets/PrintSheet.h"
 
 namespace kestrin {
 
-// Which sheets go out: 0 both (table sheet first), 1 the control table and
-// histogram sheet, 2 the X control chart sheet.
-enum class TPrintSheet : int { All = 0, Table = 1, XChart = 2 };
-
-// The sheet drawn on a page: 1 table sheet, 2 X chart sheet.
-inline constexpr int kTableSheet = 1;
-inline constexpr int kXChartSheet = 2;
-
-// The sheets of a choice, in page order.
-std::vector<int> SheetsOf(TPrintSheet choice);
-
-// Draws sheet 1 or 2 into the page rectangle.
-void DrawSheet(TCanvas& canvas, const TRect& pageRect, int sheet, const TMainData& data,
+// Draws one single sheet (Table or XChart) into the page rectangle.
+void DrawSheet(TCanvas& canvas, const TRect& pageRect, TPrintSheet sheet, const TMainData& data,
                const TSettings& settings);
 
 struct TSheetOutputError {

@@ -20,20 +20,20 @@ TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings)
   return d;
 }
 
-void RepDrawPrint(TVelRepDraw& draw, int printSheet, const TSheetDrawers& drawers) {
+void RepDrawPrint(TVelRepDraw& draw, TPrintSheet printSheet, const TSheetDrawers& drawers) {
   if (!draw.Canvas) return;
   TCanvas& canvas = *draw.Canvas;
   const TSheetDrawer* drawer = nullptr;
   switch (printSheet) {
-    case kPrintTableSheet:
+    case TPrintSheet::Table:
       drawer = &drawers.Table;
       draw.LastPage = true;
       break;
-    case kPrintXChartSheet:
+    case TPrintSheet::XChart:
       drawer = &drawers.XChart;
       draw.LastPage = true;
       break;
-    default:
+    case TPrintSheet::All:
       if (draw.PageNo <= 1) {
         drawer = &drawers.Table;
         draw.LastPage = false;
@@ -88,7 +88,7 @@ void TSheetReport::PreparePaper() {
   Rep.OrientIsPortrait = true;
 }
 
-bool TSheetReport::Run(int printSheet, QAbstractButton* printButton) {
+bool TSheetReport::Run(TPrintSheet printSheet, QAbstractButton* printButton) {
   PreparePaper();
   PrintSheet = printSheet;
   if (PreviewMode) return Rep.Preview(false, nullptr);

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "platform/Canvas.h"
+#include "sheets/PrintSheet.h"
 #include "sheets/report/VelReport.h"
 
 class QAbstractButton;
@@ -19,11 +20,6 @@ namespace kestrin {
 
 struct TMainData;
 struct TSettings;
-
-// PrintSheet values.
-inline constexpr int kPrintAllSheets = 0;
-inline constexpr int kPrintTableSheet = 1;
-inline constexpr int kPrintXChartSheet = 2;
 
 // Draws one sheet on a canvas inside a page rectangle.
 using TSheetDrawer = std::function<void(TCanvas& canvas, const TRect& pageRect)>;
@@ -37,10 +33,10 @@ struct TSheetDrawers {
 // (both read at drawing time, so they must outlive the report's runs).
 TSheetDrawers MakeSheetDrawers(const TMainData& data, const TSettings& settings);
 
-// The page handler: with PrintSheet 1 the table sheet, 2 the X chart sheet,
-// each the only page; with 0 the table sheet on page 1 and the X chart sheet
-// on page 2, which is the last.
-void RepDrawPrint(TVelRepDraw& draw, int printSheet, const TSheetDrawers& drawers);
+// The page handler: with Table or XChart that sheet as the only page; with
+// All the table sheet on page 1 and the X chart sheet on page 2, which is
+// the last.
+void RepDrawPrint(TVelRepDraw& draw, TPrintSheet printSheet, const TSheetDrawers& drawers);
 
 // The values the main window gives its report components.
 void SetupMainReport(TVelReport& report);
@@ -55,7 +51,7 @@ class TSheetReport {
   TVelReport Rep;
   TVelRepDraw RepDraw;
   TSheetDrawers Drawers;
-  int PrintSheet = kPrintAllSheets;
+  TPrintSheet PrintSheet = TPrintSheet::All;
   bool PreviewMode = true;
 
   // What the preview and print commands do before the sheet choice: the
@@ -64,7 +60,7 @@ class TSheetReport {
   void PreparePaper();
   // Sets PrintSheet and previews (PreviewMode) or prints; `printButton` is
   // disabled while a print runs. The paper is set to A4 portrait first.
-  bool Run(int printSheet, QAbstractButton* printButton = nullptr);
+  bool Run(TPrintSheet printSheet, QAbstractButton* printButton = nullptr);
 };
 
 }  // namespace kestrin

@@ -40,9 +40,11 @@ class Commands : public MainWindowFixture {
     EXPECT_TRUE(SaveToFile(QFile::encodeName(Path(name)).toStdString(), d));
     return Path(name);
   }
-  std::vector<std::pair<bool, int>> reports;
+  std::vector<std::pair<bool, TPrintSheet>> reports;
   void RecordReports() {
-    Probe().ReportHandler() = [this](bool preview, int sheet) { reports.emplace_back(preview, sheet); };
+    Probe().ReportHandler() = [this](bool preview, TPrintSheet sheet) {
+      reports.emplace_back(preview, sheet);
+    };
   }
 };
 
@@ -389,9 +391,9 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
   EXPECT_EQ(popupAt, k->mapToGlobal(button.topLeft()));
   EXPECT_EQ(items, (QStringList{"管理表・ヒストグラム", "Ｘ管理図", "-", "全て"}));
   ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(reports[0], std::make_pair(true, 2));
+  EXPECT_EQ(reports[0], std::make_pair(true, TPrintSheet::XChart));
   EXPECT_TRUE(Probe().PreviewMode());
-  EXPECT_EQ(Probe().PrintSheet(), 2);
+  EXPECT_EQ(Probe().PrintSheet(), TPrintSheet::XChart);
 
   WhenOpen<QMenu>([&](QMenu* m) {
     m->setActiveAction(ui.AllSheetsChoice);
@@ -399,7 +401,7 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
   });
   Press(Qt::Key_F9);
   ASSERT_EQ(reports.size(), 2u);
-  EXPECT_EQ(reports[1], std::make_pair(false, 0));
+  EXPECT_EQ(reports[1], std::make_pair(false, TPrintSheet::All));
 
   // Closing the popup without a choice runs nothing.
   WhenOpen<QMenu>([](QMenu* m) { QTest::keyClick(m, Qt::Key_Escape); });
@@ -411,9 +413,9 @@ TEST_F(Commands, PreviewAndPrintOpenTheSheetChoiceAtTheButton) {
   ui.PrintMenu->actions().at(1)->trigger();
   ui.PrintMenu->actions().at(3)->trigger();
   ASSERT_EQ(reports.size(), 5u);
-  EXPECT_EQ(reports[2], std::make_pair(true, 1));
-  EXPECT_EQ(reports[3], std::make_pair(false, 2));
-  EXPECT_EQ(reports[4], std::make_pair(false, 0));
+  EXPECT_EQ(reports[2], std::make_pair(true, TPrintSheet::Table));
+  EXPECT_EQ(reports[3], std::make_pair(false, TPrintSheet::XChart));
+  EXPECT_EQ(reports[4], std::make_pair(false, TPrintSheet::All));
 }
 
 TEST_F(Commands, ExportWithoutASpreadsheetShowsTheMessage) {
@@ -481,7 +483,7 @@ TEST_F(Commands, PreviewShowsTheChosenSheetsOfTheMonth) {
   Press(Qt::Key_F8);
   EXPECT_TRUE(secondPage);
   EXPECT_TRUE(f.isVisible());
-  EXPECT_EQ(Probe().PrintSheet(), 0);
+  EXPECT_EQ(Probe().PrintSheet(), TPrintSheet::All);
   EXPECT_TRUE(Probe().PreviewMode());
 }
 
@@ -523,5 +525,5 @@ TEST_F(Commands, ControlKeysLoadSavePrintAndQuitAsTheMenusShow) {
   });
   Press(Qt::Key_P, Qt::ControlModifier);
   ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(reports[0], std::make_pair(false, 1));
+  EXPECT_EQ(reports[0], std::make_pair(false, TPrintSheet::Table));
 }

@@ -25,7 +25,7 @@ class TFrmMainProbe {
   const TCapability& Capability() const { return w_.capability_; }
   const std::vector<TSignal>& Signals() const { return w_.signals_; }
   const TRecentFiles& RecentFiles() const { return w_.recent_; }
-  int PrintSheet() const { return w_.printSheet_; }
+  TPrintSheet PrintSheet() const { return w_.printSheet_; }
   bool PreviewMode() const { return w_.previewMode_; }
   TFrmSetup* FrmSetup() const { return w_.frmSetup_.data(); }
   TBusyWindow* BusyWindow() const { return w_.busy_; }
@@ -33,7 +33,7 @@ class TFrmMainProbe {
   // Seams: settings read at first show, the report run, the export helper,
   // the chart drawers.
   std::function<TSettings()>& SettingsReader() const { return w_.settingsReader_; }
-  std::function<void(bool, int)>& ReportHandler() const { return w_.reportHandler_; }
+  std::function<void(bool, TPrintSheet)>& ReportHandler() const { return w_.reportHandler_; }
   calc::TCalcExportOptions& ExportOptions() const { return w_.exportOptions_; }
   const TChartDrawer& XChartDrawer() const { return w_.xChartDrawer_; }
   void SetHistogramDrawer(TChartDrawer drawer) const { w_.SetHistogramDrawer(std::move(drawer)); }

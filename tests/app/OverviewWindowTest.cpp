@@ -7,13 +7,13 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include "FrmOverviewProbe.h"
 #include "MainWindowFixture.h"
-#include "app/FrmOverview.h"
 #include "charts/XChart.h"
 #include "core/DataFile.h"
+#include "tests/core/MonthBuilder.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
-#include "tests/core/MonthBuilder.h"
 
 namespace kestrin {
 namespace {
@@ -49,38 +49,39 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
   ASSERT_TRUE(f->isVisible());
   ASSERT_EQ(dialogs.Files.size(), 1u);
   EXPECT_EQ(f->Overview().Months.size(), 1u);
+  const TFrmOverviewProbe probe(*f);
 
   // A folder brings the rest; the file already listed is not read again.
   f->AddPaths({dir.path(), dir.filePath(QStringLiteral("missing.slt"))});
   ASSERT_EQ(f->Overview().Months.size(), 3u);
-  QTreeWidget* t = f->Table();
+  QTreeWidget* t = probe.Table();
   ASSERT_EQ(t->topLevelItemCount(), 3);  // two plants and the failed files
   EXPECT_TRUE(t->topLevelItem(0)->text(0).startsWith(QStringLiteral("南工場")));
   EXPECT_EQ(t->topLevelItem(1)->childCount(), 2);
   EXPECT_EQ(t->topLevelItem(1)->text(3), QStringLiteral("3"));  // pooled count
   EXPECT_EQ(t->topLevelItem(2)->childCount(), 1);
-  EXPECT_NE(f->StatusText()->text().indexOf(QStringLiteral("読み込めなかったファイル 1")), -1);
+  EXPECT_NE(probe.StatusText()->text().indexOf(QStringLiteral("読み込めなかったファイル 1")), -1);
 
   // Selecting a month of the second plant shows that plant's chart.
   t->clearSelection();
   t->topLevelItem(1)->child(1)->setSelected(true);
-  EXPECT_EQ(f->CurrentPlant(), 1);
-  const QImage chart = f->Chart()->grab().toImage();
+  EXPECT_EQ(probe.CurrentPlant(), 1);
+  const QImage chart = probe.Chart()->grab().toImage();
   int blue = 0;
   for (int y = 0; y < chart.height(); ++y)
     for (int x = 0; x < chart.width(); ++x) blue += chart.pixel(x, y) == qRgb(0, 0, 255);
   EXPECT_GT(blue, 20);
 
   // Removing that month updates the pooled row and keeps the plant shown.
-  f->RemoveSelected();
+  probe.RemoveSelected();
   EXPECT_EQ(f->Overview().Months.size(), 2u);
-  EXPECT_EQ(f->Table()->topLevelItem(1)->text(3), QStringLiteral("2"));
-  EXPECT_EQ(f->CurrentPlant(), 1);
+  EXPECT_EQ(probe.Table()->topLevelItem(1)->text(3), QStringLiteral("2"));
+  EXPECT_EQ(probe.CurrentPlant(), 1);
 
   std::vector<bool> runs;
-  f->ReportHandler = [&](bool preview) { runs.push_back(preview); };
-  f->findChild<QPushButton*>(QStringLiteral("BtnPreview"))->click();
-  f->findChild<QPushButton*>(QStringLiteral("BtnPrint"))->click();
+  probe.ReportHandler() = [&](bool preview) { runs.push_back(preview); };
+  probe.PreviewButton()->click();
+  probe.PrintButton()->click();
   EXPECT_EQ(runs, (std::vector<bool>{true, false}));
 
   QTest::keyClick(f, Qt::Key_Escape);
@@ -96,6 +97,7 @@ TEST_F(OverviewWindowTest, FollowsTheDiskNewFilesInTheFolderChangedAndDeletedFil
   const QString a = Month(QStringLiteral("a.slt"), "北工場", 4, {1800});
   TSettings settings;
   TFrmOverview f(&settings);
+  const TFrmOverviewProbe probe(f);
   f.AddPaths({dir.path()});
   ASSERT_EQ(f.Overview().Months.size(), 1u);
 
@@ -107,9 +109,9 @@ TEST_F(OverviewWindowTest, FollowsTheDiskNewFilesInTheFolderChangedAndDeletedFil
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Plants.at(0).Count == 5; }, 5000));
 
   // A month the user removed does not come back with the folder's changes.
-  f.Table()->clearSelection();
-  f.Table()->topLevelItem(0)->child(1)->setSelected(true);
-  f.RemoveSelected();
+  probe.Table()->clearSelection();
+  probe.Table()->topLevelItem(0)->child(1)->setSelected(true);
+  probe.RemoveSelected();
   ASSERT_EQ(f.Overview().Months.size(), 1u);
   ASSERT_TRUE(QFile::remove(a));
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.Overview().Months.empty(); }, 5000));

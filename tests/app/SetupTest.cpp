@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "FrmSetupProbe.h"
 #include "MainWindowFixture.h"
-#include "app/FrmSetup.h"
 #include "core/DataFile.h"
 #include "widgets/CellManager.h"
 #include "widgets/Cp932Text.h"
@@ -19,6 +19,8 @@
 using namespace kestrin;
 
 namespace {
+
+TFrmSetupUi& SetupUi(TFrmSetup* s) { return TFrmSetupProbe(*s).Ui(); }
 
 class SettingsFile : public MainWindowFixture {
  protected:
@@ -62,8 +64,8 @@ class SettingsFile : public MainWindowFixture {
     EXPECT_TRUE(ran);
   }
   void Type(TFrmSetup* s, TCell* cell, const QString& text) {
-    ASSERT_TRUE(s->CellMgrMain->Activate(cell)) << cell->Name.toStdString();
-    QWidget* e = s->CellMgrMain->ActiveArea()->Editor();
+    ASSERT_TRUE(SetupUi(s).CellCoordinator->Activate(cell)) << cell->Name.toStdString();
+    QWidget* e = SetupUi(s).CellCoordinator->ActiveArea()->Editor();
     ASSERT_NE(e, nullptr);
     QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(e, Qt::Key_Backspace);
@@ -198,11 +200,11 @@ TEST_F(SettingsFile, PlantNamesFromTheSetupDialogFillThePlantListAtOnce) {
   TFrmMainUi& ui = Ui();
   InSetup([&](TFrmSetup* s) {
     EXPECT_EQ(s->windowTitle(), "FrmSetup");
-    EXPECT_EQ(s->VelPageTitle->Caption, "各種設定");
-    EXPECT_EQ(s->CellMgrMain->ActiveCell(), s->CellCompany);
-    Type(s, s->CellKojo[0], "本社工場");
-    Type(s, s->CellKojo[3], "第四工場");
-    Type(s, s->CellTanto, "鈴木");
+    EXPECT_EQ(SetupUi(s).TitleBar->Caption, "各種設定");
+    EXPECT_EQ(SetupUi(s).CellCoordinator->ActiveCell(), SetupUi(s).CellCompany);
+    Type(s, SetupUi(s).CellKojo[0], "本社工場");
+    Type(s, SetupUi(s).CellKojo[3], "第四工場");
+    Type(s, SetupUi(s).CellTanto, "鈴木");
   });
   QStringList expected(10, QString());
   expected[0] = "本社工場";
@@ -229,65 +231,71 @@ TEST_F(SettingsFile, SetupCellsLimitsSwitchesAndStatusMessages) {
   Window();
   InSetup([&](TFrmSetup* s) {
     // Input order: company, person, ten plants, three seals, the switches.
-    std::vector<TCell*> order{s->CellCompany, s->CellTanto};
-    for (TTextCell* c : s->CellKojo) order.push_back(c);
-    for (TCell* c : std::initializer_list<TCell*>{s->CellInkan1, s->CellInkan2, s->CellInkan3,
-                                                  s->CellSokuteichi0, s->CellSokuteichi1,
-                                                  s->CellDrawHistNoRange0, s->CellDrawHistNoRange1,
-                                                  s->CellDrawXChartNoRange0, s->CellDrawXChartNoRange1})
+    std::vector<TCell*> order{SetupUi(s).CellCompany, SetupUi(s).CellTanto};
+    for (TTextCell* c : SetupUi(s).CellKojo) order.push_back(c);
+    for (TCell* c : std::initializer_list<TCell*>{
+             SetupUi(s).CellInkan1, SetupUi(s).CellInkan2, SetupUi(s).CellInkan3, SetupUi(s).CellSokuteichi0,
+             SetupUi(s).CellSokuteichi1, SetupUi(s).CellDrawHistNoRange0, SetupUi(s).CellDrawHistNoRange1,
+             SetupUi(s).CellDrawXChartNoRange0, SetupUi(s).CellDrawXChartNoRange1})
       order.push_back(c);
-    s->CellMgrMain->Activate(s->CellCompany);
+    SetupUi(s).CellCoordinator->Activate(SetupUi(s).CellCompany);
     for (std::size_t i = 1; i < order.size(); ++i) {
-      QWidget* target = s->CellMgrMain->ActiveArea()->Editor();
-      if (!target) target = s->CellMgrMain->ActiveArea();
+      QWidget* target = SetupUi(s).CellCoordinator->ActiveArea()->Editor();
+      if (!target) target = SetupUi(s).CellCoordinator->ActiveArea();
       QTest::keyClick(target, Qt::Key_Tab);
-      EXPECT_EQ(s->CellMgrMain->ActiveCell(), order[i]) << i;
+      EXPECT_EQ(SetupUi(s).CellCoordinator->ActiveCell(), order[i]) << i;
     }
     // Limits in CP932 bytes.
-    EXPECT_EQ(s->CellCompany->MaxBytes, 30);
-    EXPECT_EQ(s->CellTanto->MaxBytes, 16);
-    EXPECT_EQ(s->CellKojo[9]->MaxBytes, 20);
-    EXPECT_EQ(s->CellInkan2->MaxBytes, 8);
-    Type(s, s->CellInkan1, "ABCDEFGHIJ");    // 10 bytes: cut at 8
-    Type(s, s->CellInkan2, "課長補佐代理");  // 12 bytes: 4 characters fit
-    EXPECT_EQ(s->CellInkan2->DisplayText(), "課長補佐");
-    Type(s, s->CellCompany, "");
+    EXPECT_EQ(SetupUi(s).CellCompany->MaxBytes, 30);
+    EXPECT_EQ(SetupUi(s).CellTanto->MaxBytes, 16);
+    EXPECT_EQ(SetupUi(s).CellKojo[9]->MaxBytes, 20);
+    EXPECT_EQ(SetupUi(s).CellInkan2->MaxBytes, 8);
+    Type(s, SetupUi(s).CellInkan1, "ABCDEFGHIJ");    // 10 bytes: cut at 8
+    Type(s, SetupUi(s).CellInkan2, "課長補佐代理");  // 12 bytes: 4 characters fit
+    EXPECT_EQ(SetupUi(s).CellInkan2->DisplayText(), "課長補佐");
+    Type(s, SetupUi(s).CellCompany, "");
     // Status messages.
     auto status = [&](TCell* c) {
-      s->CellMgrMain->Activate(c);
-      return s->StatusBar->Text();
+      SetupUi(s).CellCoordinator->Activate(c);
+      return SetupUi(s).StatusLine->Text();
     };
-    EXPECT_EQ(status(s->CellCompany), "会社名を入力してください．");
-    EXPECT_EQ(status(s->CellTanto), "担当者（初期値）を入力してください．");
-    EXPECT_EQ(status(s->CellKojo[7]), "工場名選択時に使用する工場名を入力してください．");
-    EXPECT_EQ(status(s->CellInkan3), "各印鑑欄の名称を入力してください．");
-    EXPECT_EQ(status(s->CellSokuteichi0), "１日の測定値が空欄の場合，表を詰めて印刷します．を入力してください．");
-    EXPECT_EQ(status(s->CellSokuteichi1), "１日の測定値が空欄の場合，空欄のまま印刷します．を入力してください．");
-    EXPECT_EQ(status(s->CellDrawHistNoRange0), "ヒストグラムの範囲外を塗りつぶしませんを入力してください．");
-    EXPECT_EQ(status(s->CellDrawHistNoRange1), "ヒストグラムの範囲外の塗りつぶします．を入力してください．");
-    EXPECT_EQ(status(s->CellDrawXChartNoRange0), "Ｘ管理図の範囲外の塗りつぶしません．を入力してください．");
-    EXPECT_EQ(status(s->CellDrawXChartNoRange1), "Ｘ管理図の範囲外の塗りつぶします．を入力してください．");
-    EXPECT_EQ(status(s->CmShiftPager->Button(0, 12)), "戻ります．");
-    EXPECT_EQ(s->CmShiftPager->Button(0, 12)->Hint, "終了します．");
+    EXPECT_EQ(status(SetupUi(s).CellCompany), "会社名を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellTanto), "担当者（初期値）を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellKojo[7]), "工場名選択時に使用する工場名を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellInkan3), "各印鑑欄の名称を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellSokuteichi0),
+              "１日の測定値が空欄の場合，表を詰めて印刷します．を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellSokuteichi1),
+              "１日の測定値が空欄の場合，空欄のまま印刷します．を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellDrawHistNoRange0),
+              "ヒストグラムの範囲外を塗りつぶしませんを入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellDrawHistNoRange1),
+              "ヒストグラムの範囲外の塗りつぶします．を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellDrawXChartNoRange0),
+              "Ｘ管理図の範囲外の塗りつぶしません．を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).CellDrawXChartNoRange1),
+              "Ｘ管理図の範囲外の塗りつぶします．を入力してください．");
+    EXPECT_EQ(status(SetupUi(s).FunctionKeys->Button(0, 12)), "戻ります．");
+    EXPECT_EQ(SetupUi(s).FunctionKeys->Button(0, 12)->Hint, "終了します．");
 
     // Switch pairs: exclusive, by click and by Space; Enter moves on.
-    EXPECT_FALSE(s->CellSokuteichi0->On());
-    EXPECT_TRUE(s->CellSokuteichi1->On());
-    const QRect r0 = s->CellSokuteichi0->Rect;
-    QTest::mouseClick(s->CellMgrSetup, Qt::LeftButton, {}, r0.center());
-    EXPECT_TRUE(s->CellSokuteichi0->On());
-    EXPECT_FALSE(s->CellSokuteichi1->On());
-    s->CellMgrMain->Activate(s->CellDrawHistNoRange1);
-    QTest::keyClick(s->CellMgrSetup, Qt::Key_Space);
-    EXPECT_TRUE(s->CellDrawHistNoRange1->On());
-    EXPECT_FALSE(s->CellDrawHistNoRange0->On());
-    QTest::keyClick(s->CellMgrSetup, Qt::Key_Return);
-    EXPECT_EQ(s->CellMgrMain->ActiveCell(), s->CellDrawXChartNoRange0);
-    EXPECT_FALSE(s->CellDrawXChartNoRange1->On());
+    EXPECT_FALSE(SetupUi(s).CellSokuteichi0->On());
+    EXPECT_TRUE(SetupUi(s).CellSokuteichi1->On());
+    const QRect r0 = SetupUi(s).CellSokuteichi0->Rect;
+    QTest::mouseClick(SetupUi(s).SetupCells, Qt::LeftButton, {}, r0.center());
+    EXPECT_TRUE(SetupUi(s).CellSokuteichi0->On());
+    EXPECT_FALSE(SetupUi(s).CellSokuteichi1->On());
+    SetupUi(s).CellCoordinator->Activate(SetupUi(s).CellDrawHistNoRange1);
+    QTest::keyClick(SetupUi(s).SetupCells, Qt::Key_Space);
+    EXPECT_TRUE(SetupUi(s).CellDrawHistNoRange1->On());
+    EXPECT_FALSE(SetupUi(s).CellDrawHistNoRange0->On());
+    QTest::keyClick(SetupUi(s).SetupCells, Qt::Key_Return);
+    EXPECT_EQ(SetupUi(s).CellCoordinator->ActiveCell(), SetupUi(s).CellDrawXChartNoRange0);
+    EXPECT_FALSE(SetupUi(s).CellDrawXChartNoRange1->On());
     // Only F12 has a key; Esc outside an editor closes the dialog.
-    for (int k = 3; k <= 11; ++k) EXPECT_FALSE(s->CmShiftPager->Button(0, k)->Enabled) << k;
-    for (int k = 3; k <= 12; ++k) EXPECT_FALSE(s->CmShiftPager->Button(1, k)->Enabled) << k;
-    QTest::keyClick(s->CellMgrSetup, Qt::Key_Escape);
+    for (int k = 3; k <= 11; ++k) EXPECT_FALSE(SetupUi(s).FunctionKeys->Button(0, k)->Enabled) << k;
+    for (int k = 3; k <= 12; ++k) EXPECT_FALSE(SetupUi(s).FunctionKeys->Button(1, k)->Enabled) << k;
+    QTest::keyClick(SetupUi(s).SetupCells, Qt::Key_Escape);
     EXPECT_FALSE(s->isVisible());
   });
   const TSettings& st = Probe().Settings();
@@ -302,8 +310,8 @@ TEST_F(SettingsFile, SetupCellsLimitsSwitchesAndStatusMessages) {
 TEST_F(SettingsFile, TypingInTheSetupDialogIsKeptByEscAndF12) {
   Window();
   InSetup([&](TFrmSetup* s) {
-    s->CellMgrMain->Activate(s->CellCompany);
-    QWidget* e = s->CellMgrMain->ActiveArea()->Editor();
+    SetupUi(s).CellCoordinator->Activate(SetupUi(s).CellCompany);
+    QWidget* e = SetupUi(s).CellCoordinator->ActiveArea()->Editor();
     TypeText(e, "途中");
     QTest::keyClick(e, Qt::Key_Escape);  // drops the typing only
     EXPECT_TRUE(s->isVisible());

@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
       p.reject();
     };
     report.PreviewMode = true;
-    report.Run(kPrintAllSheets);
+    report.Run(TPrintSheet::All);
   }
   if (args.size() > 2) {
     TSettings settings;

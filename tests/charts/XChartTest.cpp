@@ -338,7 +338,7 @@ TEST(XChartScreen, OddRecordsDrawWithoutFault) {
   DrawXChartDoc(canvas, TRect{0, 0, 20, 10}, assist, flat, true);
 }
 
-TEST(XChartSheet, NoFillsAndGreyBandsOnlyWithTheSetting) {
+TEST(XChartPrinted, NoFillsAndGreyBandsOnlyWithTheSetting) {
   TMainData d = MakeMonth(2024, 1);
   SetValue(d, 3, 0, 1800);
   d.Calculate();
@@ -359,7 +359,7 @@ TEST(XChartSheet, NoFillsAndGreyBandsOnlyWithTheSetting) {
   EXPECT_TRUE(Select(on.ops, [](const DrawOp& op) { return op.kind == DrawOp::FillRect; }).empty());
 }
 
-TEST(XChartSheet, DottedLimitLinesAlwaysCircleMarksAndWeightedFrame) {
+TEST(XChartPrinted, DottedLimitLinesAlwaysCircleMarksAndWeightedFrame) {
   TMainData d = MakeMonth(2024, 1);
   SetValue(d, 3, 1, 1800);  // a single value
   d.Calculate();
@@ -398,7 +398,7 @@ TEST(XChartSheet, DottedLimitLinesAlwaysCircleMarksAndWeightedFrame) {
   EXPECT_EQ(frames[0].brush.Color(), clBlack);
 }
 
-TEST(XChartSheet, FontsInProportionToThePlot) {
+TEST(XChartPrinted, FontsInProportionToThePlot) {
   TMainData d = MakeMonth(2024, 1);
   d.Calculate();
   DocRecording rec;

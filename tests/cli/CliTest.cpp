@@ -24,9 +24,8 @@ using testutil::RunProgram;
 namespace {
 
 const std::string kExamples = std::string(KESTRIN_SOURCE_DIR) + "/examples";
-const std::string kLoadFailed = "ファイルのロードに失敗しました．\n";
-const std::string kSaveFailed = "ファイルのセーブに失敗しました．\n";
-
+const std::string kLoadFailedLine = "ファイルのロードに失敗しました．\n";
+const std::string kSaveFailedLine = "ファイルのセーブに失敗しました．\n";
 
 // What the program itself makes of a file: reset, load, recompute.
 TMainData LoadedAndCalculated(const std::string& path, bool* ok = nullptr) {
@@ -195,14 +194,14 @@ TEST(CliStats, LoadFailures) {
   for (const auto& [path, cause] : cases) {
     const Result r = Cli(dir, {"stats", path});
     EXPECT_EQ(r.code, 1) << path;
-    EXPECT_EQ(r.err, kLoadFailed + path + ": " + cause + "\n") << path;
+    EXPECT_EQ(r.err, kLoadFailedLine + path + ": " + cause + "\n") << path;
     EXPECT_EQ(r.out, "") << path;
   }
   // A name with a line break and a terminal escape cannot forge a line of
   // the message: both are shown escaped.
   testutil::WriteFile(dir / "a\nkestrin: saved\x1b[1m.slt", "text");
   const Result r = Cli(dir, {"stats", dir / "a\nkestrin: saved\x1b[1m.slt"});
-  EXPECT_EQ(r.err, kLoadFailed + dir / "a\\nkestrin: saved\\x1B[1m.slt" + ": ヘッダを読み込めません\n");
+  EXPECT_EQ(r.err, kLoadFailedLine + dir / "a\\nkestrin: saved\\x1B[1m.slt" + ": ヘッダを読み込めません\n");
 }
 
 TEST(CliResave, OldLayoutBecomesTheCurrentOne) {
@@ -236,12 +235,12 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   Result r = Cli(dir, {"resave", dir / "missing.slt", dir / "out.slt"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err,
-            kLoadFailed + dir / "missing.slt" + ": 開けません（ファイルまたはフォルダがありません）\n");
+            kLoadFailedLine + dir / "missing.slt" + ": 開けません（ファイルまたはフォルダがありません）\n");
   EXPECT_FALSE(testutil::Exists(dir / "out.slt"));
 
   r = Cli(dir, {"resave", in, dir / "no/such/folder/out.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, kSaveFailed + dir / "no/such/folder/out.slt" +
+  EXPECT_EQ(r.err, kSaveFailedLine + dir / "no/such/folder/out.slt" +
                        ": 保存先のフォルダを開けません（ファイルまたはフォルダがありません）\n");
 
   // A file-size limit below the new file's size: the write fails half-way;
@@ -252,7 +251,7 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   r = RunProgram(dir, {"prlimit", "--fsize=500", kCli, "resave", in, dir / "out.slt"});
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_EQ(r.err,
-            kSaveFailed + dir / "out.slt" + ": 書き込みに失敗しました（ファイルサイズの上限を超えました）\n");
+            kSaveFailedLine + dir / "out.slt" + ": 書き込みに失敗しました（ファイルサイズの上限を超えました）\n");
   EXPECT_EQ(testutil::ReadFile(dir / "out.slt"), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.slt"});
 }

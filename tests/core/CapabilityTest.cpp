@@ -1,3 +1,5 @@
+// Cp and Cpk of a month: the figures against hand-computed values, and
+// where they are undefined (too few values, sigma 0, no tolerance).
 #include <gtest/gtest.h>
 
 #include <cmath>

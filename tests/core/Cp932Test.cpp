@@ -1,3 +1,5 @@
+// The CP932 (Shift-JIS) conversions: round trips, characters CP932 cannot
+// hold, broken byte sequences and the byte limits of the text fields.
 #include <gtest/gtest.h>
 
 #include "core/Cp932.h"

@@ -1,3 +1,6 @@
+// The .slt data file: header, the current and the old layout, typed items,
+// round trips, load failures that name their step, and saves that fail
+// without touching the old file.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// The month record and the cement type table: defaults, the day list
+// following the month, clearing, and the cement names and marks.
 #include <gtest/gtest.h>
 
 #include "core/MainData.h"

@@ -1,3 +1,5 @@
+// Calendar helpers of the packed month date and the two roundings
+// (halves away from zero, halves to even).
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// The settings file: values read and written, bounded and never throwing
+// on bad input, and where the file is looked for.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

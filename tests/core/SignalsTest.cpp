@@ -1,3 +1,5 @@
+// The process signals of a month: runs, trends and values near the
+// tolerance limits, at their boundaries.
 #include <gtest/gtest.h>
 
 #include <vector>

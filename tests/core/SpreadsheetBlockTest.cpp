@@ -1,3 +1,5 @@
+// The block of labels and values the spreadsheet export puts at A1, and
+// the exchange file the export helper reads.
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,3 +1,5 @@
+// The month's statistics: judgements, class rows, the sums, mean X and
+// sigma against worked examples.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -15,8 +15,8 @@ using namespace kestrin;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   cli::Json json;
-  cli::TJsonError error;
-  if (!cli::ParseRecordJson(text, json, error)) {
+  TJsonError error;
+  if (!ParseStrictJson(text, json, error)) {
     if (error.message.empty()) std::abort();  // every refusal says why
     return 0;
   }

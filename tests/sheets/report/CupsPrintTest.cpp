@@ -177,7 +177,7 @@ TEST(CupsPrintTest, AllSheetsThroughTheDefaultQueueGiveTwoA4PagesInsideThePrinta
   for (bool properties : {false, true}) {
     SCOPED_TRACE(properties ? "printer properties looked at" : "dialog accepted at once");
     openProperties = properties;
-    ASSERT_TRUE(report.Run(kPrintAllSheets));
+    ASSERT_TRUE(report.Run(TPrintSheet::All));
     EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
     EXPECT_EQ(dialogPrinter, kQueue);
     if (properties) {

@@ -43,7 +43,7 @@ TEST_F(PipelineTest, AllSheetsPreviewStoresTableThenXChartAndNothingMore) {
     first = report->RepDraw.FirstStoredPage();
     last = report->RepDraw.LastStoredPage();
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_EQ(Sheets(), (std::vector<int>{1, 2}));
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].PageNo, 1);
@@ -55,12 +55,12 @@ TEST_F(PipelineTest, AllSheetsPreviewStoresTableThenXChartAndNothingMore) {
 }
 
 TEST_F(PipelineTest, SingleSheetChoicesGiveOnePage) {
-  for (int sheet : {kPrintTableSheet, kPrintXChartSheet}) {
+  for (TPrintSheet sheet : {TPrintSheet::Table, TPrintSheet::XChart}) {
     calls.clear();
     int last = 0;
     previewBody = [&](TVelReportPreview&) { last = report->RepDraw.LastStoredPage(); };
     EXPECT_TRUE(report->Run(sheet));
-    EXPECT_EQ(Sheets(), (std::vector<int>{sheet}));
+    EXPECT_EQ(Sheets(), (std::vector<int>{static_cast<int>(sheet)}));
     EXPECT_EQ(last, 1);
   }
 }
@@ -68,7 +68,7 @@ TEST_F(PipelineTest, SingleSheetChoicesGiveOnePage) {
 TEST_F(PipelineTest, PrintingAllSheetsWritesTwoPdfPages) {
   if (!HaveTool("pdfinfo")) GTEST_SKIP() << "poppler-utils not installed";
   report->PreviewMode = false;
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_EQ(dialogCalls, 1);
   EXPECT_EQ(Sheets(), (std::vector<int>{1, 2}));
   ASSERT_EQ(busyTexts.size(), 1u);
@@ -85,7 +85,7 @@ TEST_F(PipelineTest, RangeTwoToTwoDrawsPageOneButPrintsOnlyTheXChartSheet) {
     to = 2;
     return true;
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_EQ(Sheets(), (std::vector<int>{1, 2}));
   EXPECT_EQ(report->RepDraw.FromPage, 2);
   EXPECT_EQ(PdfPageCount(PdfPath()), 1);
@@ -98,14 +98,14 @@ TEST_F(PipelineTest, RangeEndingAtPageOneStopsAfterTheTableSheet) {
     to = 1;
     return true;
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_EQ(Sheets(), (std::vector<int>{1}));
 }
 
 // ---------------------------------------------------------------- geometry
 
 TEST_F(PipelineTest, MarginsAt600DpiAreTruncatedWith1600Over63MmPerInch) {
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   ASSERT_EQ(calls.size(), 1u);
   const TPageGeometry& g = report->RepDraw.Geometry;
   EXPECT_EQ(g.ResX, 600);
@@ -133,7 +133,7 @@ TEST_F(PipelineTest, MarginsAreWidenedToThePrintersUnprintableBorder) {
     d.OffsetBottom = 500;
     return d;
   };
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   ASSERT_EQ(calls.size(), 1u);
   const TPageGeometry& g = report->RepDraw.Geometry;
   EXPECT_EQ(calls[0].PageRect.Left, 400);
@@ -150,7 +150,7 @@ TEST_F(PipelineTest, PaperIsA4PortraitAgainBeforeEveryRun) {
     printer.setPageOrientation(QPageLayout::Landscape);
     return true;
   };
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_FALSE(report->Rep.OrientIsPortrait);
   EXPECT_GT(calls[0].PageRect.Width(), calls[0].PageRect.Height());
@@ -159,7 +159,7 @@ TEST_F(PipelineTest, PaperIsA4PortraitAgainBeforeEveryRun) {
   // The next preview: A4 portrait again.
   calls.clear();
   report->PreviewMode = true;
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_TRUE(report->Rep.OrientIsPortrait);
   EXPECT_LT(calls[0].PageRect.Width(), calls[0].PageRect.Height());
@@ -176,7 +176,7 @@ TEST_F(PipelineTest, PaperIsA4PortraitAgainBeforeEveryRun) {
     seen = printer.pageLayout();
     return true;
   };
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   EXPECT_EQ(seen.orientation(), QPageLayout::Portrait);
   EXPECT_EQ(seen.pageSize().id(), QPageSize::A4);
 }
@@ -218,7 +218,7 @@ TEST_F(PipelineTest, ScreenReferencePreviewDrawsInScreenPixels) {
 TEST_F(PipelineTest, PrintFontIsNinePointAtTheDevicesResolution) {
   TLogFont seen;
   report->Drawers.Table = [&](TCanvas& c, const TRect&) { seen = c.Font.Log; };
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   EXPECT_EQ(seen.FaceName, QString::fromUtf8("ＭＳ Ｐゴシック"));
   EXPECT_EQ(seen.CharSet, SHIFTJIS_CHARSET);
   // -15 x 72 / 120 = 9 pt; at 600 dpi 75 px.
@@ -236,7 +236,7 @@ TEST_F(PipelineTest, PageFilesLiveOnlyDuringTheRun) {
     bothExist = QFileInfo::exists(store.FileName(1)) && QFileInfo::exists(store.FileName(2));
     EXPECT_TRUE(store.FileName(2).endsWith(QString::fromUtf8("/印刷プレビュー2.EMF")));
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   ASSERT_FALSE(folder.isEmpty());
   EXPECT_TRUE(folder.startsWith(QDir::tempPath()));
   EXPECT_TRUE(bothExist);
@@ -262,7 +262,7 @@ TEST_F(PipelineTest, PagesBelowTheRangeAreNotStored) {
     if (report->RepDraw.LastStoredPage() == 2) page2 = report->RepDraw.Store().Has(2);
     return false;
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_FALSE(page1);
   EXPECT_TRUE(page2);
   EXPECT_EQ(report->RepDraw.FirstStoredPage(), 2);
@@ -273,7 +273,7 @@ TEST_F(PipelineTest, PagesBelowTheRangeAreNotStored) {
 TEST_F(PipelineTest, CancelledPrintDialogDrawsNothing) {
   report->PreviewMode = false;
   dialogAction = [](QPrinter&, int&, int&) { return false; };
-  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  EXPECT_FALSE(report->Run(TPrintSheet::All));
   EXPECT_TRUE(report->Rep.DialogCancelled());
   EXPECT_TRUE(calls.empty());
   EXPECT_TRUE(busyTexts.empty());
@@ -284,13 +284,13 @@ TEST_F(PipelineTest, CancelledPrintDialogDrawsNothing) {
 TEST_F(PipelineTest, CancelInTheBusyWindowSendsNoFurtherPage) {
   report->PreviewMode = false;
   busyCancelled = [] { return true; };
-  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  EXPECT_FALSE(report->Run(TPrintSheet::All));
   EXPECT_FALSE(QFileInfo::exists(PdfPath()) && QFileInfo(PdfPath()).size() > 0);
   EXPECT_FALSE(report->RepDraw.Running());
   // The next run works normally.
   busyCancelled = nullptr;
   calls.clear();
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
   EXPECT_EQ(Sheets(), (std::vector<int>{1}));
 }
 
@@ -298,7 +298,7 @@ TEST_F(PipelineTest, AnOutputFileThatCannotBeWrittenStopsThePrintWithAMessage) {
   report->PreviewMode = false;
   const QString out = dir.filePath(QStringLiteral("no/such/folder/out.pdf"));
   report->Rep.Printer()->setOutputFileName(out);
-  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  EXPECT_FALSE(report->Run(TPrintSheet::All));
   ASSERT_EQ(messages.size(), 1u);
   // The fixed message, and on a second line the file and the cause.
   const QStringList lines = messages[0].split(QLatin1Char('\n'));
@@ -319,7 +319,7 @@ TEST_F(PipelineTest, PreviewWithoutAPageHandlerSaysThereWasNoDataAndShowsNothing
 TEST_F(PipelineTest, PrintWithoutAPageHandlerSaysThereWasNoData) {
   report->RepDraw.OnPrint = nullptr;
   report->PreviewMode = false;
-  report->Run(kPrintAllSheets);
+  report->Run(TPrintSheet::All);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages[0], QString::fromUtf8("データがありませんでした．"));
 }
@@ -327,21 +327,21 @@ TEST_F(PipelineTest, PrintWithoutAPageHandlerSaysThereWasNoData) {
 TEST_F(PipelineTest, BeforeReportAbortEndsTheRunCleanly) {
   report->RepDraw.BeforeReport = [](TVelRepDraw& d) { d.Abort(); };
   report->PreviewMode = false;
-  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  EXPECT_FALSE(report->Run(TPrintSheet::All));
   EXPECT_FALSE(report->RepDraw.Running());
   report->RepDraw.BeforeReport = nullptr;
-  EXPECT_TRUE(report->Run(kPrintTableSheet));
+  EXPECT_TRUE(report->Run(TPrintSheet::Table));
 }
 
 TEST_F(PipelineTest, NoPrinterStopsThePreviewWithAMessageAndThePrintSilently) {
   report->Rep.SetPrinter(nullptr);
   report->Rep.PrinterFactory = [] { return std::unique_ptr<QPrinter>(); };
-  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  EXPECT_FALSE(report->Run(TPrintSheet::All));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], QString::fromUtf8("プリンタを認識することができませんでした．"));
   messages.clear();
   report->PreviewMode = false;
-  EXPECT_FALSE(report->Run(kPrintAllSheets));
+  EXPECT_FALSE(report->Run(TPrintSheet::All));
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(previewShown, 0);
@@ -353,7 +353,7 @@ TEST_F(PipelineTest, ASecondRunWhileOneIsInProgressReturnsAtOnce) {
     secondPreview = report->Rep.Preview();
     secondPrint = report->Rep.Print();
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_FALSE(secondPreview);
   EXPECT_FALSE(secondPrint);
   EXPECT_EQ(dialogCalls, 0);
@@ -363,14 +363,14 @@ TEST_F(PipelineTest, ASecondRunWhileOneIsInProgressReturnsAtOnce) {
 TEST_F(PipelineTest, ClosingThePreviewBeforeProductionEndsStopsTheRun) {
   waitForProduction = false;
   previewBody = [&](TVelReportPreview& p) { p.reject(); };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_LE(calls.size(), 2u);
   EXPECT_FALSE(report->RepDraw.Running());
   // Whatever was stored is gone, and a new run works.
   calls.clear();
   waitForProduction = true;
   previewBody = nullptr;
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_EQ(Sheets(), (std::vector<int>{1, 2}));
 }
 
@@ -379,7 +379,7 @@ TEST_F(PipelineTest, ClosingThePreviewBeforeProductionEndsStopsTheRun) {
 TEST_F(PipelineTest, PrintFromThePreviewStartsAFreshRunAgainstThePrinter) {
   if (!HaveTool("pdfinfo")) GTEST_SKIP() << "poppler-utils not installed";
   previewBody = [&](TVelReportPreview& p) { p.RequestPrint(); };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_EQ(dialogCalls, 1);
   // Both pages drawn twice: once for the preview, once for the printer.
   EXPECT_EQ(Sheets(), (std::vector<int>{1, 2, 1, 2}));

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   };
 
   report.PreviewMode = true;
-  const bool ran = report.Run(kPrintAllSheets);
+  const bool ran = report.Run(TPrintSheet::All);
   std::printf("preview ran: %s\n", ran ? "yes" : "no");
   return ran ? 0 : 1;
 }

@@ -82,7 +82,7 @@ class PreviewTest : public ReportFixture {
       QApplication::processEvents();
       body(p);
     };
-    EXPECT_TRUE(report->Run(kPrintAllSheets));
+    EXPECT_TRUE(report->Run(TPrintSheet::All));
   }
 
   static void Key(TVelReportPreview& p, int key, Qt::KeyboardModifiers mods = {}) {
@@ -361,7 +361,7 @@ TEST_F(PreviewTest, PageOneIsShownWhilePageTwoIsBeingDrawn) {
     EXPECT_TRUE(p.CellNextPage->isEnabled());
     EXPECT_EQ(p.StatusBar->text(), QString::fromUtf8(kPreviewKeyHelp));
   };
-  EXPECT_TRUE(report->Run(kPrintAllSheets));
+  EXPECT_TRUE(report->Run(TPrintSheet::All));
   EXPECT_TRUE(shownOne);
   EXPECT_FALSE(nextEnabled);
   EXPECT_EQ(status, QString::fromUtf8("準備中... [Page : 2]"));

@@ -83,20 +83,21 @@ TEST_F(SheetsPdfTest, PrintedPdfMatchesTheCommandLineRendering) {
   }
   report->Drawers = MakeSheetDrawers(data, settings);
 
-  for (int sheet : {kPrintAllSheets, kPrintTableSheet, kPrintXChartSheet}) {
+  for (TPrintSheet choice : {TPrintSheet::All, TPrintSheet::Table, TPrintSheet::XChart}) {
+    const int sheet = static_cast<int>(choice);
     SCOPED_TRACE(sheet);
     const QString mine = dir.filePath(QStringLiteral("pipeline%1.pdf").arg(sheet));
     const QString cli = dir.filePath(QStringLiteral("cli%1.pdf").arg(sheet));
     UsePdfPrinter(600, QStringLiteral("pipeline%1.pdf").arg(sheet));
     report->PreviewMode = false;
-    ASSERT_TRUE(report->Run(sheet));
+    ASSERT_TRUE(report->Run(choice));
     const char* names[] = {"all", "table", "xchart"};
     ASSERT_TRUE(RunTool(kCli, {QStringLiteral("sheets"), QString::fromStdString(kSample),
                            QStringLiteral("-o"), cli, QStringLiteral("--dpi"),
                            QStringLiteral("600"), QStringLiteral("--sheet"),
                            QString::fromLatin1(names[sheet]), QStringLiteral("--settings"), ini}));
 
-    const int pages = sheet == kPrintAllSheets ? 2 : 1;
+    const int pages = choice == TPrintSheet::All ? 2 : 1;
     ASSERT_EQ(PdfPageCount(mine), pages);
     ASSERT_EQ(PdfPageCount(cli), pages);
     EXPECT_EQ(PageSize(mine), PageSize(cli));
