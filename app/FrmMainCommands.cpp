@@ -23,6 +23,7 @@
 #include "core/DataFile.h"
 #include "core/Numbers.h"
 #include "core/Version.h"
+#include "platform/SafeSave.h"
 #include "sheets/report/PdfName.h"
 #include "sheets/report/SheetReport.h"
 #include "widgets/BusyWindow.h"
@@ -211,7 +212,9 @@ void TFrmMain::LoadDataFile(const QString& path) {
   dataFileName_ = path;
   const bool wasEdited = Edited();
   // A loaded month starts a new history.
-  if (const TFileResult loaded = LoadFromFile(LocalPath(path), *mainData_)) {
+  TFileResult loaded = CheckCarriedName(path);
+  if (loaded) loaded = LoadFromFile(LocalPath(path), *mainData_);
+  if (loaded) {
     FillDefaultPerson();
     history_->Restart();
     SetEdited(false);
@@ -271,11 +274,13 @@ void TFrmMain::RebuildRecentMenu() {
   const QStringList& paths = recent_.Paths();
   for (int i = 0; i < paths.size(); ++i) {
     const QString path = paths[i];
-    QString text = QDir::toNativeSeparators(path);
-    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    // A long path is cut in its middle so the menu stays narrow; the status
+    // line shows it whole while the item is highlighted.
+    const QString text =
+        TRecentFiles::MenuText(path, ui_.RecentMenu->fontMetrics(), TRecentFiles::kMenuTextWidth);
     QAction* a = ui_.RecentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
     a->setData(path);
-    a->setStatusTip(QStringLiteral("このファイルを読み込みます．"));
+    a->setStatusTip(QDir::toNativeSeparators(path));
     connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
   }
   ui_.RecentMenu->setEnabled(!paths.isEmpty());
@@ -338,7 +343,9 @@ void TFrmMain::SaveInPlaceClick() {
 
 void TFrmMain::SaveTo(const QString& path) {
   dataFileName_ = path;
-  if (const TFileResult saved = SaveToFile(LocalPath(path), *mainData_)) {
+  TFileResult saved = CheckCarriedName(path);
+  if (saved) saved = SaveToFile(LocalPath(path), *mainData_);
+  if (saved) {
     history_->MarkSaved();
     SetEdited(false);
     inPlaceFile_ = path;

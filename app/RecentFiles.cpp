@@ -1,5 +1,8 @@
 #include "RecentFiles.h"
 
+#include <QDir>
+#include <QFontMetrics>
+
 #include <string>
 
 #include "core/Cp932.h"
@@ -16,6 +19,8 @@ bool TRecentFiles::Storable(const QString& path) {
   // Some characters change on the way back (U+2212 comes back as U+FF0D):
   // such a path would name another file, so only exact round trips count.
   if (path.isEmpty()) return false;
+  for (const QChar c : path)
+    if (c.category() == QChar::Other_Control) return false;
   const std::string utf8 = path.toStdString();
   const auto cp932 = Utf8ToCp932(utf8);
   return cp932 && Cp932ToUtf8(*cp932) == utf8;
@@ -38,8 +43,14 @@ void TRecentFiles::Read(const TIniFile& ini) {
     const auto utf8 = Cp932ToUtf8(*value);
     if (!utf8) continue;
     const QString path = QString::fromStdString(*utf8);
-    if (path.startsWith(QLatin1Char('/')) && !paths_.contains(path)) paths_ << path;
+    if (path.startsWith(QLatin1Char('/')) && Storable(path) && !paths_.contains(path)) paths_ << path;
   }
+}
+
+QString TRecentFiles::MenuText(const QString& path, const QFontMetrics& metrics, int maxWidth) {
+  QString text = metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, maxWidth);
+  text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return text;
 }
 
 void TRecentFiles::Write(TIniFile& ini) const {

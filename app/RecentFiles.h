@@ -1,11 +1,15 @@
 // The last data files loaded or saved, newest first, for the ファイル menu's
 // 最近使ったファイル. The settings file keeps them in a section of its own
-// ([Recent], File1 ... File8) in CP932; a path that CP932 cannot hold is not
-// listed (the file itself stays usable).
+// ([Recent], File1 ... File8) in CP932; a path that CP932 cannot hold, or
+// that holds a control character (the settings file would turn a line
+// break into a blank, and so name another file), is not listed (the file
+// itself stays usable).
 #pragma once
 
 #include <QString>
 #include <QStringList>
+
+class QFontMetrics;
 
 #include "core/SettingsIni.h"
 
@@ -16,6 +20,8 @@ inline constexpr char kSectionRecent[] = "Recent";
 class TRecentFiles {
  public:
   static constexpr int kMaxFiles = 8;
+  // The widest a path may be in the menu, in pixels.
+  static constexpr int kMenuTextWidth = 480;
 
   // `path` (absolute) goes to the front, once; the oldest beyond the limit
   // drops out. A path the settings file cannot hold is left out.
@@ -28,8 +34,13 @@ class TRecentFiles {
   // section or key.
   void Write(TIniFile& ini) const;
 
-  // True when CP932 holds the path exactly (it reads back the same).
+  // True when CP932 holds the path exactly (it reads back the same) and it
+  // has no control character.
   static bool Storable(const QString& path);
+
+  // The text of a menu item: the path with its middle elided to at most
+  // `maxWidth` pixels of `metrics`, and '&' doubled.
+  static QString MenuText(const QString& path, const QFontMetrics& metrics, int maxWidth);
 
  private:
   QStringList paths_;

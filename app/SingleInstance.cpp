@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,16 +17,17 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "core/ShownText.h"
 
 namespace kestrin {
 
 namespace {
 
 constexpr int kConnectMs = 1000;
-constexpr int kWriteMs = 2000;
-constexpr int kAttempts = 10;
 constexpr int kRetryMs = 200;
 // The longest message: "open ", a percent-encoded path (PATH_MAX bytes at
 // three characters each) and the line end.
@@ -39,7 +41,20 @@ QString Sanitised(const QString& s) {
 }
 
 QString SystemError(const QString& what, int error) {
-  return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+  return what + QStringLiteral(": ") + QString::fromUtf8(SystemErrorText(error).c_str());
+}
+
+// True when the other end of a connected socket has closed its side (or
+// the socket is gone).
+bool PeerHungUp(qintptr descriptor) {
+  if (descriptor < 0) return true;
+  pollfd p{static_cast<int>(descriptor), POLLRDHUP, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+// Milliseconds left before `deadline`, never negative.
+int Remaining(const QDeadlineTimer& deadline) {
+  return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
 }
 
 }  // namespace
@@ -113,10 +128,10 @@ bool TSingleInstance::PrepareFolder() {
   return true;
 }
 
-TSingleInstance::TStart TSingleInstance::Notify(const QByteArray& message) {
+TSingleInstance::TStart TSingleInstance::Notify(const QByteArray& message, const QDeadlineTimer& deadline) {
   QLocalSocket socket;
-  socket.connectToServer(SocketPath(), QIODevice::WriteOnly);
-  if (!socket.waitForConnected(kConnectMs)) return TStart::NoAnswer;
+  socket.connectToServer(SocketPath());
+  if (!socket.waitForConnected(std::min(kConnectMs, Remaining(deadline)))) return TStart::NoAnswer;
   // Only an instance of the same user gets the message.
   if (PeerUid(socket.socketDescriptor()) != static_cast<long>(::geteuid())) {
     socket.abort();
@@ -124,10 +139,18 @@ TSingleInstance::TStart TSingleInstance::Notify(const QByteArray& message) {
   }
   socket.write(message);
   socket.flush();
-  const bool sent = socket.bytesToWrite() == 0 || socket.waitForBytesWritten(kWriteMs);
-  socket.disconnectFromServer();
-  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kWriteMs);
-  return sent ? TStart::HandedOver : TStart::NoAnswer;
+  if (socket.bytesToWrite() > 0 && !socket.waitForBytesWritten(Remaining(deadline))) {
+    socket.abort();
+    return TStart::NoAnswer;
+  }
+  // Handed over only when the running instance says it took the message;
+  // closing the connection without the answer is a refusal.
+  while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired() &&
+         socket.bytesAvailable() < qint64{sizeof kAcknowledgement})
+    socket.waitForReadyRead(Remaining(deadline));
+  const bool taken = socket.canReadLine() && socket.readLine(64) == kAcknowledgement;
+  socket.abort();
+  return taken ? TStart::HandedOver : TStart::NoAnswer;
 }
 
 TSingleInstance::TStart TSingleInstance::Start(const QString& openPath) {
@@ -146,9 +169,10 @@ TSingleInstance::TStart TSingleInstance::Start(const QString& openPath) {
 
   // The holder of the lock is the running instance. Two starts at the same
   // moment: the one that loses the lock connects to the winner; a winner
-  // still starting up gets a few more tries.
+  // still starting up gets more tries until the hand-over time is up.
   TStart result = TStart::NoAnswer;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+  const QDeadlineTimer deadline(kHandOverMs);
+  do {
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
       // A socket left by a crashed instance is replaced.
       QLocalServer::removeServer(SocketPath());
@@ -170,10 +194,10 @@ TSingleInstance::TStart TSingleInstance::Start(const QString& openPath) {
       error_ = SystemError(QFile::decodeName(lockPath), errno);
       return TStart::Alone;
     }
-    result = Notify(message);
+    result = Notify(message, deadline);
     if (result == TStart::HandedOver) break;
-    QThread::msleep(kRetryMs);
-  }
+    QThread::msleep(static_cast<unsigned long>(std::min(kRetryMs, Remaining(deadline))));
+  } while (!deadline.hasExpired());
   ::close(lockFd_);
   lockFd_ = -1;
   return result;
@@ -181,16 +205,24 @@ TSingleInstance::TStart TSingleInstance::Start(const QString& openPath) {
 
 void TSingleInstance::OnNewConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    // Another user's process, or more connections than a few second
-    // starts ever make: closed at once, so nobody can use up the
-    // program's file handles.
-    if (connections_ >= kMaxConnections || PeerUid(socket->socketDescriptor()) != static_cast<long>(::geteuid())) {
+    // Another user's process: closed at once.
+    if (PeerUid(socket->socketDescriptor()) != static_cast<long>(::geteuid())) {
       socket->abort();
       socket->deleteLater();
       continue;
     }
-    ++connections_;
-    connect(socket, &QObject::destroyed, this, [this] { --connections_; });
+    // More connections than a few second starts ever make: the oldest,
+    // which has had its time to send, is closed, so nobody can use up the
+    // program's file handles and connections held open do not shut out
+    // the one that came to send a request.
+    if (open_.size() >= std::size_t{kMaxConnections}) {
+      QLocalSocket* oldest = open_.front();
+      open_.erase(open_.begin());
+      oldest->abort();
+      oldest->deleteLater();
+    }
+    open_.push_back(socket);
+    connect(socket, &QObject::destroyed, this, [this, socket] { std::erase(open_, socket); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadMessage(socket); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     // A connection that sends nothing in time is closed.
@@ -209,15 +241,29 @@ void TSingleInstance::ReadMessage(QLocalSocket* socket) {
   }
   // One message per connection; anything else is not ours.
   const QByteArray line = socket->readLine(kMaxMessage + 1);
-  socket->abort();
-  socket->deleteLater();
-  if (line == kActivateMessage) {
-    emit ActivationRequested();
-  } else if (line.startsWith("open ") && line.endsWith('\n')) {
+  const bool activate = line == kActivateMessage;
+  QString path;
+  if (line.startsWith("open ") && line.endsWith('\n')) {
     const QByteArray bytes = QByteArray::fromPercentEncoding(line.mid(5, line.size() - 6));
-    const QString path = QFile::decodeName(bytes);
-    if (!bytes.isEmpty() && !bytes.contains('\0') && QDir::isAbsolutePath(path)) emit OpenRequested(path);
+    // Only a name Qt carries exactly: other bytes would come back as
+    // U+FFFD, a path to another file.
+    const QString decoded = QFile::decodeName(bytes);
+    if (!bytes.isEmpty() && !bytes.contains('\0') && bytes.startsWith('/') &&
+        QFile::encodeName(decoded) == bytes)
+      path = decoded;
   }
+  // A request is answered before it is carried out (the load may ask a
+  // question first). A sender that has closed its end stopped waiting and
+  // told its user that the file was not taken: its request is dropped.
+  if ((!activate && path.isEmpty()) || PeerHungUp(socket->socketDescriptor())) {
+    socket->abort();
+    socket->deleteLater();
+    return;
+  }
+  socket->write(kAcknowledgement);
+  socket->disconnectFromServer();  // once the answer is written
+  if (activate) emit ActivationRequested();
+  else emit OpenRequested(path);
 }
 
 void BringToFront(QWidget* window) {

@@ -5,15 +5,20 @@
 // The lock ends with the process, so a crashed instance never blocks a
 // later start (its socket file is replaced). A second start connects,
 // checks that the listener runs under the same user, sends "activate" or
-// the path of a file to open, and ends; the first brings its window
-// forward (and opens the file). Connections from another user are
-// dropped, idle connections are closed after a short time and only a few
-// are kept at once. When the folder is held by another user the program
-// runs without the channel.
+// the path of a file to open, and waits a few seconds at most for the
+// first to answer that it took the request; the first answers, then
+// brings its window forward (and opens the file). Connections from
+// another user are dropped, idle connections are closed after a short
+// time, and only a few are kept at once: a new one pushes out the oldest,
+// so connections held open by something else never shut out a real
+// second start. When the folder is held by another user the program runs
+// without the channel.
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -33,8 +38,8 @@ class TSingleInstance : public QObject {
  public:
   enum class TStart {
     First,       // this process runs the program and listens
-    HandedOver,  // the running instance took the message: end now
-    NoAnswer,    // an instance runs but took no message
+    HandedOver,  // the running instance answered that it took the message: end now
+    NoAnswer,    // an instance runs but did not answer in time (kHandOverMs)
     Alone,       // no safe channel (ErrorString): run without one
   };
 
@@ -58,15 +63,20 @@ class TSingleInstance : public QObject {
   QString ErrorString() const { return error_; }
 
   // Connections that send nothing are closed after this time; at most
-  // kMaxConnections are served at once, later ones are closed at once.
+  // kMaxConnections are served at once, a further one closes the oldest.
   void SetIdleTimeout(int ms) { idleMs_ = ms; }
   static constexpr int kMaxConnections = 8;
-  int OpenConnections() const { return connections_; }
+  int OpenConnections() const { return static_cast<int>(open_.size()); }
 
   // The messages of a second start: "activate\n", or "open " followed by
-  // the percent-encoded bytes of an absolute path and "\n".
+  // the percent-encoded bytes of an absolute path and "\n". The running
+  // instance answers a request it takes with kAcknowledgement; it does not
+  // answer a message it refuses, nor one whose sender stopped waiting.
   static constexpr char kActivateMessage[] = "activate\n";
   static QByteArray OpenMessage(const QString& absolutePath);
+  static constexpr char kAcknowledgement[] = "ok\n";
+  // How long a second start waits in all for that answer, retries included.
+  static constexpr int kHandOverMs = 5000;
 
  signals:
   // A second start asked this instance to come forward.
@@ -76,7 +86,7 @@ class TSingleInstance : public QObject {
 
  private:
   bool PrepareFolder();
-  TStart Notify(const QByteArray& message);
+  TStart Notify(const QByteArray& message, const QDeadlineTimer& deadline);
   void OnNewConnection();
   void ReadMessage(QLocalSocket* socket);
 
@@ -87,7 +97,7 @@ class TSingleInstance : public QObject {
   int lockFd_ = -1;
   QLocalServer* server_ = nullptr;
   int idleMs_ = 3000;
-  int connections_ = 0;
+  std::vector<QLocalSocket*> open_;  // served connections, oldest first (children of server_)
 };
 
 // The uid of the process at the other end of a connected local socket, or

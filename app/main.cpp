@@ -3,6 +3,7 @@
 // the main window. The one argument is a data file to open at start (or
 // to hand to the running instance).
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -18,6 +19,7 @@
 #include "app/SingleInstance.h"
 #include "core/Recovery.h"
 #include "core/Settings.h"
+#include "core/ShownText.h"
 #include "core/Version.h"
 #include "platform/Fonts.h"
 
@@ -48,6 +50,14 @@ int main(int argc, char** argv) {
     std::fputs("使い方: kestrin [データファイル.slt]\n", stderr);
     return 2;
   }
+  // QApplication took its own options out of argv: argv[1] is the file's
+  // name as given. Bytes that are not UTF-8 (a name made under another
+  // locale) would become another name here.
+  if (!args.isEmpty() && argc == 2 && !kestrin::IsValidUtf8(argv[1])) {
+    std::fprintf(stderr, "ファイル名に UTF-8 で表せないバイトがあるため開けません：%s\n",
+                 kestrin::ShownName(argv[1]).c_str());
+    return 1;
+  }
   const QString openPath = args.isEmpty() ? QString() : QFileInfo(args[0]).absoluteFilePath();
 
   // A second start hands over to the running window (with the file) and
@@ -57,7 +67,12 @@ int main(int argc, char** argv) {
     case kestrin::TSingleInstance::TStart::First: break;
     case kestrin::TSingleInstance::TStart::HandedOver: return 0;
     case kestrin::TSingleInstance::TStart::NoAnswer:
-      std::fputs("起動中の Kestrin が応答しません．\n", stderr);
+      // Never a silent success: the file was not taken (a window that
+      // hangs, or something else holding the channel).
+      if (openPath.isEmpty()) std::fputs("起動中の Kestrin が応答しません．\n", stderr);
+      else
+        std::fprintf(stderr, "起動中の Kestrin がファイルを受け取りませんでした：%s\n",
+                     kestrin::ShownName(QFile::encodeName(openPath).toStdString()).c_str());
       return 1;
     case kestrin::TSingleInstance::TStart::Alone:
       // Another user holds the place of the channel: this window runs on

@@ -85,6 +85,7 @@ int Chart(const TChartArgs& a, TCliIo& io) {
   const std::string& out = a.out;
   const int width = a.width;
   const int height = a.height;
+  if (!OutputNameCarried(out, io.err)) return kExitFailure;
   TMainData data;
   if (const TFileResult loaded = LoadMonth(path, data); !loaded) {
     PrintFailure(io.err, kLoadFailed, loaded);
@@ -104,10 +105,10 @@ int Chart(const TChartArgs& a, TCliIo& io) {
     QImageWriter writer(&buffer, "png");
     ok = writer.write(image);
   }
-  const TFileResult saved = ok ? SaveBytes(QString::fromLocal8Bit(out.c_str()), png)
-                               : TFileResult::Failure(out, "画像を作れません");
+  const TFileResult saved =
+      ok ? SaveBytes(QString::fromUtf8(out.c_str()), png) : TFileResult::Failure(out, "画像を作れません");
   if (!saved) {
-    io.err << "画像ファイルを書き込めません：" << out << "\n" << saved.Reason() << "\n";
+    io.err << "画像ファイルを書き込めません：" << ShownName(out) << "\n" << saved.Reason() << "\n";
     return kExitFailure;
   }
   return kExitOk;

@@ -6,6 +6,7 @@
 #include <new>
 #include <ostream>
 
+#include "core/ShownText.h"
 #include "core/Version.h"
 
 namespace kestrin::cli {
@@ -165,7 +166,7 @@ std::vector<const CLI::App*> TCommandLine::Commands() const {
 }
 
 std::string TCommandLine::UnknownCommand(const std::string& word) const {
-  std::string text = "不明なコマンドです：" + word;
+  std::string text = "不明なコマンドです：" + ShownName(word);
   const CLI::App* nearest = nullptr;
   std::size_t best = kMaxSuggestionEdits + 1;
   for (const CLI::App* c : Commands()) {
@@ -255,12 +256,11 @@ std::string TCommandLine::FailureText(const CLI::Error& e) const {
     std::vector<const CLI::Option*> positionals;
     for (const CLI::Option* o : c->get_options())
       if (!o->nonpositional()) positionals.push_back(o);
-    if (extra.size() > 1 && extra[0] == '-')
-      message = "不明なオプションです：" + extra;
+    if (extra.size() > 1 && extra[0] == '-') message = "不明なオプションです：" + ShownName(extra);
     else if (positionals.size() == 1)
-      message = "引数の数が正しくありません．" + positionals[0]->get_type_name() + " は一つだけ指定してください：" + extra;
-    else
-      message = "引数の数が正しくありません．余分な引数です：" + extra;
+      message = "引数の数が正しくありません．" + positionals[0]->get_type_name() +
+                " は一つだけ指定してください：" + ShownName(extra);
+    else message = "引数の数が正しくありません．余分な引数です：" + ShownName(extra);
   }
   return message + "\n" + CommandUsage(*c) + kProgramName + " " + c->get_name() +
          " --help で説明を表示します．\n";
@@ -325,7 +325,7 @@ CLI::Option* AddArgument(CLI::App& command, std::string& into, const std::string
 CLI::Validator Accepted(std::function<bool(const std::string&)> ok, std::string message) {
   return CLI::Validator(
       [ok = std::move(ok), message = std::move(message)](std::string& value) {
-        return ok(value) ? std::string() : message + "：" + value;
+        return ok(value) ? std::string() : message + "：" + ShownName(value);
       },
       "");
 }

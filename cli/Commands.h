@@ -17,6 +17,7 @@
 #include "core/Overview.h"
 #include "core/SafeFile.h"
 #include "core/Settings.h"
+#include "core/ShownText.h"
 #include "core/StrengthFigures.h"
 #include "core/StrengthLog.h"
 #include "core/StrictJson.h"
@@ -29,6 +30,12 @@ TFileResult LoadMonth(const std::string& path, TMainData& data);
 
 // Writes the fixed message and, on a second line, the reason of `result`.
 void PrintFailure(std::ostream& err, const char* message, const TFileResult& result);
+
+// Output files of charts and sheets are written through Qt, which carries
+// a name exactly only when it is UTF-8 (other bytes, from a non-UTF-8
+// locale, would become U+FFFD: another name). False, with a message naming
+// the file, for any other name.
+bool OutputNameCarried(const std::string& path, std::ostream& err);
 
 // The settings the program itself uses: those of `kestrin` in the folder
 // of this executable (FileCommands.cpp); how the file was read goes to

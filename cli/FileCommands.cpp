@@ -38,6 +38,12 @@ std::string FolderOf(const std::string& path) {
   return folder.empty() ? std::string(".") : folder.string();
 }
 
+bool OutputNameCarried(const std::string& path, std::ostream& err) {
+  if (IsValidUtf8(path)) return true;
+  err << "出力ファイル名に UTF-8 で表せないバイトがあるため書き込めません：" << ShownName(path) << "\n";
+  return false;
+}
+
 TSettings ProgramSettings(TIniLoadResult* read) {
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
@@ -117,7 +123,7 @@ int Resave(const std::string& in, const std::string& out, TCliIo& io) {
 int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
   std::ifstream in(jsonPath, std::ios::binary);
   if (!in) {
-    io.err << "JSON ファイルを開けません：" << jsonPath << "\n";
+    io.err << "JSON ファイルを開けません：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }
   std::string text;
@@ -126,19 +132,19 @@ int Import(const std::string& jsonPath, const std::string& out, TCliIo& io) {
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (static_cast<std::streamsize>(text.size()) > kMaxJsonBytes) {
-      io.err << "JSON ファイルが大きすぎます：" << jsonPath << "\n";
+      io.err << "JSON ファイルが大きすぎます：" << ShownName(jsonPath) << "\n";
       return kExitFailure;
     }
   }
   if (in.bad()) {
-    io.err << "JSON ファイルを読み込めません：" << jsonPath << "\n";
+    io.err << "JSON ファイルを読み込めません：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }
 
   Json json;
   TJsonError error;
   if (!ParseStrictJson(text, json, error)) {
-    io.err << error.message << "：" << jsonPath << "\n";
+    io.err << error.message << "：" << ShownName(jsonPath) << "\n";
     return kExitFailure;
   }
 

@@ -117,6 +117,7 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
     if (!writer) throw TUsageError("このビルドの kestrin-cli は帳票を出力できません．");
     std::string message;
     if (!writer.Check(a.output, a.dpi, message)) throw TUsageError(message);
+    if (!OutputNameCarried(a.output, io.err)) return kExitFailure;
   }
 
   // Folders become their month files; a folder without any, and every
@@ -139,7 +140,7 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
   overview.FailedFiles.insert(overview.FailedFiles.begin(), folderFailures.begin(),
                               folderFailures.end());
   for (const TOverviewFailure& f : overview.FailedFiles)
-    io.err << f.File << "：" << f.Reason << "\n";
+    io.err << ShownName(f.File) << "：" << f.Reason << "\n";
   const int code = overview.FailedFiles.empty() ? kExitOk : kExitFailure;
 
   if (!a.output.empty()) {

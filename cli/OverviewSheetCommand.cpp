@@ -31,7 +31,7 @@ std::string LowerExtension(const std::string& path) {
 bool Check(const std::string& output, int dpi, std::string& message) {
   const std::string ext = LowerExtension(output);
   if (ext != ".pdf" && ext != ".png") {
-    message = "出力ファイルの拡張子は .pdf または .png にしてください：" + output;
+    message = "出力ファイルの拡張子は .pdf または .png にしてください：" + ShownName(output);
     return false;
   }
   if (ext == ".png" && dpi > kMaxPngDpi) {
@@ -43,13 +43,21 @@ bool Check(const std::string& output, int dpi, std::string& message) {
 }
 
 // The settings the program prints with: those of `kestrin` beside this
-// executable, or the named file.
-TSettings OverviewSettings(const std::optional<std::string>& named, std::string& notice) {
+// executable, or the named file. A named file that is missing prints with
+// the defaults after a notice; one that is there but cannot be read (a
+// folder, a pipe, no permission, a name too long) is an error, as for
+// sheets --settings.
+std::optional<TSettings> OverviewSettings(const std::optional<std::string>& named, std::string& notice) {
   if (named) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(*named, ec))
-      notice = "設定ファイルが見つからないため，初期値で印刷します：" + *named;
-    return LoadSettingsFile(*named);
+    TIniLoadResult read;
+    TSettings settings = LoadSettingsFile(*named, &read);
+    if (read.Status == TIniLoadResult::TStatus::Missing) {
+      notice = "設定ファイルが見つからないため，初期値で印刷します：" + ShownName(*named);
+    } else if (!read) {
+      notice = read.Message();
+      return std::nullopt;
+    }
+    return settings;
   }
   const std::string self = CurrentExecutablePath();
   if (self.empty()) return TSettings{};
@@ -61,7 +69,12 @@ bool Write(const TOverview& overview, const std::string& output, int dpi,
            const std::optional<std::string>& settingsFile, std::vector<std::string>& written,
            std::string& message) {
   std::string notice;
-  const TSettings settings = OverviewSettings(settingsFile, notice);
+  const std::optional<TSettings> named = OverviewSettings(settingsFile, notice);
+  if (!named) {
+    message = notice;
+    return false;
+  }
+  const TSettings& settings = *named;
   const std::unique_ptr<QGuiApplication> app = MakeGuiApplication();
   RegisterFontSubstitutions();
 

@@ -72,7 +72,7 @@ std::optional<TSettings> NamedSettings(const std::string& path, TCliIo& io) {
   TIniLoadResult read;
   TSettings settings = LoadSettingsFile(path, &read);
   if (read.Status == TIniLoadResult::TStatus::Missing) {
-    io.err << "設定ファイルが見つからないため，初期値で印刷します：" << path << "\n";
+    io.err << "設定ファイルが見つからないため，初期値で印刷します：" << ShownName(path) << "\n";
   } else if (!read) {
     io.err << read.Message() << "\n";
     return std::nullopt;
@@ -82,9 +82,11 @@ std::optional<TSettings> NamedSettings(const std::string& path, TCliIo& io) {
 
 int Sheets(const TSheetsArgs& a, TCliIo& io) {
   const std::optional<TOutputKind> kind = OutputKind(a.output);
-  if (!kind) throw TUsageError("出力ファイルの拡張子は .pdf または .png にしてください：" + a.output);
+  if (!kind)
+    throw TUsageError("出力ファイルの拡張子は .pdf または .png にしてください：" + ShownName(a.output));
   if (*kind == TOutputKind::Png && a.dpi > kMaxPngDpi)
     throw TUsageError("PNG の解像度は " + std::to_string(kMaxPngDpi) + " dpi までです：" + std::to_string(a.dpi));
+  if (!OutputNameCarried(a.output, io.err)) return kExitFailure;
 
   TMainData data;
   if (const TFileResult loaded = LoadMonth(a.input, data); !loaded) {

@@ -16,6 +16,7 @@
 #include "DataFile.h"
 #include "MainData.h"
 #include "Numbers.h"
+#include "ShownText.h"
 
 namespace kestrin {
 
@@ -119,7 +120,8 @@ std::string PlantLabelUtf8(const AnsiString& kojo) {
 bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::string& reason) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
-    reason = errno == EACCES ? "ファイルを開く権限がありません．" : "ファイルが見つかりません．";
+    reason = errno == ENOENT ? "ファイルが見つかりません．"
+                             : "ファイルを開けません（" + SystemErrorText(errno) + "）．";
     return false;
   }
   if (S_ISDIR(st.st_mode)) {

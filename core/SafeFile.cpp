@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "ShownText.h"
+
 namespace kestrin {
 
 // ================================================================ result
@@ -27,13 +29,14 @@ TFileResult TFileResult::Failure(std::string path, std::string step, int error) 
   r.Ok = false;
   r.Path = std::move(path);
   r.Step = std::move(step);
-  if (error != 0) r.SystemError = std::strerror(error);
+  r.Errno = error;
+  r.SystemError = SystemErrorText(error);
   return r;
 }
 
 std::string TFileResult::Reason() const {
   if (Ok) return {};
-  std::string text = Path.empty() ? Step : Path + ": " + Step;
+  std::string text = Path.empty() ? Step : ShownName(Path) + ": " + Step;
   if (!SystemError.empty()) text += "（" + SystemError + "）";
   return text;
 }

@@ -29,11 +29,13 @@ namespace kestrin {
 
 // The outcome of a file operation: success, or the file, what failed
 // (a short Japanese text: the step or the item) and the system's error
-// text when the system reported one.
+// (its number and its text, Japanese for the common causes) when the
+// system reported one.
 struct TFileResult {
   bool Ok = true;
   std::string Path;
   std::string Step;
+  int Errno = 0;
   std::string SystemError;
 
   explicit operator bool() const { return Ok; }
@@ -43,7 +45,7 @@ struct TFileResult {
   static TFileResult Failure(std::string path, std::string step, int error = 0);
 
   // "<path>: <step>（<system error>）", the line shown under the fixed
-  // failure message; empty on success.
+  // failure message, the path as ShownName shows it; empty on success.
   std::string Reason() const;
 };
 

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "SafeFile.h"
+#include "ShownText.h"
 
 namespace kestrin {
 
@@ -75,10 +76,14 @@ TIniLoadResult ReadIniBytes(const std::string& path, std::string& text) {
     r.Errno = error;
     return r;
   };
+  auto notAFile = [&r, &fail](const struct stat& st) {
+    r.FileType = st.st_mode & S_IFMT;
+    return fail(TStatus::NotAFile, S_ISDIR(st.st_mode) ? EISDIR : 0);
+  };
   struct stat st;
   if (::stat(path.c_str(), &st) != 0)
     return fail(errno == ENOENT || errno == ENOTDIR ? TStatus::Missing : TStatus::Unreadable, errno);
-  if (!S_ISREG(st.st_mode)) return fail(TStatus::NotAFile, 0);
+  if (!S_ISREG(st.st_mode)) return notAFile(st);
   if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > kMaxIniBytes)
     return fail(TStatus::TooLarge, 0);
 
@@ -89,7 +94,7 @@ TIniLoadResult ReadIniBytes(const std::string& path, std::string& text) {
     ~Closer() { ::close(fd); }
   } closer{fd};
   if (::fstat(fd, &st) != 0) return fail(TStatus::Unreadable, errno);
-  if (!S_ISREG(st.st_mode)) return fail(TStatus::NotAFile, 0);
+  if (!S_ISREG(st.st_mode)) return notAFile(st);
 
   // One byte more than the cap tells a file that grew since the stat.
   text.resize(kMaxIniBytes + 1);
@@ -156,17 +161,19 @@ std::string TIniFile::Text() const {
 }
 
 std::string TIniLoadResult::Message() const {
+  const std::string shown = ShownName(Path);
   switch (Status) {
     case TStatus::Loaded: return {};
-    case TStatus::Missing: return "設定ファイルが見つかりません：" + Path;
-    case TStatus::NotAFile: return "設定ファイルが通常のファイルではないため読み込めません：" + Path;
+    case TStatus::Missing: return "設定ファイルが見つかりません：" + shown;
+    case TStatus::NotAFile:
+      return "設定ファイルが通常のファイルではないため読み込めません（" + FileTypeText(FileType) + "）：" +
+             shown;
     case TStatus::TooLarge:
       return "設定ファイルが大きすぎるため読み込めません（" + std::to_string(kMaxIniBytes / 1024) +
-             " KB まで）：" + Path;
+             " KB まで）：" + shown;
     case TStatus::Unreadable:
-      if (Errno == EACCES || Errno == EPERM)
-        return "設定ファイルを読み込めません（読み取りの権限がありません）：" + Path;
-      return "設定ファイルを読み込めません：" + Path;
+      if (Errno == 0) return "設定ファイルを読み込めません：" + shown;
+      return "設定ファイルを読み込めません（" + SystemErrorText(Errno) + "）：" + shown;
   }
   return {};
 }

@@ -30,12 +30,14 @@ struct TIniLoadResult {
   };
   TStatus Status = TStatus::Missing;
   std::string Path;
-  int Errno = 0;  // the system error of a failed open or read
+  int Errno = 0;          // the system error of a failed open or read
+  unsigned FileType = 0;  // NotAFile: what is there (the S_IFMT bits of its mode)
 
   explicit operator bool() const { return Status == TStatus::Loaded; }
   // A file is there but could not be taken; the user should hear of it.
   bool Failed() const { return Status != TStatus::Loaded && Status != TStatus::Missing; }
-  // Japanese, naming the file ("" for Loaded).
+  // Japanese, naming the file (as ShownName shows it) and saying what is
+  // wrong with it ("" for Loaded).
   std::string Message() const;
 };
 

@@ -12,6 +12,7 @@
 
 #include "Numbers.h"
 #include "SafeFile.h"
+#include "ShownText.h"
 
 namespace kestrin {
 
@@ -57,7 +58,10 @@ std::unique_ptr<TFileReadStream> TFileReadStream::Open(const std::string& path,
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     const int error = S_ISDIR(st.st_mode) ? EISDIR : 0;
     ::close(fd);
-    return fail("通常のファイルではありません", error);
+    fail("通常のファイルではありません", error);
+    // Say what is there: a pipe or a device, not only a folder.
+    if (result && error == 0 && st.st_mode != 0) result->SystemError = FileTypeText(st.st_mode);
+    return nullptr;
   }
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);

@@ -4,14 +4,24 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
+#include "core/ShownText.h"
+
 namespace kestrin {
 
+TFileResult CheckCarriedName(const QString& path) {
+  if (!path.contains(QChar::ReplacementCharacter)) return TFileResult::Success();
+  return TFileResult::Failure(QFile::encodeName(path).toStdString(), kStepNameNotCarried);
+}
+
 TFileResult SaveBytes(const QString& path, const QByteArray& bytes) {
+  if (TFileResult r = CheckCarriedName(path); !r) return r;
   return WriteFileAtomically(QFile::encodeName(path).toStdString(),
                              std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 TFileResult SaveByteSet(const std::vector<std::pair<QString, QByteArray>>& files) {
+  for (const auto& file : files)
+    if (TFileResult r = CheckCarriedName(file.first); !r) return r;
   std::vector<std::pair<std::string, std::string_view>> set;
   set.reserve(files.size());
   for (const auto& [path, bytes] : files)
@@ -21,10 +31,15 @@ TFileResult SaveByteSet(const std::vector<std::pair<QString, QByteArray>>& files
 }
 
 TFileResult CheckSaveTarget(const QString& path) {
+  if (TFileResult r = CheckCarriedName(path); !r) return r;
   return CheckWriteTarget(QFile::encodeName(path).toStdString());
 }
 
 QString ReasonText(const TFileResult& result) { return QString::fromUtf8(result.Reason().c_str()); }
+
+QString ShownPath(const QString& path) {
+  return QString::fromUtf8(ShownName(QFile::encodeName(path).toStdString()).c_str());
+}
 
 QString WithReasonLine(const QString& message, const TFileResult& result) {
   if (result) return message;

@@ -14,14 +14,23 @@
 
 namespace kestrin {
 
-// Saves `bytes` at `path` through WriteFileAtomically.
+// A path holding U+FFFD is refused: Qt puts that character where the
+// bytes of a name were not UTF-8 (a name made under a non-UTF-8 locale),
+// so the path no longer names that file, and reading or writing it would
+// reach a file of another name. Success for any other path.
+TFileResult CheckCarriedName(const QString& path);
+// The step of that refusal.
+inline constexpr char kStepNameNotCarried[] = "ファイル名に UTF-8 で表せないバイトがあるため扱えません";
+
+// Saves `bytes` at `path` through WriteFileAtomically (after CheckCarriedName).
 TFileResult SaveBytes(const QString& path, const QByteArray& bytes);
 
 // Saves a set of files together through WriteFilesAtomically: all of them
 // or none.
 TFileResult SaveByteSet(const std::vector<std::pair<QString, QByteArray>>& files);
 
-// Checks that `path` may be written (CheckWriteTarget), before long work.
+// Checks that `path` may be written (CheckCarriedName, CheckWriteTarget),
+// before long work.
 TFileResult CheckSaveTarget(const QString& path);
 
 // The reason of a failure for the user's message; empty on success.
@@ -29,6 +38,9 @@ QString ReasonText(const TFileResult& result);
 
 // `message` with the reason of a failed `result` on a second line.
 QString WithReasonLine(const QString& message, const TFileResult& result);
+
+// A path as messages show it: control characters escaped (ShownName).
+QString ShownPath(const QString& path);
 
 }  // namespace kestrin
 

@@ -30,7 +30,7 @@ void SetError(TSheetOutputError* error, const QString& message) {
 }
 
 QString CannotWrite(const QString& path, const TFileResult& result = {}) {
-  QString text = QString::fromUtf8("ファイルを書き込めません：") + path;
+  QString text = QString::fromUtf8("ファイルを書き込めません：") + ShownPath(path);
   if (!result) text += QLatin1Char('\n') + ReasonText(result);
   return text;
 }

@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "MainWindowFixture.h"
+#include "SecondStart.h"
 #include "app/AboutBox.h"
 #include "app/SingleInstance.h"
 #include "app/WindowPlacement.h"
@@ -220,31 +221,42 @@ QString UniqueName(const char* tag) {
       .arg(QDateTime::currentMSecsSinceEpoch());
 }
 
+// A private runtime folder of the test's own, so that no socket or lock
+// file is left behind in the user's folders.
+struct TTestPlace {
+  QTemporaryDir dir;
+  TInstancePlace Place() const {
+    TInstancePlace p;
+    p.RuntimeDir = dir.path();
+    p.TempDir = dir.path();
+    return p;
+  }
+};
+
 }  // namespace
 
 TEST(SingleInstance, ASecondStartHandsOverAndTheFirstComesForward) {
+  TTestPlace place;
   const QString name = UniqueName("pair");
-  TSingleInstance first(name);
+  TSingleInstance first(name, place.Place());
   ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
   int activations = 0;
   QObject::connect(&first, &TSingleInstance::ActivationRequested, [&] { ++activations; });
-  {
-    TSingleInstance second(name);
-    EXPECT_EQ(second.Start(), TSingleInstance::TStart::HandedOver);
-  }
+  EXPECT_EQ(SecondStart(name, place.Place()), TSingleInstance::TStart::HandedOver);
   EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 3000));
   // Another name is not affected.
-  TSingleInstance other(name + "-x");
+  TSingleInstance other(name + "-x", place.Place());
   EXPECT_EQ(other.Start(), TSingleInstance::TStart::First);
 }
 
 TEST(SingleInstance, TheNameEndsWithTheFirstInstance) {
+  TTestPlace place;
   const QString name = UniqueName("gone");
   {
-    TSingleInstance first(name);
+    TSingleInstance first(name, place.Place());
     ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
   }
-  TSingleInstance again(name);
+  TSingleInstance again(name, place.Place());
   EXPECT_EQ(again.Start(), TSingleInstance::TStart::First);
 }
 
@@ -283,11 +295,14 @@ TEST(SingleInstance, TheProgramStartsOnceAndAfterACrash) {
   QTemporaryDir home;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
-  // A display name of its own keeps the test apart from a real session.
-  env.insert("DISPLAY", UniqueName("display"));
+  // A display name and a runtime folder of its own keep the test apart
+  // from a real session, and its sockets and lock files go with the folder.
+  const QString display = UniqueName("display");
+  env.insert("DISPLAY", display);
   env.remove("WAYLAND_DISPLAY");
   env.insert("HOME", home.path());
   env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+  env.insert("XDG_RUNTIME_DIR", home.path());  // 0700, ours
   auto start = [&](QProcess& p) {
     p.setProcessEnvironment(env);
     p.start(exe, {});
@@ -312,4 +327,9 @@ TEST(SingleInstance, TheProgramStartsOnceAndAfterACrash) {
   EXPECT_FALSE(third.waitForFinished(2500));
   third.kill();
   third.waitForFinished(5000);
+  // Nothing of these runs in the shared fallback folder.
+  const QDir shared(QStringLiteral("/tmp/kestrin-%1").arg(::geteuid()));
+  EXPECT_TRUE(
+      shared.entryList({"*" + QString(display).replace('-', '_') + "*"}, QDir::AllEntries | QDir::System)
+          .isEmpty());
 }

@@ -185,7 +185,7 @@ TEST_F(Commands, FailedSaveShowsTheMessageAndKeepsTheEditedFlag) {
   // The fixed message, and the file with the cause on a second line.
   EXPECT_EQ(dialogs.Messages[0].Text,
             "ファイルのセーブに失敗しました．\n" + Path("missing-folder/200502.slt") +
-                ": 保存先のフォルダを開けません（No such file or directory）");
+                ": 保存先のフォルダを開けません（ファイルまたはフォルダがありません）");
   EXPECT_FALSE(dialogs.Messages[0].YesNo);
   EXPECT_TRUE(Probe().Edited());
   EXPECT_EQ(Info().Biko, Sjis("保存失敗"));

@@ -15,8 +15,10 @@
 #include <sstream>
 
 #include "MainWindowFixture.h"
+#include "SecondStart.h"
 #include "app/SingleInstance.h"
 #include "core/DataFile.h"
+#include "widgets/StatusLine.h"
 
 using namespace kestrin;
 
@@ -81,13 +83,13 @@ TEST_F(Desktop, AFileHandedOverIsLoadedAfterTheQuestion) {
 
   Enter(ui.CellBiko, "未保存");
   dialogs.Answers = {false};
-  EXPECT_EQ(TSingleInstance("window", place).Start(file), TSingleInstance::TStart::HandedOver);
+  EXPECT_EQ(SecondStart("window", place, file), TSingleInstance::TStart::HandedOver);
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.Messages.size() == 1; }, 5000));
   EXPECT_EQ(dialogs.Texts(), QStringList{"保存していませんが，ロードしますか？"});
   EXPECT_EQ(Info().Biko, Sjis("未保存"));
 
   dialogs.Answers = {true};
-  EXPECT_EQ(TSingleInstance("window", place).Start(file), TSingleInstance::TStart::HandedOver);
+  EXPECT_EQ(SecondStart("window", place, file), TSingleInstance::TStart::HandedOver);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Probe().DataFileName() == file; }, 5000));
   EXPECT_EQ(Info().Biko, Sjis("引き渡し"));
   EXPECT_EQ(f.windowTitle(), "Kestrin " + file);
@@ -96,7 +98,7 @@ TEST_F(Desktop, AFileHandedOverIsLoadedAfterTheQuestion) {
 
   // Without a file nothing is loaded or asked.
   dialogs.Reset();
-  EXPECT_EQ(TSingleInstance("window", place).Start(), TSingleInstance::TStart::HandedOver);
+  EXPECT_EQ(SecondStart("window", place), TSingleInstance::TStart::HandedOver);
   QTest::qWait(200);
   EXPECT_TRUE(dialogs.Messages.empty());
   EXPECT_EQ(Probe().DataFileName(), file);
@@ -180,6 +182,80 @@ TEST_F(Desktop, RecentFilesAreListedKeptAndPruned) {
   }
   EXPECT_EQ(RecentMenu().size(), 8);
   EXPECT_EQ(RecentMenu().first(), Path("200509.slt"));
+}
+
+// An entry with a control character is dropped, never written back as
+// another file (a CR would come back as a blank); a path CP932 cannot hold
+// exactly is never listed; a long path is cut in its middle in the menu
+// and shown whole in the status line.
+TEST_F(Desktop, RecentEntriesWithControlCharactersGoAndLongOnesAreElided) {
+  settingsFile = Path("kestrin.INI").toStdString();
+  QString longPath = QStringLiteral("/data");
+  for (int i = 0; i < 30; ++i) longPath += QStringLiteral("/第%1工場の月度データ").arg(i);
+  longPath += QStringLiteral("/200502.slt");
+  {
+    std::ofstream ini(settingsFile, std::ios::binary);
+    ini << "[Recent]\r\nFile1=/data/a\rb.slt\r\nFile2=/data/a\tb.slt\r\nFile3=/data/a\x1b"
+           "b.slt\r\nFile4="
+        << Sjis(longPath.toStdString()) << "\r\n";
+  }
+  TFrmMainUi& ui = Ui();
+  ASSERT_EQ(RecentMenu(), QStringList{longPath});
+  QAction* item = ui.RecentMenu->actions()[0];
+  const QString text = item->text();
+  EXPECT_TRUE(text.startsWith("&1 /data/第0工場")) << text.toStdString();
+  EXPECT_TRUE(text.endsWith("/200502.slt")) << text.toStdString();
+  EXPECT_TRUE(text.contains(QChar(0x2026))) << text.toStdString();
+  EXPECT_LE(ui.RecentMenu->fontMetrics().horizontalAdvance(text.mid(3)), TRecentFiles::kMenuTextWidth);
+  EXPECT_EQ(item->statusTip(), longPath);
+  ui.RecentMenu->setActiveAction(item);
+  QStatusTipEvent tip(item->statusTip());
+  QApplication::sendEvent(&Window(), &tip);
+  EXPECT_EQ(ui.StatusLine->Text(), longPath);
+
+  Window().close();
+  std::ostringstream bytes;
+  bytes << std::ifstream(settingsFile, std::ios::binary).rdbuf();
+  const std::string written = bytes.str();
+  EXPECT_NE(written.find("File1=" + Sjis(longPath.toStdString()) + "\r\nFile2=\r\n"), std::string::npos)
+      << written;
+  EXPECT_EQ(written.find("a b.slt"), std::string::npos) << written;
+
+  // Exact round trips only: U+2212 reads back as U+FF0D, U+FF5E and the
+  // ampersand stay.
+  EXPECT_FALSE(TRecentFiles::Storable(QStringLiteral("/data/a\u2212b.slt")));
+  EXPECT_TRUE(TRecentFiles::Storable(QStringLiteral("/data/a\uFF5Eb&c.slt")));
+  TRecentFiles recent;
+  recent.Add(QStringLiteral("/data/a\u2212b.slt"));
+  recent.Add(QStringLiteral("/data/a\nb.slt"));
+  EXPECT_TRUE(recent.Paths().isEmpty());
+  EXPECT_EQ(TRecentFiles::MenuText(QStringLiteral("/data/a&b.slt"), ui.RecentMenu->fontMetrics(), 1000),
+            QStringLiteral("/data/a&&b.slt"));
+}
+
+// A path that holds U+FFFD stands for a name whose bytes were not UTF-8
+// (made under a non-UTF-8 locale): loading or saving it would reach a file
+// of another name, so both are refused with the name in the message.
+TEST_F(Desktop, ANameQtCouldNotCarryIsNeitherLoadedNorSavedUnderAnotherName) {
+  TFrmMainUi& ui = Ui();
+  const QString lost = Path(QStringLiteral("\uFFFD\uFFFD.slt"));
+  WriteMonth(QStringLiteral("\uFFFD\uFFFD.slt"), "別のファイル");  // the name Qt would reach
+  dialogs.FileAnswers = {lost};
+  ui.LoadAction->trigger();
+  ASSERT_EQ(dialogs.Texts().size(), 1);
+  EXPECT_TRUE(
+      dialogs.Texts()[0].startsWith("ファイルのロードに失敗しました．\n" + lost + ": ファイル名に UTF-8"))
+      << dialogs.Texts()[0].toStdString();
+  EXPECT_NE(Info().Biko, Sjis("別のファイル"));
+
+  dialogs.Reset();
+  const QString other = Path(QStringLiteral("\uFFFD.slt"));
+  dialogs.FileAnswers = {other};
+  ui.SaveAction->trigger();
+  ASSERT_EQ(dialogs.Texts().size(), 1);
+  EXPECT_TRUE(dialogs.Texts()[0].startsWith("ファイルのセーブに失敗しました．"))
+      << dialogs.Texts()[0].toStdString();
+  EXPECT_FALSE(QFile::exists(other));
 }
 
 // ------------------------------------------------------------- the program

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "GtestQt.h"
+#include "SecondStart.h"
 #include "app/SingleInstance.h"
 
 using namespace kestrin;
@@ -80,10 +82,8 @@ TEST(InstanceSocket, ASecondStartHandsOverTheAbsolutePathOfItsFile) {
   QObject::connect(&first, &TSingleInstance::OpenRequested, [&](const QString& p) { opened << p; });
   // Any bytes a file name may hold, a line break included.
   const QString odd = dirs.tmp.path() + "/月度 2005\n02%.slt";
-  for (const QString& path : {QStringLiteral("relative/200502.slt"), odd}) {
-    TSingleInstance second("handover", dirs.Place());
-    EXPECT_EQ(second.Start(path), TSingleInstance::TStart::HandedOver);
-  }
+  for (const QString& path : {QStringLiteral("relative/200502.slt"), odd})
+    EXPECT_EQ(SecondStart("handover", dirs.Place(), path), TSingleInstance::TStart::HandedOver);
   ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() == 2; }, 5000));
   EXPECT_EQ(opened[0], QDir::current().absoluteFilePath("relative/200502.slt"));
   EXPECT_EQ(opened[1], odd);
@@ -200,8 +200,7 @@ TEST(InstanceSocket, APeerOfAnotherUserIsIgnored) {
   QTest::qWait(100);
   EXPECT_EQ(heard, 0);
 
-  TSingleInstance second("peer", dirs.Place());
-  second.Start();
+  EXPECT_EQ(SecondStart("peer", dirs.Place()), TSingleInstance::TStart::HandedOver);
   EXPECT_TRUE(QTest::qWaitFor([&] { return heard == 1; }, 5000));
 }
 
@@ -227,4 +226,82 @@ TEST(InstanceSocket, IdleConnectionsAreCappedAndClosed) {
   for (int fd : clients) closed += ClosedByPeer(fd) ? 1 : 0;
   for (int fd : clients) ::close(fd);
   EXPECT_EQ(closed, static_cast<int>(clients.size()));
+}
+
+// Connections held open by something else do not shut out a real second
+// start: the oldest makes room for the newcomer, whose file is opened.
+TEST(InstanceSocket, HeldConnectionsDoNotCrowdOutAHandOver) {
+  TPlaceDirs dirs;
+  TSingleInstance first("crowd", dirs.Place());
+  first.SetIdleTimeout(60000);
+  ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
+  QStringList opened;
+  QObject::connect(&first, &TSingleInstance::OpenRequested, [&](const QString& p) { opened << p; });
+  std::vector<int> held;
+  for (int i = 0; i < TSingleInstance::kMaxConnections; ++i) held.push_back(ConnectTo(first.SocketPath()));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return first.OpenConnections() == TSingleInstance::kMaxConnections; }, 3000));
+
+  const QString path = dirs.tmp.path() + "/200502.slt";
+  EXPECT_EQ(SecondStart("crowd", dirs.Place(), path), TSingleInstance::TStart::HandedOver);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opened == QStringList{path}; }, 3000))
+      << opened.join(' ').toStdString();
+  // Only the oldest held connection was closed.
+  QTest::qWait(50);
+  EXPECT_TRUE(ClosedByPeer(held[0]));
+  EXPECT_FALSE(ClosedByPeer(held[1]));
+  EXPECT_EQ(first.OpenConnections(), TSingleInstance::kMaxConnections - 1);
+  for (int fd : held) ::close(fd);
+}
+
+// A running instance that does not answer (its window hangs; here this
+// thread is busy with the second start): the second start gives up after
+// the hand-over time and says so, and the request it gave up on is not
+// carried out when the instance comes back.
+TEST(InstanceSocket, WithoutAnAnswerTheSecondStartGivesUpAndItsRequestIsDropped) {
+  TPlaceDirs dirs;
+  TSingleInstance first("hung", dirs.Place());
+  ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
+  int heard = 0;
+  QObject::connect(&first, &TSingleInstance::ActivationRequested, [&] { ++heard; });
+  QObject::connect(&first, &TSingleInstance::OpenRequested, [&] { ++heard; });
+  QElapsedTimer clock;
+  clock.start();
+  TSingleInstance second("hung", dirs.Place());
+  EXPECT_EQ(second.Start(dirs.tmp.path() + "/200502.slt"), TSingleInstance::TStart::NoAnswer);
+  EXPECT_LT(clock.elapsed(), 3 * TSingleInstance::kHandOverMs);
+  QTest::qWait(300);
+  EXPECT_EQ(heard, 0);
+}
+
+// Only an absolute path is opened, and only a request that is carried out
+// is answered: a relative path, an empty one, a NUL byte, a name that is
+// not UTF-8 or an unknown message opens nothing and gets no answer.
+TEST(InstanceSocket, OnlyAnAbsolutePathIsOpenedAndAnswered) {
+  TPlaceDirs dirs;
+  TSingleInstance first("relative", dirs.Place());
+  ASSERT_EQ(first.Start(), TSingleInstance::TStart::First);
+  QStringList opened;
+  QObject::connect(&first, &TSingleInstance::OpenRequested, [&](const QString& p) { opened << p; });
+  // Bytes that are not UTF-8 would reach another file by the name Qt makes of them.
+  for (const char* message : {"open relative/200502.slt\n", "open \n", "open %2Fa%00b.slt\n",
+                              "opens /a.slt\n", "open %2Fdata%2F%B7%EE.slt\n"}) {
+    const int fd = ConnectTo(first.SocketPath());
+    ASSERT_GE(fd, 0);
+    ASSERT_GT(::send(fd, message, std::strlen(message), MSG_NOSIGNAL), 0);
+    // Closed without a byte of answer.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ClosedByPeer(fd); }, 3000)) << message;
+    ::close(fd);
+  }
+  EXPECT_TRUE(opened.isEmpty()) << opened.join(' ').toStdString();
+
+  const int fd = ConnectTo(first.SocketPath());
+  const QByteArray message = TSingleInstance::OpenMessage("/data/200502.slt");
+  ASSERT_GT(::send(fd, message.constData(), message.size(), MSG_NOSIGNAL), 0);
+  char answer[8] = {};
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return ::recv(fd, answer, sizeof answer - 1, MSG_DONTWAIT | MSG_PEEK) >= 3; }, 3000));
+  EXPECT_STREQ(answer, TSingleInstance::kAcknowledgement);
+  ::close(fd);
+  EXPECT_EQ(opened, QStringList{"/data/200502.slt"});
 }

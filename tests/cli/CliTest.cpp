@@ -209,17 +209,23 @@ TEST(CliStats, LoadFailures) {
   // The fixed message, then the file and the cause on a second line. A
   // pipe fails at once instead of waiting for a writer.
   const std::pair<std::string, std::string> cases[] = {
-      {dir / "missing.slt", "開けません（No such file or directory）"},
+      {dir / "missing.slt", "開けません（ファイルまたはフォルダがありません）"},
       {dir / "cut.slt", "終了日を読み込めません"},
       {dir / "text.slt", "工場名を読み込めません"},
-      {dir.Path(), "通常のファイルではありません（Is a directory）"},
-      {dir / "pipe.slt", "通常のファイルではありません"}};
+      {dir.Path(), "通常のファイルではありません（フォルダです）"},
+      {dir / "pipe.slt", "通常のファイルではありません（名前付きパイプ（FIFO）です）"},
+      {dir / (std::string(256, 'n') + ".slt"), "開けません（名前が長すぎます）"}};
   for (const auto& [path, cause] : cases) {
     const Result r = Cli(dir, {"stats", path});
     EXPECT_EQ(r.code, 1) << path;
     EXPECT_EQ(r.err, kLoadFailedLine + path + ": " + cause + "\n") << path;
     EXPECT_EQ(r.out, "") << path;
   }
+  // A name with a line break and a terminal escape cannot forge a line of
+  // the message: both are shown escaped.
+  testutil::WriteFile(dir / "a\nkestrin: saved\x1b[1m.slt", "text");
+  const Result r = Cli(dir, {"stats", dir / "a\nkestrin: saved\x1b[1m.slt"});
+  EXPECT_EQ(r.err, kLoadFailedLine + dir / "a\\nkestrin: saved\\x1B[1m.slt" + ": ヘッダを読み込めません\n");
 }
 
 TEST(CliResave, OldLayoutBecomesTheCurrentOne) {
@@ -252,13 +258,14 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   const std::string in = kExamples + "/sample-month.slt";
   Result r = Cli(dir, {"resave", dir / "missing.slt", dir / "out.slt"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, kLoadFailedLine + dir / "missing.slt" + ": 開けません（No such file or directory）\n");
+  EXPECT_EQ(r.err,
+            kLoadFailedLine + dir / "missing.slt" + ": 開けません（ファイルまたはフォルダがありません）\n");
   EXPECT_FALSE(testutil::Exists(dir / "out.slt"));
 
   r = Cli(dir, {"resave", in, dir / "no/such/folder/out.slt"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, kSaveFailedLine + dir / "no/such/folder/out.slt" +
-                       ": 保存先のフォルダを開けません（No such file or directory）\n");
+                       ": 保存先のフォルダを開けません（ファイルまたはフォルダがありません）\n");
 
   // A file-size limit below the new file's size: the write fails half-way;
   // the old file must stay byte for byte and no temporary file may remain.
@@ -267,7 +274,8 @@ TEST(CliResave, FailuresKeepTheOldFile) {
   testutil::WriteFile(dir / "out.slt", old);
   r = RunProgram(dir, {"prlimit", "--fsize=500", kCli, "resave", in, dir / "out.slt"});
   EXPECT_EQ(r.code, 1) << r.err;
-  EXPECT_EQ(r.err, kSaveFailedLine + dir / "out.slt" + ": 書き込みに失敗しました（File too large）\n");
+  EXPECT_EQ(r.err,
+            kSaveFailedLine + dir / "out.slt" + ": 書き込みに失敗しました（ファイルサイズの上限を超えました）\n");
   EXPECT_EQ(testutil::ReadFile(dir / "out.slt"), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.slt"});
 }

@@ -99,7 +99,7 @@ TEST(CliExport, BadFilesAndArguments) {
   Result r = Cli(dir, {"export", dir / "missing.slt"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "ファイルのロードに失敗しました．\n" + dir / "missing.slt" +
-                       ": 開けません（No such file or directory）\n");
+                       ": 開けません（ファイルまたはフォルダがありません）\n");
   EXPECT_EQ(r.out, "");
 
   std::ofstream(dir / "junk.slt") << "not a month";

@@ -66,6 +66,19 @@ TEST(OverviewCli, JsonListsMonthsPlantsAndFailuresWithExitCodeOneOnAnyFailure) {
   EXPECT_EQ(j["FailedFiles"][0]["File"], dir / "y/broken.slt");
   EXPECT_NE(r.err.find("missing.slt：ファイルが見つかりません．"), std::string::npos) << r.err;
 
+  // A name too long is not "not found"; a line break in a name is shown
+  // escaped.
+  const std::string longName = dir / (std::string(256, 'n') + ".slt");
+  testutil::WriteFile(dir / "y/x\rforged.slt", "SLUMPTES");
+  r = Cli(dir, {"overview", longName, dir / "y/x\rforged.slt"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find(longName + "：ファイルを開けません（名前が長すぎます）．\n"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(dir / "y/x\\rforged.slt：ファイルのロードに失敗しました．"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find('\r'), std::string::npos);
+  ::unlink((dir / "y/x\rforged.slt").c_str());
+
   // An empty folder: a clear message and exit code 1.
   ASSERT_EQ(::mkdir((dir / "empty").c_str(), 0700), 0);
   r = Cli(dir, {"overview", dir / "empty"});

@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,8 +20,9 @@
 #include "core/DataFile.h"
 #include "core/SafeFile.h"
 #include "core/Settings.h"
-#include "tests/core/TempDir.h"
+#include "core/ShownText.h"
 #include "tests/core/MonthBuilder.h"
+#include "tests/core/TempDir.h"
 
 using namespace kestrin;
 using testutil::TempDir;
@@ -318,7 +321,15 @@ TEST(FileErrors, FailuresNameThePathTheStepAndTheSystemError) {
   TempDir dir;
   TMainData d;
   TFileResult r = LoadFromFile(dir / "none.slt", d);
-  EXPECT_EQ(r.Reason(), dir / "none.slt" + ": 開けません（No such file or directory）");
+  EXPECT_EQ(r.Reason(), dir / "none.slt" + ": 開けません（ファイルまたはフォルダがありません）");
+  EXPECT_EQ(r.Errno, ENOENT);
+
+  // A name may hold a line break or a terminal escape: shown escaped, so a
+  // message never gains a forged line.
+  r = LoadFromFile(dir / "a\n月度\x1b[2J.slt", d);
+  EXPECT_EQ(r.Reason(), dir / "a\\n月度\\x1B[2J.slt" + ": 開けません（ファイルまたはフォルダがありません）");
+  r = LoadFromFile(dir / (std::string(300, 'x') + ".slt"), d);
+  EXPECT_EQ(r.SystemError, "名前が長すぎます");
 
   std::string bytes = MainDataBytes(Month(2026, 12));
   testutil::WriteFile(dir / "short.slt", bytes.substr(0, 22));
@@ -326,9 +337,57 @@ TEST(FileErrors, FailuresNameThePathTheStepAndTheSystemError) {
   EXPECT_EQ(r.Reason(), dir / "short.slt" + ": 工場名を読み込めません");
 
   r = SaveToFile(dir / "missing/month.slt", Month(2026, 12));
-  EXPECT_EQ(r.Reason(),
-            dir / "missing/month.slt" + ": 保存先のフォルダを開けません（No such file or directory）");
+  EXPECT_EQ(r.Reason(), dir / "missing/month.slt" +
+                            ": 保存先のフォルダを開けません（ファイルまたはフォルダがありません）");
   EXPECT_TRUE(TFileResult::Success().Reason().empty());
+}
+
+TEST(FileErrors, NamesShowEveryControlCharacterAndStrayByteEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"月度 2005（東京）.slt", "月度 2005（東京）.slt"},
+      {"a\nb\rc\td", "a\\nb\\rc\\td"},
+      {std::string("n\0\x01\x1f \x7f~", 7), "n\\x00\\x01\\x1F \\x7F~"},
+      {"back\\slash", "back\\\\slash"},
+      // C1 controls (CSI U+009B) but not U+00A0 beside them.
+      {"\xc2\x80\xc2\x9b"
+       "31m\xc2\xa0",
+       "\\xC2\\x80\\xC2\\x9B31m\xc2\xa0"},
+      // Line and paragraph separators, direction overrides and isolates;
+      // their neighbours U+2027, U+202F, U+2065 and U+206A stay.
+      {"\xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf",
+       "\xe2\x80\xa7\\xE2\\x80\\xA8\\xE2\\x80\\xAE\xe2\x80\xaf"},
+      {"\xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa",
+       "\xe2\x81\xa5\\xE2\\x81\\xA6\\xE2\\x81\\xA9\xe2\x81\xaa"},
+      // Bytes that are not UTF-8: EUC-JP, a cut sequence, overlong forms,
+      // a surrogate, beyond U+10FFFF. A four-byte character stays.
+      {"\xb7\xee\xc5\xd9", "\\xB7\\xEE\\xC5\\xD9"},
+      {"cut\xe6\x9c", "cut\\xE6\\x9C"},
+      {"\xc1\xbf\xe0\x9f\xbf\xf0\x8f\xbf\xbf", "\\xC1\\xBF\\xE0\\x9F\\xBF\\xF0\\x8F\\xBF\\xBF"},
+      {"\xed\xa0\x80\xed\x9f\xbf", "\\xED\\xA0\\x80\xed\x9f\xbf"},
+      {"\xf4\x90\x80\x80\xf4\x8f\xbf\xbf", "\\xF4\\x90\\x80\\x80\xf4\x8f\xbf\xbf"},
+      {"\xe0\xa0\x80\xf0\x90\x80\x80\xc2", "\xe0\xa0\x80\xf0\x90\x80\x80\\xC2"},
+      {"\xe6\x9c\x7f\xf5\x80", "\\xE6\\x9C\\x7F\\xF5\\x80"},
+  };
+  for (const auto& [name, shown] : cases) EXPECT_EQ(ShownName(name), shown) << shown;
+}
+
+TEST(FileErrors, CommonSystemErrorsAreSaidInJapaneseTheRestAsTheSystemSaysThem) {
+  const std::pair<int, const char*> own[] = {{ENOENT, "ファイルまたはフォルダがありません"},
+                                             {EACCES, "権限がありません"},
+                                             {EPERM, "権限がありません"},
+                                             {ENOSPC, "ディスクの空き容量が足りません"},
+                                             {EROFS, "読み取り専用のファイルシステムです"},
+                                             {EISDIR, "フォルダです"},
+                                             {ENAMETOOLONG, "名前が長すぎます"},
+                                             {EMLINK, "リンクが多すぎます"},
+                                             {EDQUOT, "ディスク使用量の上限（クォータ）を超えました"},
+                                             {EIO, "入出力エラーです（ディスクか接続の不具合）"}};
+  for (const auto& [error, text] : own) EXPECT_EQ(SystemErrorText(error), text) << error;
+  EXPECT_NE(SystemErrorText(ELOOP).find("シンボリックリンク"), std::string::npos);
+  EXPECT_EQ(SystemErrorText(EXDEV), std::strerror(EXDEV));
+  EXPECT_EQ(SystemErrorText(0), "");
+  EXPECT_EQ(TFileResult::Failure("f", "書けません", ENOSPC).Reason(),
+            "f: 書けません（ディスクの空き容量が足りません）");
 }
 
 // ================================================================ settings place

@@ -227,6 +227,16 @@ TEST(Settings, ValuesThatWouldBreakTheLineSyntax) {
   EXPECT_EQ(noEnd.ReadString("info", "a", "?"), "1");
   noEnd.WriteString("New", "B", "2");
   EXPECT_EQ(noEnd.Text(), "[Info]\r\nA=1\r\n[New]\r\nB=2\r\n");
+
+  // One pair of matching quotes, double or single, is taken off a value;
+  // a value that would lose its own quotes is written quoted.
+  TIniFile quotes;
+  quotes.SetText("[Info]\nA='北斗'\nB=\"x\"\nC='x\"\nD='\nE=''\n");
+  const std::pair<const char*, const char*> read[] = {
+      {"A", "北斗"}, {"B", "x"}, {"C", "'x\""}, {"D", "'"}, {"E", ""}};
+  for (const auto& [key, value] : read) EXPECT_EQ(quotes.ReadString("Info", key, "?"), value) << key;
+  quotes.WriteString("Info", "F", "'s'");
+  EXPECT_EQ(quotes.ReadString("Info", "F", "?"), "'s'");
 }
 
 TEST(Settings, LastDataDirFollowsAnExistingDataFileOnly) {
@@ -341,6 +351,35 @@ TEST(SettingsLocation, ReadOnlyExeFolderFallsBack) {
   ::chmod(exeDir.c_str(), 0755);
 }
 
+// A folder anyone may change (world-writable, no sticky bit) is no place
+// to write settings, also for root, who may write anywhere; the settings
+// shipped beside the program there are still read.
+TEST(SettingsLocation, AFolderAnyoneMayChangeIsReadButNotWritten) {
+  TempDir dir;
+  const std::string shared = dir / "shared";
+  ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(::mkdir((shared + "/kestrin").c_str(), 0700), 0);
+  ::chmod(shared.c_str(), 0777);
+  EXPECT_FALSE(IsPrivateSettingsFolder(shared + "/kestrin"));
+  ::chmod(shared.c_str(), 01777);  // sticky: our own entry there is safe
+  EXPECT_TRUE(IsPrivateSettingsFolder(shared + "/kestrin"));
+
+  const std::string exeDir = dir / "bin";
+  const std::string exe = exeDir + "/kestrin";
+  ASSERT_EQ(::mkdir(exeDir.c_str(), 0777), 0);
+  ::chmod(exeDir.c_str(), 0777);
+  testutil::WriteFile(exeDir + "/kestrin.INI", "[Info]\r\nCompanyName=shipped\r\n");
+  ScopedEnv xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
+  EXPECT_EQ(SettingsPathForWrite(exe), dir / "config/kestrin/kestrin.INI");
+  EXPECT_EQ(SettingsPathForRead(exe), exeDir + "/kestrin.INI");
+  TSettings s = LoadSettingsForExecutable(exe);
+  EXPECT_EQ(s.CompanyName, "shipped");
+  s.CompanyName = "changed";
+  ASSERT_TRUE(SaveSettingsForExecutable(exe, s));
+  EXPECT_EQ(testutil::ReadFile(exeDir + "/kestrin.INI"), "[Info]\r\nCompanyName=shipped\r\n");
+  EXPECT_EQ(LoadSettingsForExecutable(exe).CompanyName, "changed");
+}
+
 // ------------------------------------------------ settings file as input
 
 TEST(SettingsInput, OnlyARegularFileOfBoundedSizeIsReadAndNothingBlocksOrThrows) {
@@ -366,6 +405,14 @@ TEST(SettingsInput, OnlyARegularFileOfBoundedSizeIsReadAndNothingBlocksOrThrows)
       EXPECT_NE(read.Message().find(path), std::string::npos) << read.Message();
     }
   }
+  // Below a plain file there is no settings file: the defaults, and no
+  // failure that would keep the settings from being saved elsewhere.
+  testutil::WriteFile(dir / "plain", "");
+  TIniLoadResult below;
+  EXPECT_EQ(LoadSettingsFile(dir / "plain/kestrin.INI", &below).InkanTitle1, Sjis("工場長"));
+  EXPECT_EQ(below.Status, S::Missing);
+  EXPECT_FALSE(below.Failed());
+
   // A save does not replace what it could not read.
   const std::string before = testutil::ReadFile(dir / "big.INI");
   EXPECT_FALSE(SaveSettingsFile(dir / "big.INI", TSettings()));

@@ -155,6 +155,22 @@ TEST(SignalsNearLimit, BeyondTwoThirdsInIntegersTwoOfThree) {
   EXPECT_TRUE(Find(Seq({1934, 1666, 1800})).empty());
 }
 
+TEST(SignalsNearLimit, ExactlyTwoThirdsIsNotBeyondAndAToleranceOfZeroStillCounts) {
+  // K = 3.0 cm: 2K/3 is exactly 2.0 cm. 20.0 and 16.0 lie on the line.
+  EXPECT_TRUE(FindSignals(Seq({2000, 1800, 2000}), T, 300, {}).empty());
+  EXPECT_TRUE(FindSignals(Seq({1600, 1600, 1800}), T, 300, {}).empty());
+  auto s = FindSignals(Seq({2001, 1800, 2001}), T, 300, {});
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0].Count, 2);  // its two values, not the three it spans
+  EXPECT_EQ(FindSignals(Seq({1599, 1599, 1800}), T, 300, {}).size(), 1u);
+  // Tolerance 0: every value off the target is beyond 2K/3.
+  s = FindSignals(Seq({1801, 1800, 1801}), T, 0, {});
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0].Rule, TSignalRule::NearLimit);
+  EXPECT_EQ(s[0].Count, 2);
+  EXPECT_TRUE(FindSignals(Seq({1800, 1800, 1801}), T, 0, {}).empty());
+}
+
 TEST(SignalsNearLimit, OverlappingWindowsMergeOthersStaySeparate) {
   // 1 0 1 0 1: windows {0,2} and {2,4} share value 2: one signal of 3.
   auto s = Find(Seq({1950, 1800, 1950, 1800, 1950}));

@@ -226,13 +226,23 @@ TEST(SheetsCli, SettingsThatCannotBeReadAreNamedNeverWaitedOn) {
   const std::string pdf = dir / "out.pdf";
   ::mkdir((dir / "folder.ini").c_str(), 0700);
   ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
-  // Named with --settings: an error, and nothing is written.
-  for (const std::string& ini : {dir / "folder.ini", dir / "fifo.ini", std::string("/dev/zero")}) {
-    const Result r = Sheets(dir, Quote(kSample) + " --sheet table --settings " + Quote(ini) + " -o " + Quote(pdf));
-    EXPECT_EQ(r.code, 1) << ini;
-    EXPECT_NE(r.err.find("設定ファイルが通常のファイルではないため読み込めません：" + ini), std::string::npos)
-        << r.err;
-    EXPECT_FALSE(std::filesystem::exists(pdf));
+  const std::string longName = dir / (std::string(256, 's') + ".ini");
+  // Named with --settings (sheets, and the printed overview): an error
+  // saying what is there, and nothing is written.
+  const std::pair<std::string, std::string> cases[] = {
+      {dir / "folder.ini", "設定ファイルが通常のファイルではないため読み込めません（フォルダです）："},
+      {dir / "fifo.ini",
+       "設定ファイルが通常のファイルではないため読み込めません（名前付きパイプ（FIFO）です）："},
+      {"/dev/zero", "設定ファイルが通常のファイルではないため読み込めません（装置ファイルです）："},
+      {longName, "設定ファイルを読み込めません（名前が長すぎます）："}};
+  for (const auto& [ini, message] : cases) {
+    for (const std::string& command :
+         {" sheets " + Quote(kSample) + " --sheet table", " overview " + Quote(kSample)}) {
+      const Result r = Shell(dir, Quote(kCli) + command + " --settings " + Quote(ini) + " -o " + Quote(pdf));
+      EXPECT_EQ(r.code, 1) << command << ini;
+      EXPECT_EQ(r.err, message + ini + "\n") << command;
+      EXPECT_FALSE(std::filesystem::exists(pdf));
+    }
   }
   // The program's own file: the sheets print with the defaults, after a word.
   const std::string cli = dir / "kestrin-cli";
@@ -309,6 +319,24 @@ TEST(OverviewSheetCli, PdfHasOneLandscapePagePerPlant) {
 }
 
 // ================================================================ output targets
+
+// A name made under a non-UTF-8 locale (月度 in EUC-JP) cannot pass through
+// Qt unchanged: every command that writes through Qt refuses it, naming it
+// by its bytes, and writes nothing (never a file of another name).
+TEST(OutputTargets, ANameQtCannotCarryIsRefusedAndNothingIsWrittenUnderAnotherName) {
+  TempDir dir;
+  const std::string euc = dir / "\xb7\xee\xc5\xd9.png";
+  for (const std::string& command :
+       {" sheets " + Quote(kSample) + " -o ", " overview " + Quote(kSample) + " -o ",
+        " chart xchart " + Quote(kSample) + " -o "}) {
+    const Result r = Shell(dir, Quote(kCli) + command + Quote(euc));
+    EXPECT_EQ(r.code, 1) << command;
+    EXPECT_EQ(r.err, "出力ファイル名に UTF-8 で表せないバイトがあるため書き込めません：" + dir.Path() +
+                         "/\\xB7\\xEE\\xC5\\xD9.png\n")
+        << command;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{".stderr"}) << command;
+  }
+}
 
 TEST(OutputTargets, PicturesAndDocumentsNeverReplaceAPipeADeviceOrALinkToThem) {
   TempDir dir;
