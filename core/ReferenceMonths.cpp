@@ -63,8 +63,8 @@ std::vector<TReferenceMonth> FindReferenceMonths(const std::string& folder, cons
                                                  int32_t count) {
   std::vector<TReferenceMonth> found;
   std::vector<std::string> files;
-  std::string error;
-  if (count < 1 || !ListMonthFiles(folder, false, files, error)) return found;
+  std::vector<TOverviewFailure> unreadable;  // a folder without months gives no reference
+  if (count < 1 || !ListMonthFiles(folder, false, files, unreadable)) return found;
   const int32_t before = MonthKey(month.BasicInfo.Getsudo);
   std::vector<std::pair<int32_t, TReferenceMonth>> candidates;  // (month key, month)
   TMainData data;

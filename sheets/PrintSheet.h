@@ -19,6 +19,7 @@ inline const char* SheetTitle(TPrintSheet choice) {
   switch (choice) {
     case TPrintSheet::Table: return "スランプ試験（管理表・ヒストグラム）";
     case TPrintSheet::XChart: return "スランプ試験（Ｘ管理図）";
+    case TPrintSheet::XbarR: return "スランプ試験（X̄－R管理図）";
     case TPrintSheet::All: break;
   }
   return "スランプ試験";

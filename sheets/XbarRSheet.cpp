@@ -10,6 +10,7 @@
 #include "charts/XbarRChart.h"
 #include "core/CapabilityBounds.h"
 #include "core/Numbers.h"
+#include "sheets/PrintSheet.h"
 #include "sheets/SheetParts.h"
 
 namespace kestrin {
@@ -109,7 +110,7 @@ void DrawXbarRSheet(TCanvas& canvas, const TRect& pageRect, const TMainData& dat
   ResetSheetCanvas(canvas);
 
   const TXbarRSheetLayout l = XbarRSheetLayout(pageRect);
-  DrawSheetTitle(a, l.Title, U8("スランプ試験（X̄－R管理図）"));
+  DrawSheetTitle(a, l.Title, U8(SheetTitle(TPrintSheet::XbarR)));
   DrawSheetHeader(a, l.Header, data, settings);
   const int r = l.Seal.Height() / 3;
   DrawSealBoxes(a, FracX(l.Seal, 0.73L), l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom,

@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
+#include <algorithm>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -25,6 +28,20 @@ QMessageBox::Icon BoxIcon(TMessageIcon icon) {
     case TMessageIcon::None: break;
   }
   return QMessageBox::NoIcon;
+}
+
+// The detail view with the size, type and date columns wide enough for
+// their texts (Qt's default widths cut them to "99…es" and "9 Dec…21:41");
+// the name column takes what is left of a wider dialog.
+void ShowReadableColumns(QFileDialog& dialog) {
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.resize(std::max(dialog.width(), 820), std::max(dialog.height(), 460));
+  auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (!tree) return;
+  QHeaderView* header = tree->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+  for (int c = 1; c < header->count(); ++c) header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
 }
 
 }  // namespace
@@ -57,6 +74,7 @@ QString TStandardDialogs::File(const TFileRequest& r) {
   if (!r.NameFilters.isEmpty()) dialog.setNameFilters(r.NameFilters);
   dialog.setDefaultSuffix(r.DefaultSuffix);
   if (!r.FileName.isEmpty()) dialog.selectFile(r.FileName);
+  ShowReadableColumns(dialog);
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return {};
@@ -79,6 +97,7 @@ QStringList TStandardDialogs::Files(const TFileRequest& r) {
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (!r.NameFilters.isEmpty()) dialog.setNameFilters(r.NameFilters);
   }
+  ShowReadableColumns(dialog);
   if (dialog.exec() != QDialog::Accepted) return {};
   QStringList files;
   for (const QString& f : dialog.selectedFiles()) files << QFileInfo(f).absoluteFilePath();

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -127,6 +130,29 @@ TEST(StandardDialogs, SaveDialogFiltersAddsTheSuffixAndAsksBeforeReplacing) {
   });
   EXPECT_EQ(dialogs.File(r), "");
   EXPECT_TRUE(question.contains("200502.slt")) << question.toStdString();
+}
+
+TEST(StandardDialogs, FileListShowsSizeTypeAndDateInFull) {
+  QTemporaryDir tmp;
+  Touch(QDir(tmp.path()).filePath(QStringLiteral("本社工場_202506.slt")));
+  TStandardDialogs dialogs;
+  TFileRequest r;
+  r.Directory = tmp.path();
+  r.NameFilters = {QStringLiteral("専用データファイル (*.slt)")};
+  WhenOpen<QFileDialog>([&](QFileDialog* d) {
+    EXPECT_EQ(d->viewMode(), QFileDialog::Detail);
+    auto* tree = d->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(d).size() == 1; }, 3000));
+    QApplication::processEvents();
+    for (int c = 1; c < tree->header()->count(); ++c) {
+      if (tree->header()->isSectionHidden(c)) continue;
+      // Each detail column is at least as wide as its widest text.
+      EXPECT_GE(tree->header()->sectionSize(c), static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(c)) << c;
+    }
+    d->reject();
+  });
+  EXPECT_EQ(dialogs.File(r), "");
 }
 
 TEST(StandardDialogs, DefaultSuffixRules) {
