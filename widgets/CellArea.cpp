@@ -220,7 +220,17 @@ void TCellArea::OpenEditor() {
   e->setAutoFillBackground(true);
   if (auto* combo = qobject_cast<QComboBox*>(e)) {
     // The drop-down list keeps the ordinary colours.
-    combo->view()->setPalette(palette());
+    if (auto* cellCombo = qobject_cast<TCellComboBox*>(combo))
+      cellCombo->SetListPalette(palette());
+    else
+      combo->view()->setPalette(palette());
+    // An editable box paints its list in its own colours: the box keeps
+    // the ordinary ones and only its typing field wears the active cell's.
+    if (combo->isEditable() && combo->lineEdit()) {
+      combo->setPalette(palette());
+      combo->lineEdit()->setPalette(ActiveEditorPalette(combo->lineEdit()->palette(), palette()));
+      combo->lineEdit()->setAutoFillBackground(true);
+    }
   }
   editor_ = e;
   editorCommitted_ = false;

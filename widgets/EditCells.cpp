@@ -1,5 +1,6 @@
 #include "EditCells.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -389,6 +390,26 @@ TCellComboBox::TCellComboBox(QWidget* parent) : QComboBox(parent) {
   setFrame(false);
   setInsertPolicy(QComboBox::NoInsert);
   setMaxVisibleItems(17);
+}
+
+void TCellComboBox::SetListPalette(const QPalette& palette) {
+  listPalette_ = palette;
+  ApplyListPalette();
+}
+
+void TCellComboBox::ApplyListPalette() {
+  if (!listPalette_) return;
+  // The list's frame window takes the box's palette when it opens; the
+  // list and its frame get the ordinary colours back.
+  view()->window()->setPalette(*listPalette_);
+  view()->setPalette(*listPalette_);
+  view()->viewport()->setPalette(*listPalette_);
+}
+
+void TCellComboBox::showPopup() {
+  ApplyListPalette();
+  QComboBox::showPopup();
+  ApplyListPalette();
 }
 
 QString TCellComboBox::CurrentValue() const {

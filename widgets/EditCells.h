@@ -5,11 +5,13 @@
 #pragma once
 
 #include <QComboBox>
+#include <QPalette>
 #include <QLineEdit>
 #include <QStringList>
 #include <QValidator>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "Cell.h"
 
@@ -193,6 +195,14 @@ class TCellComboBox : public QComboBox {
   explicit TCellComboBox(QWidget* parent = nullptr);
   QString LoadedText;
   QString CurrentValue() const;
+  // The colours of the open list: the closed box wears the active cell's
+  // colours, the list those of an ordinary list (chosen item highlighted).
+  void SetListPalette(const QPalette& palette);
+  void showPopup() override;
+
+ private:
+  std::optional<QPalette> listPalette_;
+  void ApplyListPalette();
 };
 
 // A combo box cell, list-only (choose from Items) or editable (type a free

@@ -366,7 +366,7 @@ TEST_F(Commands, KeysHaveTheirCaptionsHintsAndStatusMessages) {
   // Menus: captions in order, and the load item's hint in the status line.
   QStringList menus;
   for (QAction* a : f.menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "オプション(&O)"}));
+  EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "オプション(&O)", "ヘルプ(&H)"}));
   QStringList file;
   for (QAction* a : ui.FileMenu->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "上書き保存(&W)", "次月(&N)",
