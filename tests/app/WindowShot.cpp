@@ -136,6 +136,10 @@ int main(int argc, char** argv) {
       p.end();
       both.save(out + QStringLiteral("/signals.png"));
     }
+    // The X̄－R tab (README: docs/xbar-r.png).
+    p.Ui().ChartTabs->SetCurrentTab(3);
+    shoot(w, QStringLiteral("window-sample-xbar-r.png"));
+    w.grab().save(out + QStringLiteral("/xbar-r.png"));
     // Active cells with a list and with an empty value.
     p.Ui().CellCoordinator->Activate(p.Ui().CellKojo);
     shoot(w, QStringLiteral("window-sample-plant-active.png"));
