@@ -79,6 +79,13 @@ struct TOverviewWriter {
 // overview (OverviewCommands.cpp; no Qt); `writer` serves -o.
 void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer = {});
 
+// Page files of the printed sheets (OverviewSheetCommand.cpp; Qt builds
+// only): the lower-cased extension of a name, and the check of an output
+// name (.pdf or .png) and its resolution before any file is read; false
+// with a message for a usage error.
+std::string LowerExtension(const std::string& path);
+bool CheckPagesOutput(const std::string& output, int dpi, std::string& message);
+
 // The printed overview writer (OverviewSheetCommand.cpp; Qt builds only).
 TOverviewWriter OverviewSheetWriter();
 

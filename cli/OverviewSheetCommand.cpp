@@ -16,9 +16,7 @@
 
 namespace kestrin::cli {
 
-namespace {
-
-// A page picture at 600 dpi is 7016 x 4961 pixels (139 MB in memory).
+// A page picture at 600 dpi is 4961 x 7016 pixels (139 MB in memory).
 constexpr int kMaxPngDpi = 600;
 
 std::string LowerExtension(const std::string& path) {
@@ -28,7 +26,7 @@ std::string LowerExtension(const std::string& path) {
   return ext;
 }
 
-bool Check(const std::string& output, int dpi, std::string& message) {
+bool CheckPagesOutput(const std::string& output, int dpi, std::string& message) {
   const std::string ext = LowerExtension(output);
   if (ext != ".pdf" && ext != ".png") {
     message = "出力ファイルの拡張子は .pdf または .png にしてください：" + ShownName(output);
@@ -41,6 +39,8 @@ bool Check(const std::string& output, int dpi, std::string& message) {
   }
   return true;
 }
+
+namespace {
 
 // The settings the program prints with: those of `kestrin` beside this
 // executable, or the named file. A named file that is missing prints with
@@ -106,6 +106,6 @@ bool Write(const TOverview& overview, const std::string& output, int dpi,
 
 }  // namespace
 
-TOverviewWriter OverviewSheetWriter() { return TOverviewWriter{Check, Write}; }
+TOverviewWriter OverviewSheetWriter() { return TOverviewWriter{CheckPagesOutput, Write}; }
 
 }  // namespace kestrin::cli

@@ -19,29 +19,6 @@ namespace kestrin::cli {
 
 namespace {
 
-// A page picture at 600 dpi is 4961 x 7016 pixels (139 MB in memory).
-constexpr int kMaxPngDpi = 600;
-
-std::string LowerExtension(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  for (char& ch : ext)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  return ext;
-}
-
-bool Check(const std::string& output, int dpi, std::string& message) {
-  const std::string ext = LowerExtension(output);
-  if (ext != ".pdf" && ext != ".png") {
-    message = "出力ファイルの拡張子は .pdf または .png にしてください：" + output;
-    return false;
-  }
-  if (ext == ".png" && dpi > kMaxPngDpi) {
-    message = "PNG の解像度は " + std::to_string(kMaxPngDpi) + " dpi までです：" + std::to_string(dpi);
-    return false;
-  }
-  return true;
-}
-
 bool Write(const TStrengthLog& log, const TStrengthFigures& figures, const std::string& output, int dpi,
            std::vector<std::string>& written, std::string& message) {
   const TSettings settings = ProgramSettings();
@@ -73,6 +50,6 @@ bool Write(const TStrengthLog& log, const TStrengthFigures& figures, const std::
 
 }  // namespace
 
-TStrengthSheetWriter StrengthSheetWriter() { return TStrengthSheetWriter{Check, Write}; }
+TStrengthSheetWriter StrengthSheetWriter() { return TStrengthSheetWriter{CheckPagesOutput, Write}; }
 
 }  // namespace kestrin::cli
