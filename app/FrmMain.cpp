@@ -20,6 +20,7 @@
 #include "AppFonts.h"
 #include "ControlPage.h"
 #include "FrmSetup.h"
+#include "FrmStrength.h"
 #include "RecordHistory.h"
 #include "RecoveryKeeper.h"
 #include "SettingsStore.h"
@@ -276,6 +277,7 @@ void TFrmMain::FirstShow() {
   // The year cell was opened before the settings: show the record again.
   ui_.CellCoordinator->ReloadActive();
   recent_.Read(ini);
+  recentStrength_.Read(ini);
   RebuildRecentMenu();
   // The placement of the last run, when it was written at this resolution.
   RestorePlacement(ini, *this);
@@ -302,6 +304,7 @@ void TFrmMain::SaveSettingsFile() {
   TIniFile ini = store_->Load();
   kestrin::WriteSettings(ini, settings_);
   recent_.Write(ini);
+  recentStrength_.Write(ini);
   if (store_->WritePath().empty()) return;
   if (const TFileResult saved = store_->Save(ini); !saved) ShowError(WithReason(kSettingsSaveFailed, saved));
 }
@@ -312,6 +315,7 @@ void TFrmMain::WriteSettings() {
   TIniFile ini = store_->Load();
   kestrin::WriteSettings(ini, settings_);
   recent_.Write(ini);
+  recentStrength_.Write(ini);
   WritePlacement(ini, CurrentPlacement(*this));
   placementSaved_ = true;
   // Without a safe place the settings live in memory; that was said once
@@ -341,6 +345,12 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   if (Edited() && !ConfirmYesNo(QString::fromUtf8(kAskQuit))) {
+    event->ignore();
+    return;
+  }
+  // The strength window asks about its own unsaved log first.
+  if (TFrmStrength* strength = StrengthWindow(*this);
+      strength && strength->isVisible() && !strength->close()) {
     event->ignore();
     return;
   }

@@ -108,7 +108,8 @@ class TFrmMain : public QMainWindow {
   // Yes restores it with its file name as an unsaved month, No deletes it,
   // a damaged one is refused with a message and moved aside.
   void OfferRecovery();
-  // Opens `path` as the load command does after its dialog: asks the
+  // Opens `path` as the load command does after its dialog (a .kst file
+  // in the strength window): asks the
   // unsaved-changes question first when the month has changes (a file
   // given on the command line or handed over by a second start, a dropped
   // file, a recent file). While another command or a dialog holds the
@@ -201,6 +202,10 @@ class TFrmMain : public QMainWindow {
   // Shift+F7, "年間推移(&Y)...": the overview window (made once, kept while
   // this window lives), which then asks for files.
   void OpenOverview();
+  // Shift+F8, "強度試験(&T)...": the strength window (made once, kept while
+  // this window lives) brought forward with the log it has; with `path`
+  // it opens that file.
+  void OpenStrength(const QString& path = {});
   // F8 (preview) and F9 (print): the sheet-choice popup at the pressed
   // button's top-left corner, then RunReport with the chosen sheets.
   void CellBitBtnPreviewPrintClick(bool preview);
@@ -345,6 +350,8 @@ class TFrmMain : public QMainWindow {
   bool settingsUnreadable_ = false;
   // The files of 最近使ったファイル, newest first.
   TRecentFiles recent_;
+  // The strength window's recent files ([RecentStrength]).
+  TRecentFiles recentStrength_{kSectionRecentStrength};
   QString pendingOpen_;  // a file to open once the window is free
 };
 

@@ -17,6 +17,7 @@
 #include "FrmMain.h"
 #include "FrmOverview.h"
 #include "FrmSetup.h"
+#include "FrmStrength.h"
 #include "Manual.h"
 #include "RecordHistory.h"
 #include "SingleInstance.h"
@@ -87,6 +88,7 @@ void TFrmMain::ConnectCommands() {
   k->SetAction(1, 5, [this] { CellBitBtnClearClick(); });
   k->SetAction(1, 6, [this] { NextMonthClick(); });
   k->SetAction(1, 7, [this] { OpenOverview(); });
+  k->SetAction(1, 8, [this] { OpenStrength(); });
 
   connect(ui_.LoadAction, &QAction::triggered, this, [this] { CellBitBtnLoadClick(); });
   connect(ui_.SaveAction, &QAction::triggered, this, [this] { CellBitBtnSaveClick(); });
@@ -94,6 +96,7 @@ void TFrmMain::ConnectCommands() {
   connect(ui_.NextMonthAction, &QAction::triggered, this, [this] { NextMonthClick(); });
   connect(ui_.ExportAction, &QAction::triggered, this, [this] { CellBtnEXCELClick(); });
   connect(ui_.OverviewAction, &QAction::triggered, this, [this] { OpenOverview(); });
+  connect(ui_.StrengthAction, &QAction::triggered, this, [this] { OpenStrength(); });
   connect(ui_.QuitAction, &QAction::triggered, this, [this] { CellBitBtnQuitClick(); });
   // Ctrl+P on the print submenu: the sheet choice at the F9 button.
   connect(ui_.PrintMenu->menuAction(), &QAction::triggered, this,
@@ -238,6 +241,10 @@ void TFrmMain::LoadDataFile(const QString& path) {
 }
 
 void TFrmMain::OpenDataFile(const QString& path) {
+  if (QFileInfo(path).suffix().compare(QString::fromLatin1(kStrengthFileExt), Qt::CaseInsensitive) == 0) {
+    OpenStrength(path);
+    return;
+  }
   // Another command runs or a dialog is open over the window: the file
   // waits until the window is free (the newest request wins).
   if (running_ || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
@@ -288,13 +295,17 @@ void TFrmMain::RebuildRecentMenu() {
 
 namespace {
 
-// The local .slt file of a drop of exactly one file; empty otherwise.
+// The local .slt (or .kst, for the strength window) file of a drop of
+// exactly one file; empty otherwise.
 QString DroppedDataFile(const QMimeData* mime) {
   if (!mime || !mime->hasUrls()) return {};
   const QList<QUrl> urls = mime->urls();
   if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
   const QString path = urls[0].toLocalFile();
-  if (QFileInfo(path).suffix().compare(QString::fromLatin1(kFileExt), Qt::CaseInsensitive) != 0) return {};
+  const QString suffix = QFileInfo(path).suffix();
+  if (suffix.compare(QString::fromLatin1(kFileExt), Qt::CaseInsensitive) != 0 &&
+      suffix.compare(QString::fromLatin1(kStrengthFileExt), Qt::CaseInsensitive) != 0)
+    return {};
   return path;
 }
 
@@ -463,6 +474,18 @@ void TFrmMain::OpenOverview() {
   f->raise();
   f->activateWindow();
   if (fresh || f->Overview().Months.empty()) f->AddFilesClick();
+}
+
+void TFrmMain::OpenStrength(const QString& path) {
+  TFrmStrength* f = StrengthWindow(*this);
+  if (!f) {
+    // A child of this window: it lives as long as this window.
+    f = new TFrmStrength(&settings_, mainData_.get(), &recentStrength_, this);
+    f->SetDialogFolder(DialogFolder());
+  }
+  f->show();
+  kestrin::BringToFront(f);
+  if (!path.isEmpty()) f->OpenFile(path);
 }
 
 void TFrmMain::BringToFront() { kestrin::BringToFront(this); }

@@ -474,6 +474,9 @@ void TFrmMain::CreateFunctionKeys() {
   k->SetSlot(1, 7,
              slot("CellBitBtnOverview", "年間推移", "複数の月度データの年間推移",
                   "複数の月度データの年間推移を表示します．", TKeyGlyph::Preview, 14));
+  k->SetSlot(1, 8,
+             slot("CellBitBtnStrength", "強度試験", "圧縮強度試験の記録", "圧縮強度試験の記録を入力します．",
+                  TKeyGlyph::Load, 14));
 }
 
 void TFrmMain::CreateMenus() {
@@ -493,6 +496,9 @@ void TFrmMain::CreateMenus() {
   ui_.OverviewAction = ui_.FileMenu->addAction(QStringLiteral("年間推移(&Y)..."));
   ui_.OverviewAction->setObjectName(QStringLiteral("OverviewAction"));
   ui_.OverviewAction->setStatusTip(QStringLiteral("複数の月度データの年間推移を表示します．"));
+  ui_.StrengthAction = ui_.FileMenu->addAction(QStringLiteral("強度試験(&T)..."));
+  ui_.StrengthAction->setObjectName(QStringLiteral("StrengthAction"));
+  ui_.StrengthAction->setStatusTip(QStringLiteral("圧縮強度試験の記録を入力します．"));
   ui_.FileMenu->addSeparator();
   auto sheetMenu = [this](const QString& title) {
     QMenu* m = ui_.FileMenu->addMenu(title);

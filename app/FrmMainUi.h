@@ -76,6 +76,7 @@ struct TFrmMainUi {
   QMenu* RecentMenu = nullptr;  // "最近使ったファイル(&R)"
   QAction* ExportAction = nullptr;
   QAction* OverviewAction = nullptr;  // "年間推移(&Y)..."
+  QAction* StrengthAction = nullptr;  // "強度試験(&T)..."
   QMenu* PreviewMenu = nullptr;
   QMenu* PrintMenu = nullptr;
   QAction* QuitAction = nullptr;

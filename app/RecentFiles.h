@@ -1,9 +1,8 @@
 // The last data files loaded or saved, newest first, for the ファイル menu's
 // 最近使ったファイル. The settings file keeps them in a section of its own
-// ([Recent], File1 ... File8) in CP932; a path that CP932 cannot hold, or
-// that holds a control character (the settings file would turn a line
-// break into a blank, and so name another file), is not listed (the file
-// itself stays usable).
+// ([Recent], File1 ... File8; the strength window's in [RecentStrength]) in CP932; a path that CP932 cannot
+// hold, or that holds a control character (the settings file would turn a line break into a blank, and so
+// name another file), is not listed (the file itself stays usable).
 #pragma once
 
 #include <QString>
@@ -16,12 +15,17 @@ class QFontMetrics;
 namespace kestrin {
 
 inline constexpr char kSectionRecent[] = "Recent";
+// The strength window's files.
+inline constexpr char kSectionRecentStrength[] = "RecentStrength";
 
 class TRecentFiles {
  public:
   static constexpr int kMaxFiles = 8;
   // The widest a path may be in the menu, in pixels.
   static constexpr int kMenuTextWidth = 480;
+
+  // The list kept in the settings' section `section` (a literal).
+  explicit TRecentFiles(const char* section = kSectionRecent) : section_(section) {}
 
   // `path` (absolute) goes to the front, once; the oldest beyond the limit
   // drops out. A path the settings file cannot hold is left out.
@@ -43,6 +47,7 @@ class TRecentFiles {
   static QString MenuText(const QString& path, const QFontMetrics& metrics, int maxWidth);
 
  private:
+  const char* section_;
   QStringList paths_;
 };
 

@@ -1,7 +1,8 @@
 // Program entry: a display check, one running instance per user and
 // session, the application object with its Japanese texts and fonts, and
 // the main window. The one argument is a data file to open at start (or
-// to hand to the running instance).
+// to hand to the running instance); a strength log (.kst) opens in the
+// strength window.
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
   // No options: at most one data file (Qt's own options are taken out).
   const QStringList args = QApplication::arguments().mid(1);
   if (args.size() > 1 || (args.size() == 1 && (args[0].isEmpty() || args[0].startsWith(QLatin1Char('-'))))) {
-    std::fputs("使い方: kestrin [データファイル.slt]\n", stderr);
+    std::fputs("使い方: kestrin [データファイル.slt | 強度試験ファイル.kst]\n", stderr);
     return 2;
   }
   // QApplication took its own options out of argv: argv[1] is the file's

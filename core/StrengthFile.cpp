@@ -10,20 +10,21 @@
 #include <cstring>
 
 #include "Numbers.h"
+#include "StrengthLimits.h"
 #include "StrictJson.h"
 
 namespace kestrin {
 
 namespace {
 
-// Text limits, in characters.
-constexpr std::size_t kMaxPlantChars = 40;
-constexpr std::size_t kMaxCementChars = 20;
-constexpr std::size_t kMaxSymbolChars = 10;
-constexpr std::size_t kMaxTruckChars = 20;
-constexpr std::size_t kMaxRemarksChars = 100;
-constexpr int32_t kMinYear = 1900;
-constexpr int32_t kMaxYear = 2999;
+constexpr int32_t kMinYear = kMinStrengthYear;
+constexpr int32_t kMaxYear = kMaxStrengthYear;
+
+// The checker's range test of a scaled value.
+bool Decimal(TJsonChecker& c, const TJson& obj, const std::string& parent, const char* key,
+             const TScaledLimit& l, std::optional<int32_t>& out, bool required = false) {
+  return c.Decimal(obj, parent, key, l.Decimals, l.Min, l.Max, out, required);
+}
 
 TStrengthReadResult Refused(const TJsonError& error) { return {false, {}, error.field, error.message}; }
 
@@ -35,14 +36,6 @@ bool ParseMonth(const std::string& s, int32_t& year, int32_t& month) {
   year = std::stoi(s.substr(0, 4));
   month = std::stoi(s.substr(5, 2));
   return year >= kMinYear && year <= kMaxYear && month >= 1 && month <= 12;
-}
-
-// "HH:MM" from 00:00 to 23:59.
-bool ValidTime(const std::string& s) {
-  if (s.size() != 5 || s[2] != ':') return false;
-  for (std::size_t i : {0u, 1u, 3u, 4u})
-    if (s[i] < '0' || s[i] > '9') return false;
-  return (s[0] - '0') * 10 + (s[1] - '0') <= 23 && s[3] <= '5';
 }
 
 bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent, const char* key,
@@ -57,7 +50,9 @@ bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent
                              std::to_string(it->size()) + " 個）．");
   TSpecimens s{};
   for (std::size_t i = 0; i < kSpecimens; ++i)
-    if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), 1, 1, 2000, s[i])) return false;
+    if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), kSpecimenLimit.Decimals, kSpecimenLimit.Min,
+                   kSpecimenLimit.Max, s[i]))
+      return false;
   out = s;
   return true;
 }
@@ -72,12 +67,12 @@ bool ReadMix(TJsonChecker& c, const TJson& root, TStrengthMix& mix) {
     return false;
   std::optional<int32_t> nominal, slump, slumpTol, air, airTol;
   int32_t aggregate = 0;
-  if (!c.Decimal(m, "Mix", "NominalStrength", 1, 10, 1500, nominal, true) ||
-      !c.Decimal(m, "Mix", "Slump", 1, 0, 300, slump, true) ||
-      !c.Decimal(m, "Mix", "SlumpTolerance", 1, 0, 100, slumpTol, true) ||
-      !c.Decimal(m, "Mix", "Air", 1, 0, 200, air, true) ||
-      !c.Decimal(m, "Mix", "AirTolerance", 1, 0, 100, airTol, true) ||
-      !c.Int(m, "Mix", "Aggregate", 1, 200, aggregate, true))
+  if (!Decimal(c, m, "Mix", "NominalStrength", kNominalStrengthLimit, nominal, true) ||
+      !Decimal(c, m, "Mix", "Slump", kMixSlumpLimit, slump, true) ||
+      !Decimal(c, m, "Mix", "SlumpTolerance", kSlumpToleranceLimit, slumpTol, true) ||
+      !Decimal(c, m, "Mix", "Air", kMixAirLimit, air, true) ||
+      !Decimal(c, m, "Mix", "AirTolerance", kAirToleranceLimit, airTol, true) ||
+      !c.Int(m, "Mix", "Aggregate", kAggregateLimit.Min, kAggregateLimit.Max, aggregate, true))
     return false;
   mix.NominalStrength = *nominal;
   mix.Slump = *slump;
@@ -97,16 +92,17 @@ bool ReadTest(TJsonChecker& c, const TJson& t, const std::string& at, int32_t da
                                        "Strength7", "Strength28", "Remarks"}))
     return false;
   std::optional<int32_t> slump, air;
-  if (!c.Int(t, at, "Day", 1, days, test.Day, true) || !c.Utf8(t, at, "Time", 16, test.Time) ||
+  if (!c.Int(t, at, "Day", 1, days, test.Day, true) || !c.Utf8(t, at, "Time", kMaxTimeChars, test.Time) ||
       !c.Utf8(t, at, "Truck", kMaxTruckChars, test.Truck) ||
-      !c.Decimal(t, at, "Slump", 1, 0, 300, slump, true) || !c.Decimal(t, at, "Air", 1, 0, 200, air, true) ||
-      !c.Decimal(t, at, "Temperature", 1, -100, 600, test.Temperature) ||
-      !c.Decimal(t, at, "Chloride", 2, 0, 500, test.Chloride) ||
+      !Decimal(c, t, at, "Slump", kTestSlumpLimit, slump, true) ||
+      !Decimal(c, t, at, "Air", kTestAirLimit, air, true) ||
+      !Decimal(c, t, at, "Temperature", kTemperatureLimit, test.Temperature) ||
+      !Decimal(c, t, at, "Chloride", kChlorideLimit, test.Chloride) ||
       !ReadSpecimens(c, t, at, "Strength7", test.Strength7) ||
       !ReadSpecimens(c, t, at, "Strength28", test.Strength28) ||
       !c.Utf8(t, at, "Remarks", kMaxRemarksChars, test.Remarks))
     return false;
-  if (!test.Time.empty() && !ValidTime(test.Time)) {
+  if (!test.Time.empty() && !ValidStrengthTime(test.Time)) {
     const std::string field = TJsonChecker::Join(at, "Time");
     return c.Fail(field, TJsonChecker::Name(field) + "は「時:分」（00:00～23:59）で書いてください．");
   }
@@ -182,6 +178,13 @@ TJson Specimens(const std::optional<TSpecimens>& s) {
 }
 
 }  // namespace
+
+bool ValidStrengthTime(const std::string& s) {
+  if (s.size() != 5 || s[2] != ':') return false;
+  for (std::size_t i : {0u, 1u, 3u, 4u})
+    if (s[i] < '0' || s[i] > '9') return false;
+  return (s[0] - '0') * 10 + (s[1] - '0') <= 23 && s[3] <= '5';
+}
 
 std::string TStrengthReadResult::Message() const { return Path.empty() ? Reason : Path + ": " + Reason; }
 

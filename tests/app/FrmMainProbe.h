@@ -27,6 +27,7 @@ class TFrmMainProbe {
   const TCapability& Capability() const { return w_.capability_; }
   const std::vector<TSignal>& Signals() const { return w_.signals_; }
   const TRecentFiles& RecentFiles() const { return w_.recent_; }
+  const TRecentFiles& RecentStrength() const { return w_.recentStrength_; }
   TPrintSheet PrintSheet() const { return w_.printSheet_; }
   bool PreviewMode() const { return w_.previewMode_; }
   TFrmSetup* FrmSetup() const { return w_.frmSetup_.data(); }
