@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "FrmStrengthProbe.h"
@@ -188,6 +189,12 @@ TEST_F(StrengthWindowTest, ALoadedLogIsSavedByteForByteAndItsNameIsInTheTitleAnd
   EXPECT_EQ(f.FileName(), copy);
   EXPECT_EQ(Probe().RecentStrength().Paths().value(0), copy);
   EXPECT_TRUE(Probe().RecentFiles().Paths().isEmpty());
+  // F8 previews, F9 prints.
+  std::vector<bool> runs;
+  P().ReportHandler() = [&runs](bool preview) { runs.push_back(preview); };
+  QTest::keyClick(P().Table(), Qt::Key_F8);
+  QTest::keyClick(P().Table(), Qt::Key_F9);
+  EXPECT_EQ(runs, (std::vector<bool>{true, false}));
 
   // A log with specimens typed one of three is not written.
   P().CommitCell(0, C::S7_1, QString());
@@ -199,6 +206,41 @@ TEST_F(StrengthWindowTest, ALoadedLogIsSavedByteForByteAndItsNameIsInTheTitleAnd
   ASSERT_TRUE(again.open(QIODevice::ReadOnly));
   a.seek(0);
   EXPECT_EQ(again.readAll(), a.readAll());
+}
+
+TEST_F(StrengthWindowTest, TheHeadingIsCopiedFromTheSlumpMonthAndTheLabsTestsAreAppendedEachAsOneStep) {
+  TFrmStrength& f = Strength();
+  Info().Getsudo = PackDate(2025, 2, 1);
+  Info().Kojo = Sjis("第三工場");
+  Info().Kyodo = 30.0;
+  Info().KariAveX = 1205;
+  Info().Kotsuzai = 0.0;  // not a size: the log keeps its own
+  P().MixBar()->CopyButton()->click();
+  EXPECT_EQ(f.Log().Plant, "第三工場");
+  EXPECT_EQ(f.Log().Month, 2);
+  EXPECT_EQ(f.Log().Mix.NominalStrength, 300);
+  EXPECT_EQ(f.Log().Mix.Slump, 121);
+  EXPECT_EQ(f.Log().Mix.Aggregate, 20);
+  EXPECT_EQ(P().Status(), QStringLiteral("写せなかった欄があります（粗骨材）：範囲外または空のため元の値のままです．"));
+  EXPECT_EQ(P().MixBar()->Editor(TStrengthMixField::Month)->text(), QStringLiteral("2025-02"));
+  EXPECT_EQ(P().Stack().count(), 1);
+
+  // The import's tests land after the last one as one step; more than
+  // the log holds are refused whole.
+  std::vector<TStrengthTest> lab(2);
+  lab[1].Day = 28;
+  P().CsvImport() = [&lab](QWidget*, QString&) { return std::optional(lab); };
+  P().MixBar()->ImportButton()->click();
+  ASSERT_EQ(f.Log().Tests.size(), 2u);
+  EXPECT_EQ(f.Log().Tests[1].Day, 28);
+  EXPECT_EQ(P().Stack().count(), 2);
+  lab.resize(kMaxStrengthTests - 1);
+  P().ImportCsv();
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(dialogs.Messages[0].Text,
+            QStringLiteral("取り込みませんでした．\n試験は 200 件までです（取り込むと 201 件）．"));
+  EXPECT_EQ(f.Log().Tests.size(), 2u);
+  EXPECT_EQ(P().Stack().count(), 2);
 }
 
 TEST_F(StrengthWindowTest, UnsavedChangesAreAskedAboutOnCloseNewOpenAndTestRemoval) {
