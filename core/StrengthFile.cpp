@@ -1,48 +1,23 @@
 // The strength log's file (see StrengthFile.h).
 #include "StrengthFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
-#include <cstring>
 
 #include "Numbers.h"
+#include "ReadFile.h"
+#include "StrengthLimits.h"
 #include "StrictJson.h"
 
 namespace kestrin {
 
 namespace {
 
-// Text limits, in characters.
-constexpr std::size_t kMaxPlantChars = 40;
-constexpr std::size_t kMaxCementChars = 20;
-constexpr std::size_t kMaxSymbolChars = 10;
-constexpr std::size_t kMaxTruckChars = 20;
-constexpr std::size_t kMaxRemarksChars = 100;
-constexpr int32_t kMinYear = 1900;
-constexpr int32_t kMaxYear = 2999;
-
 TStrengthReadResult Refused(const TJsonError& error) { return {false, {}, error.field, error.message}; }
 
-// "2025-06" into year and month.
-bool ParseMonth(const std::string& s, int32_t& year, int32_t& month) {
-  if (s.size() != 7 || s[4] != '-') return false;
-  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u})
-    if (s[i] < '0' || s[i] > '9') return false;
-  year = std::stoi(s.substr(0, 4));
-  month = std::stoi(s.substr(5, 2));
-  return year >= kMinYear && year <= kMaxYear && month >= 1 && month <= 12;
-}
-
-// "HH:MM" from 00:00 to 23:59.
-bool ValidTime(const std::string& s) {
-  if (s.size() != 5 || s[2] != ':') return false;
-  for (std::size_t i : {0u, 1u, 3u, 4u})
-    if (s[i] < '0' || s[i] > '9') return false;
-  return (s[0] - '0') * 10 + (s[1] - '0') <= 23 && s[3] <= '5';
+// A member within one of the log's ranges (StrengthLimits.h).
+bool InRange(TJsonChecker& c, const TJson& obj, const std::string& parent, const char* key,
+             const TScaledRange& range, std::optional<int32_t>& out, bool required = false) {
+  return c.Decimal(obj, parent, key, range.Decimals, range.Lo, range.Hi, out, required);
 }
 
 bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent, const char* key,
@@ -57,7 +32,9 @@ bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent
                              std::to_string(it->size()) + " 個）．");
   TSpecimens s{};
   for (std::size_t i = 0; i < kSpecimens; ++i)
-    if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), 1, 1, 2000, s[i])) return false;
+    if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), kSpecimenRange.Decimals, kSpecimenRange.Lo,
+                   kSpecimenRange.Hi, s[i]))
+      return false;
   out = s;
   return true;
 }
@@ -72,12 +49,12 @@ bool ReadMix(TJsonChecker& c, const TJson& root, TStrengthMix& mix) {
     return false;
   std::optional<int32_t> nominal, slump, slumpTol, air, airTol;
   int32_t aggregate = 0;
-  if (!c.Decimal(m, "Mix", "NominalStrength", 1, 10, 1500, nominal, true) ||
-      !c.Decimal(m, "Mix", "Slump", 1, 0, 300, slump, true) ||
-      !c.Decimal(m, "Mix", "SlumpTolerance", 1, 0, 100, slumpTol, true) ||
-      !c.Decimal(m, "Mix", "Air", 1, 0, 200, air, true) ||
-      !c.Decimal(m, "Mix", "AirTolerance", 1, 0, 100, airTol, true) ||
-      !c.Int(m, "Mix", "Aggregate", 1, 200, aggregate, true))
+  if (!InRange(c, m, "Mix", "NominalStrength", kNominalStrengthRange, nominal, true) ||
+      !InRange(c, m, "Mix", "Slump", kMixSlumpRange, slump, true) ||
+      !InRange(c, m, "Mix", "SlumpTolerance", kMixSlumpToleranceRange, slumpTol, true) ||
+      !InRange(c, m, "Mix", "Air", kMixAirRange, air, true) ||
+      !InRange(c, m, "Mix", "AirTolerance", kMixAirToleranceRange, airTol, true) ||
+      !c.Int(m, "Mix", "Aggregate", kAggregateRange.Lo, kAggregateRange.Hi, aggregate, true))
     return false;
   mix.NominalStrength = *nominal;
   mix.Slump = *slump;
@@ -99,14 +76,15 @@ bool ReadTest(TJsonChecker& c, const TJson& t, const std::string& at, int32_t da
   std::optional<int32_t> slump, air;
   if (!c.Int(t, at, "Day", 1, days, test.Day, true) || !c.Utf8(t, at, "Time", 16, test.Time) ||
       !c.Utf8(t, at, "Truck", kMaxTruckChars, test.Truck) ||
-      !c.Decimal(t, at, "Slump", 1, 0, 300, slump, true) || !c.Decimal(t, at, "Air", 1, 0, 200, air, true) ||
-      !c.Decimal(t, at, "Temperature", 1, -100, 600, test.Temperature) ||
-      !c.Decimal(t, at, "Chloride", 2, 0, 500, test.Chloride) ||
+      !InRange(c, t, at, "Slump", kTestSlumpRange, slump, true) ||
+      !InRange(c, t, at, "Air", kTestAirRange, air, true) ||
+      !InRange(c, t, at, "Temperature", kTemperatureRange, test.Temperature) ||
+      !InRange(c, t, at, "Chloride", kChlorideRange, test.Chloride) ||
       !ReadSpecimens(c, t, at, "Strength7", test.Strength7) ||
       !ReadSpecimens(c, t, at, "Strength28", test.Strength28) ||
       !c.Utf8(t, at, "Remarks", kMaxRemarksChars, test.Remarks))
     return false;
-  if (!test.Time.empty() && !ValidTime(test.Time)) {
+  if (!test.Time.empty() && !ValidStrengthTime(test.Time)) {
     const std::string field = TJsonChecker::Join(at, "Time");
     return c.Fail(field, TJsonChecker::Name(field) + "は「時:分」（00:00～23:59）で書いてください．");
   }
@@ -115,42 +93,10 @@ bool ReadTest(TJsonChecker& c, const TJson& t, const std::string& at, int32_t da
   return true;
 }
 
-// Reads the bytes of a regular file of at most kMaxStrengthFileBytes:
-// stat() first so a FIFO or device is never opened, a non-blocking open,
-// fstat() again in case the name was swapped in between.
+// Reads the bytes of a regular file of at most kMaxStrengthFileBytes.
 TStrengthReadResult ReadBytes(const std::string& path, std::string& text) {
-  auto fail = [&path](std::string reason) { return TStrengthReadResult{false, path, {}, std::move(reason)}; };
-  auto failErrno = [&fail](const char* what, int error) {
-    return fail(std::string(what) + "（" + std::strerror(error) + "）．");
-  };
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0)
-    return errno == ENOENT || errno == ENOTDIR ? fail("ファイルが見つかりません．")
-                                               : failErrno("ファイルを開けません", errno);
-  if (S_ISDIR(st.st_mode)) return fail("フォルダです．");
-  if (!S_ISREG(st.st_mode)) return fail("通常のファイルではありません（装置・パイプなど）．");
-  const std::string tooLarge = "ファイルが大きすぎます（1 MiB まで）．";
-  if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > kMaxStrengthFileBytes) return fail(tooLarge);
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return failErrno("ファイルを開けません", errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  if (::fstat(fd, &st) != 0) return failErrno("ファイルを開けません", errno);
-  if (!S_ISREG(st.st_mode)) return fail("通常のファイルではありません（装置・パイプなど）．");
-  // One byte more than the cap tells a file that grew since the stat.
-  text.resize(kMaxStrengthFileBytes + 1);
-  std::size_t total = 0;
-  while (total < text.size()) {
-    const ssize_t n = ::read(fd, text.data() + total, text.size() - total);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return failErrno("ファイルを読み込めません", errno);
-    if (n == 0) break;
-    total += static_cast<std::size_t>(n);
-  }
-  if (total > kMaxStrengthFileBytes) return fail(tooLarge);
-  text.resize(total);
+  std::string reason;
+  if (!ReadRegularFile(path, kMaxStrengthFileBytes, text, reason)) return {false, path, {}, reason};
   return {true, path, {}, {}};
 }
 
@@ -223,10 +169,11 @@ TStrengthReadResult StrengthLogFromText(std::string_view text, TStrengthLog& out
     c.Missing("Month");
     return Refused(error);
   }
-  if (!c.Utf8(root, "", "Month", 7, month) || !ParseMonth(month, log.Year, log.Month)) {
+  if (!c.Utf8(root, "", "Month", 7, month) || !ParseStrengthMonth(month, log.Year, log.Month)) {
     if (error.message.empty())
-      c.Fail("Month", TJsonChecker::Name("Month") + "は「年-月」（例 2025-06，" + std::to_string(kMinYear) +
-                          "～" + std::to_string(kMaxYear) + " 年）で書いてください．");
+      c.Fail("Month", TJsonChecker::Name("Month") + "は「年-月」（例 2025-06，" +
+                          std::to_string(kMinStrengthYear) + "～" + std::to_string(kMaxStrengthYear) +
+                          " 年）で書いてください．");
     return Refused(error);
   }
   if (!ReadMix(c, root, log.Mix)) return Refused(error);
