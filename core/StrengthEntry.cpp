@@ -11,7 +11,8 @@ namespace {
 
 constexpr int Index(TStrengthColumn c) { return static_cast<int>(c); }
 
-// Full-width digits, point, minus and colon as ASCII; the rest as typed.
+// Full-width digits, point, minus and colon as ASCII (a time of day as
+// typed with an input method); the rest as typed.
 std::string Narrow(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
@@ -104,13 +105,13 @@ const char* StrengthColumnTitle(TStrengthColumn column) {
   return kTitles[static_cast<std::size_t>(column)];
 }
 
-std::optional<TScaledLimit> StrengthColumnLimit(TStrengthColumn column) {
+std::optional<TScaledRange> StrengthColumnLimit(TStrengthColumn column) {
   switch (column) {
-    case TStrengthColumn::Slump: return kTestSlumpLimit;
-    case TStrengthColumn::Air: return kTestAirLimit;
-    case TStrengthColumn::Temperature: return kTemperatureLimit;
-    case TStrengthColumn::Chloride: return kChlorideLimit;
-    default: return IsSpecimen(column) ? std::optional(kSpecimenLimit) : std::nullopt;
+    case TStrengthColumn::Slump: return kTestSlumpRange;
+    case TStrengthColumn::Air: return kTestAirRange;
+    case TStrengthColumn::Temperature: return kTemperatureRange;
+    case TStrengthColumn::Chloride: return kChlorideRange;
+    default: return IsSpecimen(column) ? std::optional(kSpecimenRange) : std::nullopt;
   }
 }
 
@@ -128,62 +129,26 @@ std::size_t Utf8Chars(std::string_view text) {
       text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-std::string RangeRefusalText(const TScaledLimit& limit) {
-  return FormatScaled(limit.Min, limit.Decimals) + "～" + FormatScaled(limit.Max, limit.Decimals) +
+std::string RangeRefusalText(const TScaledRange& limit) {
+  return FormatScaled(limit.Lo, limit.Decimals) + "～" + FormatScaled(limit.Hi, limit.Decimals) +
          "の範囲で入力してください．";
 }
 
-bool ParseScaledEntry(std::string_view text, const TScaledLimit& limit, std::optional<int32_t>& value,
+bool ParseScaledEntry(std::string_view text, const TScaledRange& limit, std::optional<int32_t>& value,
                       std::string& why) {
-  std::string t = Trimmed(Narrow(text));
   value.reset();
-  if (t.empty()) return true;
-  bool negative = false;
-  if (t[0] == '-') {
-    if (limit.Min >= 0) {
-      why = "マイナスの値は入力できません．";
+  int32_t v = 0;
+  switch (ParseScaledText(text, limit, v)) {
+    case TScaledText::Ok: value = v; return true;
+    case TScaledText::Empty: return true;
+    case TScaledText::NotANumber: why = "数値を入力してください．"; return false;
+    case TScaledText::TooManyDecimals:
+      why = limit.Decimals == 0 ? std::string("整数で入力してください．")
+                                : "小数点以下は" + std::to_string(limit.Decimals) + "桁までです．";
       return false;
-    }
-    negative = true;
-    t.erase(0, 1);
+    case TScaledText::OutOfRange: why = RangeRefusalText(limit); return false;
   }
-  int points = 0, decimals = 0;
-  bool digit = false;
-  for (const char c : t) {
-    if (c == '.') {
-      ++points;
-    } else if (c >= '0' && c <= '9') {
-      digit = true;
-      if (points > 0) ++decimals;
-    } else {
-      why = "数字と小数点のほかは入力できません．";
-      return false;
-    }
-  }
-  if (points > 1) {
-    why = "小数点は１つだけ入力できます．";
-    return false;
-  }
-  if (!digit) {
-    why = "数字を入力してください．";
-    return false;
-  }
-  if (decimals > limit.Decimals) {
-    why = limit.Decimals == 0 ? std::string("整数で入力してください．")
-                              : "小数点以下は" + std::to_string(limit.Decimals) + "桁までです．";
-    return false;
-  }
-  int64_t v = 0;
-  for (const char c : t)
-    if (c != '.') v = std::min<int64_t>(v * 10 + (c - '0'), int64_t{1} << 40);
-  for (int i = decimals; i < limit.Decimals; ++i) v *= 10;
-  if (negative) v = -v;
-  if (v < limit.Min || v > limit.Max) {
-    why = RangeRefusalText(limit);
-    return false;
-  }
-  value = static_cast<int32_t>(v);
-  return true;
+  return false;
 }
 
 std::string StrengthCellText(const TStrengthWork& work, std::size_t test, TStrengthColumn column) {
@@ -195,15 +160,15 @@ std::string StrengthCellText(const TStrengthWork& work, std::size_t test, TStren
     case TStrengthColumn::Day: return std::to_string(t.Day);
     case TStrengthColumn::Time: return t.Time;
     case TStrengthColumn::Truck: return t.Truck;
-    case TStrengthColumn::Slump: return FormatScaled(t.Slump, kTestSlumpLimit.Decimals);
-    case TStrengthColumn::Air: return FormatScaled(t.Air, kTestAirLimit.Decimals);
-    case TStrengthColumn::Temperature: return opt(t.Temperature, kTemperatureLimit.Decimals);
-    case TStrengthColumn::Chloride: return opt(t.Chloride, kChlorideLimit.Decimals);
+    case TStrengthColumn::Slump: return FormatScaled(t.Slump, kTestSlumpRange.Decimals);
+    case TStrengthColumn::Air: return FormatScaled(t.Air, kTestAirRange.Decimals);
+    case TStrengthColumn::Temperature: return opt(t.Temperature, kTemperatureRange.Decimals);
+    case TStrengthColumn::Chloride: return opt(t.Chloride, kChlorideRange.Decimals);
     case TStrengthColumn::Remarks: return t.Remarks;
     default: break;
   }
   if (!IsSpecimen(column)) return {};
-  return opt(Specimens(work, test, IsAge28(column))[SpecimenIndex(column)], kSpecimenLimit.Decimals);
+  return opt(Specimens(work, test, IsAge28(column))[SpecimenIndex(column)], kSpecimenRange.Decimals);
 }
 
 bool StrengthCellRequired(TStrengthColumn column) {
@@ -216,7 +181,7 @@ std::string SetStrengthCell(TStrengthWork& work, std::size_t test, TStrengthColu
   std::string why;
   std::optional<int32_t> v;
   if (column == TStrengthColumn::Day) {
-    const TScaledLimit days{0, 1, DaysInMonth(work.Log.Year, work.Log.Month)};
+    const TScaledRange days{0, 1, DaysInMonth(work.Log.Year, work.Log.Month)};
     if (!ParseScaledEntry(text, days, v, why)) return why;
   } else if (const auto limit = StrengthColumnLimit(column)) {
     if (!ParseScaledEntry(text, *limit, v, why)) return why;

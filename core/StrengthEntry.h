@@ -51,7 +51,7 @@ inline constexpr int kStrengthColumns = static_cast<int>(TStrengthColumn::Judgem
 const char* StrengthColumnTitle(TStrengthColumn column);
 // The limit of a numeric column that is typed into; nothing for the
 // others (texts, time, day, computed columns).
-std::optional<TScaledLimit> StrengthColumnLimit(TStrengthColumn column);
+std::optional<TScaledRange> StrengthColumnLimit(TStrengthColumn column);
 
 // Specimens typed so far for one age of one test.
 using TSpecimenDraft = std::array<std::optional<int32_t>, kSpecimens>;
@@ -73,13 +73,13 @@ struct TStrengthWork {
   bool operator==(const TStrengthWork&) const = default;
 };
 
-// A number typed for `limit`: blank (nothing), or digits with at most one
-// point and the limit's decimals (full-width digits, point and minus sign
-// are taken as ASCII), within its range. On refusal `why` is the reason.
-bool ParseScaledEntry(std::string_view text, const TScaledLimit& limit, std::optional<int32_t>& value,
+// A number typed for `limit`, read as every entry path reads one
+// (ParseScaledText): blank gives nothing; on refusal `why` is the
+// window's sentence ("0.0～99.9の範囲で入力してください．").
+bool ParseScaledEntry(std::string_view text, const TScaledRange& limit, std::optional<int32_t>& value,
                       std::string& why);
 // "0.0～99.9の範囲で入力してください．"
-std::string RangeRefusalText(const TScaledLimit& limit);
+std::string RangeRefusalText(const TScaledRange& limit);
 
 // The text a cell shows and edits (computed columns: empty).
 std::string StrengthCellText(const TStrengthWork& work, std::size_t test, TStrengthColumn column);

@@ -1,15 +1,10 @@
 // The strength log's file (see StrengthFile.h).
 #include "StrengthFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
-#include <cstring>
 
 #include "Numbers.h"
+#include "ReadFile.h"
 #include "StrengthLimits.h"
 #include "StrictJson.h"
 
@@ -17,25 +12,12 @@ namespace kestrin {
 
 namespace {
 
-constexpr int32_t kMinYear = kMinStrengthYear;
-constexpr int32_t kMaxYear = kMaxStrengthYear;
-
-// The checker's range test of a scaled value.
-bool Decimal(TJsonChecker& c, const TJson& obj, const std::string& parent, const char* key,
-             const TScaledLimit& l, std::optional<int32_t>& out, bool required = false) {
-  return c.Decimal(obj, parent, key, l.Decimals, l.Min, l.Max, out, required);
-}
-
 TStrengthReadResult Refused(const TJsonError& error) { return {false, {}, error.field, error.message}; }
 
-// "2025-06" into year and month.
-bool ParseMonth(const std::string& s, int32_t& year, int32_t& month) {
-  if (s.size() != 7 || s[4] != '-') return false;
-  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u})
-    if (s[i] < '0' || s[i] > '9') return false;
-  year = std::stoi(s.substr(0, 4));
-  month = std::stoi(s.substr(5, 2));
-  return year >= kMinYear && year <= kMaxYear && month >= 1 && month <= 12;
+// A member within one of the log's ranges (StrengthLimits.h).
+bool InRange(TJsonChecker& c, const TJson& obj, const std::string& parent, const char* key,
+             const TScaledRange& range, std::optional<int32_t>& out, bool required = false) {
+  return c.Decimal(obj, parent, key, range.Decimals, range.Lo, range.Hi, out, required);
 }
 
 bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent, const char* key,
@@ -50,8 +32,8 @@ bool ReadSpecimens(TJsonChecker& c, const TJson& test, const std::string& parent
                              std::to_string(it->size()) + " 個）．");
   TSpecimens s{};
   for (std::size_t i = 0; i < kSpecimens; ++i)
-    if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), kSpecimenLimit.Decimals, kSpecimenLimit.Min,
-                   kSpecimenLimit.Max, s[i]))
+    if (!c.Decimal((*it)[i], TJsonChecker::Index(field, i), kSpecimenRange.Decimals, kSpecimenRange.Lo,
+                   kSpecimenRange.Hi, s[i]))
       return false;
   out = s;
   return true;
@@ -67,12 +49,12 @@ bool ReadMix(TJsonChecker& c, const TJson& root, TStrengthMix& mix) {
     return false;
   std::optional<int32_t> nominal, slump, slumpTol, air, airTol;
   int32_t aggregate = 0;
-  if (!Decimal(c, m, "Mix", "NominalStrength", kNominalStrengthLimit, nominal, true) ||
-      !Decimal(c, m, "Mix", "Slump", kMixSlumpLimit, slump, true) ||
-      !Decimal(c, m, "Mix", "SlumpTolerance", kSlumpToleranceLimit, slumpTol, true) ||
-      !Decimal(c, m, "Mix", "Air", kMixAirLimit, air, true) ||
-      !Decimal(c, m, "Mix", "AirTolerance", kAirToleranceLimit, airTol, true) ||
-      !c.Int(m, "Mix", "Aggregate", kAggregateLimit.Min, kAggregateLimit.Max, aggregate, true))
+  if (!InRange(c, m, "Mix", "NominalStrength", kNominalStrengthRange, nominal, true) ||
+      !InRange(c, m, "Mix", "Slump", kMixSlumpRange, slump, true) ||
+      !InRange(c, m, "Mix", "SlumpTolerance", kMixSlumpToleranceRange, slumpTol, true) ||
+      !InRange(c, m, "Mix", "Air", kMixAirRange, air, true) ||
+      !InRange(c, m, "Mix", "AirTolerance", kMixAirToleranceRange, airTol, true) ||
+      !c.Int(m, "Mix", "Aggregate", kAggregateRange.Lo, kAggregateRange.Hi, aggregate, true))
     return false;
   mix.NominalStrength = *nominal;
   mix.Slump = *slump;
@@ -92,12 +74,12 @@ bool ReadTest(TJsonChecker& c, const TJson& t, const std::string& at, int32_t da
                                        "Strength7", "Strength28", "Remarks"}))
     return false;
   std::optional<int32_t> slump, air;
-  if (!c.Int(t, at, "Day", 1, days, test.Day, true) || !c.Utf8(t, at, "Time", kMaxTimeChars, test.Time) ||
+  if (!c.Int(t, at, "Day", 1, days, test.Day, true) || !c.Utf8(t, at, "Time", 16, test.Time) ||
       !c.Utf8(t, at, "Truck", kMaxTruckChars, test.Truck) ||
-      !Decimal(c, t, at, "Slump", kTestSlumpLimit, slump, true) ||
-      !Decimal(c, t, at, "Air", kTestAirLimit, air, true) ||
-      !Decimal(c, t, at, "Temperature", kTemperatureLimit, test.Temperature) ||
-      !Decimal(c, t, at, "Chloride", kChlorideLimit, test.Chloride) ||
+      !InRange(c, t, at, "Slump", kTestSlumpRange, slump, true) ||
+      !InRange(c, t, at, "Air", kTestAirRange, air, true) ||
+      !InRange(c, t, at, "Temperature", kTemperatureRange, test.Temperature) ||
+      !InRange(c, t, at, "Chloride", kChlorideRange, test.Chloride) ||
       !ReadSpecimens(c, t, at, "Strength7", test.Strength7) ||
       !ReadSpecimens(c, t, at, "Strength28", test.Strength28) ||
       !c.Utf8(t, at, "Remarks", kMaxRemarksChars, test.Remarks))
@@ -111,42 +93,10 @@ bool ReadTest(TJsonChecker& c, const TJson& t, const std::string& at, int32_t da
   return true;
 }
 
-// Reads the bytes of a regular file of at most kMaxStrengthFileBytes:
-// stat() first so a FIFO or device is never opened, a non-blocking open,
-// fstat() again in case the name was swapped in between.
+// Reads the bytes of a regular file of at most kMaxStrengthFileBytes.
 TStrengthReadResult ReadBytes(const std::string& path, std::string& text) {
-  auto fail = [&path](std::string reason) { return TStrengthReadResult{false, path, {}, std::move(reason)}; };
-  auto failErrno = [&fail](const char* what, int error) {
-    return fail(std::string(what) + "（" + std::strerror(error) + "）．");
-  };
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0)
-    return errno == ENOENT || errno == ENOTDIR ? fail("ファイルが見つかりません．")
-                                               : failErrno("ファイルを開けません", errno);
-  if (S_ISDIR(st.st_mode)) return fail("フォルダです．");
-  if (!S_ISREG(st.st_mode)) return fail("通常のファイルではありません（装置・パイプなど）．");
-  const std::string tooLarge = "ファイルが大きすぎます（1 MiB まで）．";
-  if (st.st_size < 0 || static_cast<std::size_t>(st.st_size) > kMaxStrengthFileBytes) return fail(tooLarge);
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return failErrno("ファイルを開けません", errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  if (::fstat(fd, &st) != 0) return failErrno("ファイルを開けません", errno);
-  if (!S_ISREG(st.st_mode)) return fail("通常のファイルではありません（装置・パイプなど）．");
-  // One byte more than the cap tells a file that grew since the stat.
-  text.resize(kMaxStrengthFileBytes + 1);
-  std::size_t total = 0;
-  while (total < text.size()) {
-    const ssize_t n = ::read(fd, text.data() + total, text.size() - total);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return failErrno("ファイルを読み込めません", errno);
-    if (n == 0) break;
-    total += static_cast<std::size_t>(n);
-  }
-  if (total > kMaxStrengthFileBytes) return fail(tooLarge);
-  text.resize(total);
+  std::string reason;
+  if (!ReadRegularFile(path, kMaxStrengthFileBytes, text, reason)) return {false, path, {}, reason};
   return {true, path, {}, {}};
 }
 
@@ -178,13 +128,6 @@ TJson Specimens(const std::optional<TSpecimens>& s) {
 }
 
 }  // namespace
-
-bool ValidStrengthTime(const std::string& s) {
-  if (s.size() != 5 || s[2] != ':') return false;
-  for (std::size_t i : {0u, 1u, 3u, 4u})
-    if (s[i] < '0' || s[i] > '9') return false;
-  return (s[0] - '0') * 10 + (s[1] - '0') <= 23 && s[3] <= '5';
-}
 
 std::string TStrengthReadResult::Message() const { return Path.empty() ? Reason : Path + ": " + Reason; }
 
@@ -226,10 +169,11 @@ TStrengthReadResult StrengthLogFromText(std::string_view text, TStrengthLog& out
     c.Missing("Month");
     return Refused(error);
   }
-  if (!c.Utf8(root, "", "Month", 7, month) || !ParseMonth(month, log.Year, log.Month)) {
+  if (!c.Utf8(root, "", "Month", 7, month) || !ParseStrengthMonth(month, log.Year, log.Month)) {
     if (error.message.empty())
-      c.Fail("Month", TJsonChecker::Name("Month") + "は「年-月」（例 2025-06，" + std::to_string(kMinYear) +
-                          "～" + std::to_string(kMaxYear) + " 年）で書いてください．");
+      c.Fail("Month", TJsonChecker::Name("Month") + "は「年-月」（例 2025-06，" +
+                          std::to_string(kMinStrengthYear) + "～" + std::to_string(kMaxStrengthYear) +
+                          " 年）で書いてください．");
     return Refused(error);
   }
   if (!ReadMix(c, root, log.Mix)) return Refused(error);

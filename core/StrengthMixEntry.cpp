@@ -12,14 +12,14 @@ namespace kestrin {
 
 namespace {
 
-std::optional<TScaledLimit> FieldLimit(TStrengthMixField field) {
+std::optional<TScaledRange> FieldLimit(TStrengthMixField field) {
   switch (field) {
-    case TStrengthMixField::NominalStrength: return kNominalStrengthLimit;
-    case TStrengthMixField::Slump: return kMixSlumpLimit;
-    case TStrengthMixField::SlumpTolerance: return kSlumpToleranceLimit;
-    case TStrengthMixField::Air: return kMixAirLimit;
-    case TStrengthMixField::AirTolerance: return kAirToleranceLimit;
-    case TStrengthMixField::Aggregate: return kAggregateLimit;
+    case TStrengthMixField::NominalStrength: return kNominalStrengthRange;
+    case TStrengthMixField::Slump: return kMixSlumpRange;
+    case TStrengthMixField::SlumpTolerance: return kMixSlumpToleranceRange;
+    case TStrengthMixField::Air: return kMixAirRange;
+    case TStrengthMixField::AirTolerance: return kMixAirToleranceRange;
+    case TStrengthMixField::Aggregate: return kAggregateRange;
     default: return std::nullopt;
   }
 }
@@ -149,8 +149,8 @@ std::vector<std::string> CopyMixFromMonth(const TBasicInfo& month, TStrengthLog&
     if (!utf8 || !SetStrengthMixField(log, f, *utf8).empty()) skip(f);
   };
   const auto scaled = [&](TStrengthMixField f, std::optional<int32_t> v) {
-    const TScaledLimit limit = *FieldLimit(f);
-    if (!v || *v < limit.Min || *v > limit.Max) return skip(f);
+    const TScaledRange limit = *FieldLimit(f);
+    if (!v || *v < limit.Lo || *v > limit.Hi) return skip(f);
     *FieldValue(log.Mix, f) = *v;
   };
   text(TStrengthMixField::Plant, month.Kojo);
@@ -162,12 +162,12 @@ std::vector<std::string> CopyMixFromMonth(const TBasicInfo& month, TStrengthLog&
     log.Year = year;
     log.Month = mon;
   }
-  scaled(TStrengthMixField::NominalStrength, ScaledFromDouble(month.Kyodo, kNominalStrengthLimit.Decimals));
+  scaled(TStrengthMixField::NominalStrength, ScaledFromDouble(month.Kyodo, kNominalStrengthRange.Decimals));
   scaled(TStrengthMixField::Slump, static_cast<int32_t>(RoundDiv(month.KariAveX, 10)));
   scaled(TStrengthMixField::SlumpTolerance, static_cast<int32_t>(RoundDiv(month.Kyoyo, 10)));
-  scaled(TStrengthMixField::Air, ScaledFromDouble(month.Air, kMixAirLimit.Decimals));
-  scaled(TStrengthMixField::AirTolerance, ScaledFromDouble(month.AirKyoyo, kAirToleranceLimit.Decimals));
-  scaled(TStrengthMixField::Aggregate, ScaledFromDouble(month.Kotsuzai, kAggregateLimit.Decimals));
+  scaled(TStrengthMixField::Air, ScaledFromDouble(month.Air, kMixAirRange.Decimals));
+  scaled(TStrengthMixField::AirTolerance, ScaledFromDouble(month.AirKyoyo, kMixAirToleranceRange.Decimals));
+  scaled(TStrengthMixField::Aggregate, ScaledFromDouble(month.Kotsuzai, kAggregateRange.Decimals));
   text(TStrengthMixField::Cement, month.Cement.Name);
   text(TStrengthMixField::Symbol, month.Cement.Mark);
   return skipped;

@@ -27,7 +27,7 @@ TStrengthWork Work(std::size_t tests = 1) {
   return TStrengthWork(std::move(log));
 }
 
-std::string Refusal(std::string_view text, const TScaledLimit& limit) {
+std::string Refusal(std::string_view text, const TScaledRange& limit) {
   std::optional<int32_t> v;
   std::string why;
   return ParseScaledEntry(text, limit, v, why) ? "ok " + (v ? std::to_string(*v) : "blank") : why;
@@ -36,24 +36,23 @@ std::string Refusal(std::string_view text, const TScaledLimit& limit) {
 }  // namespace
 
 TEST(StrengthEntry, NumbersAreTakenWithinTheReadersRangesAndDecimals) {
-  EXPECT_EQ(Refusal("0.1", kSpecimenLimit), "ok 1");
-  EXPECT_EQ(Refusal("0.0", kSpecimenLimit), "0.1～200.0の範囲で入力してください．");
-  EXPECT_EQ(Refusal("200.0", kSpecimenLimit), "ok 2000");
-  EXPECT_EQ(Refusal("200.1", kSpecimenLimit), "0.1～200.0の範囲で入力してください．");
-  EXPECT_EQ(Refusal("30.55", kSpecimenLimit), "小数点以下は1桁までです．");
-  EXPECT_EQ(Refusal("30", kSpecimenLimit), "ok 300");
-  EXPECT_EQ(Refusal(" ３０．５ ", kSpecimenLimit), "ok 305");
-  EXPECT_EQ(Refusal("", kSpecimenLimit), "ok blank");
-  EXPECT_EQ(Refusal("-1", kSpecimenLimit), "マイナスの値は入力できません．");
-  EXPECT_EQ(Refusal("1.2.3", kSpecimenLimit), "小数点は１つだけ入力できます．");
-  EXPECT_EQ(Refusal("3O.5", kSpecimenLimit), "数字と小数点のほかは入力できません．");
-  EXPECT_EQ(Refusal(".", kSpecimenLimit), "数字を入力してください．");
-  EXPECT_EQ(Refusal("-10.0", kTemperatureLimit), "ok -100");
-  EXPECT_EQ(Refusal("－10.1", kTemperatureLimit), "-10.0～60.0の範囲で入力してください．");
-  EXPECT_EQ(Refusal("0.30", kChlorideLimit), "ok 30");
-  EXPECT_EQ(Refusal("0.305", kChlorideLimit), "小数点以下は2桁までです．");
-  EXPECT_EQ(Refusal("20.5", kAggregateLimit), "整数で入力してください．");
-  EXPECT_EQ(Refusal("99999999999999999999", kAggregateLimit), "1～200の範囲で入力してください．");
+  EXPECT_EQ(Refusal("0.1", kSpecimenRange), "ok 1");
+  EXPECT_EQ(Refusal("0.0", kSpecimenRange), "0.1～200.0の範囲で入力してください．");
+  EXPECT_EQ(Refusal("200.0", kSpecimenRange), "ok 2000");
+  EXPECT_EQ(Refusal("200.1", kSpecimenRange), "0.1～200.0の範囲で入力してください．");
+  EXPECT_EQ(Refusal("30.55", kSpecimenRange), "小数点以下は1桁までです．");
+  EXPECT_EQ(Refusal("30", kSpecimenRange), "ok 300");
+  EXPECT_EQ(Refusal(" ３０．５ ", kSpecimenRange), "ok 305");
+  EXPECT_EQ(Refusal("", kSpecimenRange), "ok blank");
+  EXPECT_EQ(Refusal("30.50", kSpecimenRange), "ok 305");
+  EXPECT_EQ(Refusal("-1", kSpecimenRange), "0.1～200.0の範囲で入力してください．");
+  EXPECT_EQ(Refusal("3O.5", kSpecimenRange), "数値を入力してください．");
+  EXPECT_EQ(Refusal("-10.0", kTemperatureRange), "ok -100");
+  EXPECT_EQ(Refusal("－10.1", kTemperatureRange), "-10.0～60.0の範囲で入力してください．");
+  EXPECT_EQ(Refusal("0.30", kChlorideRange), "ok 30");
+  EXPECT_EQ(Refusal("0.305", kChlorideRange), "小数点以下は2桁までです．");
+  EXPECT_EQ(Refusal("20.5", kAggregateRange), "整数で入力してください．");
+  EXPECT_EQ(Refusal("99999999999999999999", kAggregateRange), "1～200の範囲で入力してください．");
 }
 
 TEST(StrengthEntry, DayTimeAndTextsKeepTheirLimits) {
@@ -216,7 +215,7 @@ TEST(StrengthPaste, OneBadCellRefusesTheWholeBlock) {
     return PasteStrengthBlock(w, test, column, text).Refusal;
   };
   EXPECT_EQ(refusal(0, C::S28_1, "30.1\t30.2\t30.3\n31.1\t3O.5\t31.3\n"),
-            "2行目 28日2：数字と小数点のほかは入力できません．");
+            "2行目 28日2：数値を入力してください．");
   EXPECT_EQ(refusal(0, C::S28_3, "1\t\t\n"), "貼り付ける列が多すぎます（28日3から2 列まで）．");
   EXPECT_EQ(refusal(0, C::Remarks, "a\n"), "");
   EXPECT_EQ(refusal(0, C::Result, "1\n"), "計算で求める列には貼り付けられません．");
