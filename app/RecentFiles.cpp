@@ -38,7 +38,7 @@ void TRecentFiles::Remove(const QString& path) { paths_.removeAll(path); }
 void TRecentFiles::Read(const TIniFile& ini) {
   paths_.clear();
   for (int i = 0; i < kMaxFiles; ++i) {
-    const auto value = ini.Find(kSectionRecent, Key(i));
+    const auto value = ini.Find(section_, Key(i));
     if (!value || value->empty()) continue;
     const auto utf8 = Cp932ToUtf8(*value);
     if (!utf8) continue;
@@ -57,7 +57,7 @@ void TRecentFiles::Write(TIniFile& ini) const {
   for (int i = 0; i < kMaxFiles; ++i) {
     std::string value;
     if (i < paths_.size() && Storable(paths_[i])) value = Utf8ToCp932(paths_[i].toStdString()).value_or(std::string());
-    ini.WriteString(kSectionRecent, Key(i), value);
+    ini.WriteString(section_, Key(i), value);
   }
 }
 
