@@ -4,9 +4,7 @@
 
 namespace kestrin {
 
-TRecoveryKeeper::TRecoveryKeeper(std::unique_ptr<TRecoveryFiles> files, const TMainData& record,
-                                 const QString& fileName, QObject* parent)
-    : QObject(parent), files_(std::move(files)), record_(record), fileName_(fileName) {
+TRecoveryKeeperBase::TRecoveryKeeperBase(QObject* parent) : QObject(parent) {
   timer_.setSingleShot(true);
   timer_.setInterval(kIntervalMs);
   connect(&timer_, &QTimer::timeout, this, [this] {
@@ -14,7 +12,7 @@ TRecoveryKeeper::TRecoveryKeeper(std::unique_ptr<TRecoveryFiles> files, const TM
   });
 }
 
-void TRecoveryKeeper::Changed() {
+void TRecoveryKeeperBase::Changed() {
   // The first change after a save is the one a crash would lose first.
   if (!written_ || !timer_.isActive()) {
     WriteNow();
@@ -23,16 +21,16 @@ void TRecoveryKeeper::Changed() {
   pending_ = true;
 }
 
-void TRecoveryKeeper::Discard() {
+void TRecoveryKeeperBase::Discard() {
   timer_.stop();
   pending_ = false;
   written_ = false;
-  files_->Remove();
+  Store().Remove();
 }
 
-void TRecoveryKeeper::WriteNow() {
+void TRecoveryKeeperBase::WriteNow() {
   pending_ = false;
-  const TFileResult r = files_->Write(record_, QFile::encodeName(fileName_).toStdString());
+  const TFileResult r = WriteCopy();
   written_ = true;
   timer_.start();  // the next write waits at least one interval
   if (r) {
@@ -41,6 +39,23 @@ void TRecoveryKeeper::WriteNow() {
     failed_ = true;
     emit WriteFailed(QString::fromStdString(r.Reason()));
   }
+}
+
+TRecoveryKeeper::TRecoveryKeeper(std::unique_ptr<TRecoveryFiles> files, const TMainData& record,
+                                 const QString& fileName, QObject* parent)
+    : TRecoveryKeeperBase(parent), files_(std::move(files)), record_(record), fileName_(fileName) {}
+
+TFileResult TRecoveryKeeper::WriteCopy() {
+  return files_->Write(record_, QFile::encodeName(fileName_).toStdString());
+}
+
+TStrengthRecoveryKeeper::TStrengthRecoveryKeeper(std::unique_ptr<TStrengthRecoveryFiles> files,
+                                                 const TStrengthLog& log, const QString& fileName,
+                                                 QObject* parent)
+    : TRecoveryKeeperBase(parent), files_(std::move(files)), log_(log), fileName_(fileName) {}
+
+TFileResult TStrengthRecoveryKeeper::WriteCopy() {
+  return files_->Write(log_, QFile::encodeName(fileName_).toStdString());
 }
 
 }  // namespace kestrin

@@ -61,15 +61,20 @@ TFileResult RecoveryFolder(const char* xdgStateHome, const char* home, std::stri
   return TFileResult::Success();
 }
 
-TRecoveryFiles::TRecoveryFiles(std::string folder) : folder_(std::move(folder)) {}
+TRecoveryStore::TRecoveryStore(std::string folder, std::string base, std::string extension,
+                               int64_t maxCopyBytes)
+    : folder_(std::move(folder)),
+      base_(std::move(base)),
+      extension_(std::move(extension)),
+      maxCopyBytes_(maxCopyBytes) {}
 
-TRecoveryFiles::~TRecoveryFiles() {
+TRecoveryStore::~TRecoveryStore() {
   if (lockFd_ >= 0) ::close(lockFd_);
 }
 
-bool TRecoveryFiles::Own() {
+bool TRecoveryStore::Own() {
   if (lockFd_ >= 0) return true;
-  const std::string lock = folder_ + "/recovery.lock";
+  const std::string lock = LockPath();
   const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   // Without a lock file the copy is taken as this window's own.
   if (fd < 0) return true;
@@ -81,35 +86,33 @@ bool TRecoveryFiles::Own() {
   return true;
 }
 
-TFileResult TRecoveryFiles::Write(const TMainData& data, const std::string& fileName) const {
-  const std::string bytes = MainDataBytes(data);
-  if (bytes.empty()) return TFileResult::Failure(MonthPath(), kStepUnwritable);
+TFileResult TRecoveryStore::WriteCopy(const std::string& bytes, const std::string& fileName) const {
   if (TFileResult r = WriteFileAtomically(NamePath(), fileName); !r) return r;
-  return WriteFileAtomically(MonthPath(), bytes);
+  return WriteFileAtomically(CopyPath(), bytes);
 }
 
-bool TRecoveryFiles::Exists() const {
+bool TRecoveryStore::Exists() const {
   struct stat st {};
-  return ::lstat(MonthPath().c_str(), &st) == 0;
+  return ::lstat(CopyPath().c_str(), &st) == 0;
 }
 
-TFileResult TRecoveryFiles::Read(TRecovered& out) const {
-  const std::string month = MonthPath();
+TFileResult TRecoveryStore::CheckCopy(int64_t& mtime) const {
+  const std::string copy = CopyPath();
   struct stat st {};
-  if (::lstat(month.c_str(), &st) != 0) {
+  if (::lstat(copy.c_str(), &st) != 0) {
     const int error = errno;
-    return TFileResult::Failure(month, kStepNotOwnFile, error);
+    return TFileResult::Failure(copy, kStepNotOwnFile, error);
   }
-  if (!OwnRegularFile(st, kMaxMonthBytes)) return MoveAside(TFileResult::Failure(month, kStepNotOwnFile));
-  out.Data.ClearLists();
-  out.Data.Clear();
-  if (TFileResult r = LoadFromFile(month, out.Data); !r) return MoveAside(r);
-  out.Data.Calculate();
-  out.WrittenAt = static_cast<int64_t>(st.st_mtime);
+  if (!OwnRegularFile(st, maxCopyBytes_)) return MoveAside(TFileResult::Failure(copy, kStepNotOwnFile));
+  mtime = static_cast<int64_t>(st.st_mtime);
+  return TFileResult::Success();
+}
 
-  out.FileName.clear();
+TFileResult TRecoveryStore::ReadName(std::string& fileName) const {
+  fileName.clear();
   const std::string name = NamePath();
-  if (::lstat(name.c_str(), &st) != 0) return TFileResult::Success();  // no name: a month without a file
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) != 0) return TFileResult::Success();  // no name: a copy without a file
   if (!OwnRegularFile(st, kMaxNameBytes)) return MoveAside(TFileResult::Failure(name, kStepNotOwnFile));
   const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -128,21 +131,42 @@ TFileResult TRecoveryFiles::Read(TRecovered& out) const {
   bool plain = text.empty() || text[0] == '/';
   for (unsigned char c : text) plain = plain && c >= 0x20 && c != 0x7F;
   if (!plain) return MoveAside(TFileResult::Failure(name, kStepBadName));
-  out.FileName = std::move(text);
+  fileName = std::move(text);
   return TFileResult::Success();
 }
 
-void TRecoveryFiles::Remove() const {
-  ::unlink(MonthPath().c_str());
+void TRecoveryStore::Remove() const {
+  ::unlink(CopyPath().c_str());
   ::unlink(NamePath().c_str());
 }
 
-TFileResult TRecoveryFiles::MoveAside(TFileResult why) const {
-  for (const std::string& path : {MonthPath(), NamePath()}) {
+TFileResult TRecoveryStore::MoveAside(TFileResult why) const {
+  for (const std::string& path : {CopyPath(), NamePath()}) {
     const std::string aside = path + ".damaged";
     ::rename(path.c_str(), aside.c_str());
   }
   return why;
+}
+
+TRecoveryFiles::TRecoveryFiles(std::string folder)
+    : TRecoveryStore(std::move(folder), "recovery", "slt", kMaxMonthBytes) {}
+
+TFileResult TRecoveryFiles::Write(const TMainData& data, const std::string& fileName) const {
+  const std::string bytes = MainDataBytes(data);
+  if (bytes.empty()) return TFileResult::Failure(MonthPath(), kStepUnwritable);
+  return WriteCopy(bytes, fileName);
+}
+
+TFileResult TRecoveryFiles::Read(TRecovered& out) const {
+  return ReadCopy(
+      [&out](const std::string& path) {
+        out.Data.ClearLists();
+        out.Data.Clear();
+        TFileResult r = LoadFromFile(path, out.Data);
+        if (r) out.Data.Calculate();
+        return r;
+      },
+      out.FileName, out.WrittenAt);
 }
 
 }  // namespace kestrin

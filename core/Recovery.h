@@ -8,7 +8,8 @@
 // else may write. What is read back is treated as hostile: anything but a
 // regular file of the user's own within the size limits, a month the data
 // file reader refuses, or a name that is not a plain absolute path is
-// refused and moved aside.
+// refused and moved aside. The strength window keeps its log the same way
+// (StrengthRecovery.h).
 #pragma once
 
 #include <cstdint>
@@ -25,48 +26,86 @@ namespace kestrin {
 // one that others may write, or a folder that cannot be made.
 TFileResult RecoveryFolder(const char* xdgStateHome, const char* home, std::string& folder);
 
-// What a recovery copy holds.
+// The files of one document's recovery copy in the state folder, named
+// after `base` ("recovery"): the copy (base.ext, the document in the
+// layout of its own files), the name of the file it belongs to
+// (base.name) and the lock of the window that keeps it (base.lock). Each
+// kind of document has its own base name, so their copies and locks never
+// meet. What is read back is checked here the same way for every kind.
+class TRecoveryStore {
+ public:
+  // The largest name file read back.
+  static constexpr int64_t kMaxNameBytes = 4096;
+
+  // `extension` without the dot; `maxCopyBytes` the largest copy read back.
+  TRecoveryStore(std::string folder, std::string base, std::string extension, int64_t maxCopyBytes);
+  ~TRecoveryStore();
+  TRecoveryStore(const TRecoveryStore&) = delete;
+  TRecoveryStore& operator=(const TRecoveryStore&) = delete;
+
+  const std::string& Folder() const { return folder_; }
+  std::string CopyPath() const { return folder_ + "/" + base_ + "." + extension_; }
+  std::string NamePath() const { return folder_ + "/" + base_ + ".name"; }
+  std::string LockPath() const { return folder_ + "/" + base_ + ".lock"; }
+
+  // Takes the lock for the life of this object. False when another
+  // running window holds it (that window owns the copy).
+  bool Own();
+  // Whether a copy is there (whatever it holds).
+  bool Exists() const;
+  // Removes the copy and its name; nothing there is no failure.
+  void Remove() const;
+
+ protected:
+  // Writes the file name, then the copy (so a copy that is there has its
+  // name beside it).
+  TFileResult WriteCopy(const std::string& bytes, const std::string& fileName) const;
+  // Reads the copy back: only a regular file of the user's own within the
+  // size limit is handed to `parse` (which reads the document from the
+  // path); then the name, a plain absolute path or none. A copy that is
+  // damaged or hostile is moved aside (".damaged" added to the names) and
+  // the failure names the problem.
+  template <class Parse>
+  TFileResult ReadCopy(Parse&& parse, std::string& fileName, int64_t& writtenAt) const {
+    int64_t mtime = 0;
+    if (TFileResult r = CheckCopy(mtime); !r) return r;
+    if (TFileResult r = parse(CopyPath()); !r) return MoveAside(r);
+    writtenAt = mtime;
+    return ReadName(fileName);
+  }
+
+ private:
+  TFileResult CheckCopy(int64_t& mtime) const;
+  TFileResult ReadName(std::string& fileName) const;
+  TFileResult MoveAside(TFileResult why) const;
+
+  std::string folder_;
+  std::string base_;
+  std::string extension_;
+  int64_t maxCopyBytes_;
+  int lockFd_ = -1;
+};
+
+// What a recovery copy of the month holds.
 struct TRecovered {
   TMainData Data;
   std::string FileName;   // the data file it belongs to; empty for none
   int64_t WrittenAt = 0;  // seconds since the epoch, of the month's file
 };
 
-class TRecoveryFiles {
+// The main window's copy: recovery.slt, recovery.name, recovery.lock.
+class TRecoveryFiles : public TRecoveryStore {
  public:
-  // The largest files read back.
+  // The largest month read back.
   static constexpr int64_t kMaxMonthBytes = 1 << 20;
-  static constexpr int64_t kMaxNameBytes = 4096;
 
   explicit TRecoveryFiles(std::string folder);
-  ~TRecoveryFiles();
-  TRecoveryFiles(const TRecoveryFiles&) = delete;
-  TRecoveryFiles& operator=(const TRecoveryFiles&) = delete;
 
-  const std::string& Folder() const { return folder_; }
-  std::string MonthPath() const { return folder_ + "/recovery.slt"; }
-  std::string NamePath() const { return folder_ + "/recovery.name"; }
+  std::string MonthPath() const { return CopyPath(); }
 
-  // Takes the folder's lock for the life of this object. False when
-  // another running window holds it (that window owns the copy).
-  bool Own();
-
-  // Writes the file name, then the month (so a month that is there has
-  // its name beside it).
   TFileResult Write(const TMainData& data, const std::string& fileName) const;
-  // Whether a month copy is there (whatever it holds).
-  bool Exists() const;
-  // Reads the copy back. A copy that is damaged or hostile is moved aside
-  // (".damaged" added to the names) and the failure names the problem.
+  // Reads the copy back; a damaged or hostile one is moved aside.
   TFileResult Read(TRecovered& out) const;
-  // Removes both files; nothing there is no failure.
-  void Remove() const;
-
- private:
-  TFileResult MoveAside(TFileResult why) const;
-
-  std::string folder_;
-  int lockFd_ = -1;
 };
 
 }  // namespace kestrin
