@@ -101,6 +101,9 @@ class TFrmMain : public QMainWindow {
   // folder); without one nothing is kept. A copy that another running
   // window owns is left to it, and this window keeps none.
   void SetRecoveryFiles(std::unique_ptr<TRecoveryFiles> files);
+  // The folder of the strength window's recovery copy (the same state
+  // folder); the window takes its files when it is first opened.
+  void SetStrengthRecoveryFolder(const QString& folder) { strengthRecoveryFolder_ = folder; }
   // No safe place for the copy: said once by OfferRecovery.
   void SetRecoveryUnavailable(const QString& reason);
   // At start, before any file is opened: a copy left by a window that did
@@ -352,6 +355,7 @@ class TFrmMain : public QMainWindow {
   TRecentFiles recent_;
   // The strength window's recent files ([RecentStrength]).
   TRecentFiles recentStrength_{kSectionRecentStrength};
+  QString strengthRecoveryFolder_;
   QString pendingOpen_;  // a file to open once the window is free
 };
 

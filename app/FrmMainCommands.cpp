@@ -23,6 +23,7 @@
 #include "SingleInstance.h"
 #include "core/DataFile.h"
 #include "core/Numbers.h"
+#include "core/StrengthRecovery.h"
 #include "core/Version.h"
 #include "platform/SafeSave.h"
 #include "sheets/report/PdfName.h"
@@ -478,13 +479,19 @@ void TFrmMain::OpenOverview() {
 
 void TFrmMain::OpenStrength(const QString& path) {
   TFrmStrength* f = StrengthWindow(*this);
-  if (!f) {
+  const bool fresh = f == nullptr;
+  if (fresh) {
     // A child of this window: it lives as long as this window.
     f = new TFrmStrength(&settings_, mainData_.get(), &recentStrength_, this);
     f->SetDialogFolder(DialogFolder());
+    if (!strengthRecoveryFolder_.isEmpty())
+      f->SetRecoveryFiles(
+          std::make_unique<TStrengthRecoveryFiles>(QFile::encodeName(strengthRecoveryFolder_).toStdString()));
   }
   f->show();
   kestrin::BringToFront(f);
+  // A copy left by a crash is offered before a file is opened.
+  if (fresh) f->OfferRecovery();
   if (!path.isEmpty()) f->OpenFile(path);
 }
 

@@ -17,6 +17,7 @@
 
 #include "AppFonts.h"
 #include "RecentFiles.h"
+#include "RecoveryKeeper.h"
 #include "StrengthCsvDialog.h"
 #include "StrengthDelegate.h"
 #include "StrengthMixBar.h"
@@ -255,6 +256,7 @@ void TFrmStrength::Refresh() {
   mixBar_->Show(work_.Log);
   panel_->Show(work_.Log, figures_);
   UpdateCaption();
+  KeepRecovery();
 }
 
 void TFrmStrength::ShowPlace(const TStrengthPlace& place) {
@@ -308,6 +310,8 @@ void TFrmStrength::closeEvent(QCloseEvent* event) {
       while (!history_->Stack().isClean() && history_->Stack().canUndo()) history_->Stack().undo();
     }
   }
+  // A normal close: nothing is left to recover.
+  if (recovery_) recovery_->Discard();
   event->accept();
 }
 

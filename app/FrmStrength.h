@@ -35,6 +35,8 @@ class QTableView;
 namespace kestrin {
 
 class TRecentFiles;
+class TStrengthRecoveryFiles;
+class TStrengthRecoveryKeeper;
 class TStatusLine;
 class TStrengthDelegate;
 class TStrengthMixBar;
@@ -46,6 +48,8 @@ class TStrengthTableModel;
 inline constexpr char kAskNewStrength[] = "保存していませんが，新しい強度試験を作成しますか？";
 inline constexpr char kAskOpenStrength[] = "保存していませんが，ロードしますか？";
 inline constexpr char kAskCloseStrength[] = "保存していませんが，強度試験を閉じますか？";
+inline constexpr char kStrengthRecoveryQuestion[] =
+    "保存されていない強度試験の入力が残っています（%1，最終入力 %2）．復元しますか？";
 inline constexpr char kStrengthFileFilter[] = "強度試験ファイル (*.kst)";
 
 // The proposed name of a log's file: "強度_<plant>_<YYYYMM>.kst"
@@ -66,6 +70,15 @@ class TFrmStrength : public QMainWindow {
   // Opens `path` (a given, dropped, recent or handed-over file): asks the
   // unsaved-changes question first when the log has changes.
   void OpenFile(const QString& path);
+  // The recovery copy of the log (the main window gives the user's state
+  // folder); without one nothing is kept. A copy another running window
+  // owns is left to it, and this window keeps none.
+  void SetRecoveryFiles(std::unique_ptr<TStrengthRecoveryFiles> files);
+  // At the window's first open: a copy left by a window that did not close
+  // normally is offered (kStrengthRecoveryQuestion); Yes restores it with
+  // its file name as an unsaved log, No deletes it, a damaged one is
+  // refused with a message and moved aside.
+  void OfferRecovery();
   // The folder the file dialogs show first.
   void SetDialogFolder(const QString& folder) { dialogFolder_ = folder; }
 
@@ -105,6 +118,9 @@ class TFrmStrength : public QMainWindow {
   // After undo and redo.
   void ShowPlace(const TStrengthPlace& place);
   void UpdateCaption();
+  // The recovery copy after a change, an undo, a save or a load: written
+  // while the log differs from the saved one, removed otherwise.
+  void KeepRecovery();
   void ShowStatus(const QString& text);
   bool ConfirmYesNo(const QString& text);
   void ShowError(const QString& text);
@@ -145,6 +161,8 @@ class TFrmStrength : public QMainWindow {
   QString fileName_;     // shown in the title; empty for a new log
   QString inPlaceFile_;  // what 上書き保存 writes
   QString dialogFolder_;
+  // After work_ and fileName_, which it reads.
+  std::unique_ptr<TStrengthRecoveryKeeper> recovery_;
   // How preview and print run (tests record the call); by default the
   // report of the strength sheet.
   std::function<void(bool preview)> reportHandler_;

@@ -161,6 +161,7 @@ bool TFrmStrength::SaveTo(const QString& path) {
   inPlaceFile_ = path;
   dialogFolder_ = QFileInfo(path).absolutePath();
   history_->MarkSaved();
+  KeepRecovery();
   if (recent_) recent_->Add(QFileInfo(path).absoluteFilePath());
   RebuildRecentMenu();
   UpdateCaption();

@@ -91,9 +91,10 @@ int main(int argc, char** argv) {
   // The recovery copy in the user's state folder.
   std::string recoveryFolder;
   if (const kestrin::TFileResult place =
-          kestrin::RecoveryFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"), recoveryFolder))
+          kestrin::RecoveryFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"), recoveryFolder)) {
     window.SetRecoveryFiles(std::make_unique<kestrin::TRecoveryFiles>(recoveryFolder));
-  else window.SetRecoveryUnavailable(QString::fromStdString(place.Reason()));
+    window.SetStrengthRecoveryFolder(QFile::decodeName(recoveryFolder.c_str()));
+  } else window.SetRecoveryUnavailable(QString::fromStdString(place.Reason()));
   window.show();
   // A copy left by a crash is offered before the file of the command line
   // is opened.

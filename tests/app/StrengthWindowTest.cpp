@@ -12,6 +12,7 @@
 #include "FrmStrengthProbe.h"
 #include "MainWindowFixture.h"
 #include "core/StrengthFile.h"
+#include "core/StrengthRecovery.h"
 #include "widgets/ShiftPager.h"
 
 namespace kestrin {
@@ -241,6 +242,34 @@ TEST_F(StrengthWindowTest, TheHeadingIsCopiedFromTheSlumpMonthAndTheLabsTestsAre
             QStringLiteral("取り込みませんでした．\n試験は 200 件までです（取り込むと 201 件）．"));
   EXPECT_EQ(f.Log().Tests.size(), 2u);
   EXPECT_EQ(P().Stack().count(), 2);
+}
+
+TEST_F(StrengthWindowTest, ACopyLeftByACrashIsOfferedAtTheFirstOpenAndKeptUntilTheLogIsSaved) {
+  QTemporaryDir state;
+  TStrengthLog left;
+  left.Plant = "北工場";
+  left.Tests.resize(3);
+  const QString name = dir.filePath(QStringLiteral("北.kst"));
+  ASSERT_TRUE(TStrengthRecoveryFiles(state.path().toStdString()).Write(left, name.toStdString()));
+  Window().SetStrengthRecoveryFolder(state.path());
+  dialogs.Answers = {true};
+  TFrmStrength& f = Strength();
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_TRUE(dialogs.Messages[0].Text.startsWith(
+      QStringLiteral("保存されていない強度試験の入力が残っています（2025年1月 北工場，")));
+  EXPECT_EQ(f.Log(), left);
+  EXPECT_EQ(f.FileName(), name);
+  EXPECT_TRUE(f.Edited());
+  const TStrengthRecoveryFiles files(state.path().toStdString());
+  EXPECT_TRUE(files.Exists());
+  // Saved: nothing left to recover; a change after it is kept again.
+  EXPECT_TRUE(P().SaveTo(name));
+  EXPECT_FALSE(files.Exists());
+  P().CommitCell(0, C::Truck, QStringLiteral("7"));
+  EXPECT_TRUE(files.Exists());
+  dialogs.Answers = {true};
+  EXPECT_TRUE(f.close());
+  EXPECT_FALSE(files.Exists());
 }
 
 TEST_F(StrengthWindowTest, UnsavedChangesAreAskedAboutOnCloseNewOpenAndTestRemoval) {

@@ -3,7 +3,7 @@
 // and the signal list alone; the file menu, the setup dialog, the about box
 // and the print preview of the example month.
 // With a third argument, also the year overview window of the month files
-// of that folder.
+// of that folder. Then the strength window with the example strength log.
 //   window_shot OUTDIR [FILE.slt [FOLDER]] [--scale F]
 // Without --scale (and without QT_SCALE_FACTOR set) the pictures are taken
 // at 1x, then again at 1.5x and 2x by a run of this program each (the
@@ -26,6 +26,8 @@
 #include "app/AppFonts.h"
 #include "app/FrmOverview.h"
 #include "app/FrmSetup.h"
+#include "app/FrmStrength.h"
+#include "app/RecentFiles.h"
 #include "app/SignalPage.h"
 #include "core/DataFile.h"
 #include "core/MainData.h"
@@ -195,6 +197,18 @@ int main(int argc, char** argv) {
     f.AddPaths({args[2]});
     QApplication::processEvents();
     f.grab().save(path(QStringLiteral("overview-window.png")));
+  }
+  {
+    // The strength window with the example log.
+    TSettings settings;
+    TMainData month;
+    TRecentFiles recent(kSectionRecentStrength);
+    TFrmStrength f(&settings, &month, &recent);
+    f.resize(1060, 760);
+    f.show();
+    f.OpenFile(QStringLiteral(KESTRIN_SOURCE_DIR "/examples/sample-strength.kst"));
+    QApplication::processEvents();
+    f.grab().save(path(QStringLiteral("strength-window.png")));
   }
   int rc = 0;
   if (scaledRuns) {
