@@ -242,10 +242,6 @@ void TFrmMain::LoadDataFile(const QString& path) {
 }
 
 void TFrmMain::OpenDataFile(const QString& path) {
-  if (QFileInfo(path).suffix().compare(QString::fromLatin1(kStrengthFileExt), Qt::CaseInsensitive) == 0) {
-    OpenStrength(path);
-    return;
-  }
   // Another command runs or a dialog is open over the window: the file
   // waits until the window is free (the newest request wins).
   if (running_ || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
@@ -257,6 +253,12 @@ void TFrmMain::OpenDataFile(const QString& path) {
         OpenDataFile(next);
       });
     }
+    return;
+  }
+  // A strength log goes to the strength window, which asks about its own
+  // unsaved log.
+  if (QFileInfo(path).suffix().compare(QString::fromLatin1(kStrengthFileExt), Qt::CaseInsensitive) == 0) {
+    OpenStrength(path);
     return;
   }
   if (!CommitActiveCell()) return;

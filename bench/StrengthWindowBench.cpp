@@ -59,4 +59,21 @@ BENCHMARK(BM_StrengthCommitAndRepaint)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// The two halves: the commit with the figures and the models brought up
+// to date, and the repaint alone.
+void BM_StrengthCommitOnly(benchmark::State& state) {
+  TFrmStrength& w = Window();
+  TFrmStrengthProbe probe(w);
+  int n = 0;
+  for (auto _ : state)
+    probe.CommitCell(100, TStrengthColumn::S28_2, ++n % 2 ? QStringLiteral("21.5") : QStringLiteral("31.0"));
+}
+BENCHMARK(BM_StrengthCommitOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_StrengthRepaintOnly(benchmark::State& state) {
+  TFrmStrength& w = Window();
+  for (auto _ : state) w.repaint();
+}
+BENCHMARK(BM_StrengthRepaintOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
 }  // namespace
