@@ -321,9 +321,9 @@ TEST_F(Commands, ShiftTurnsTheKeyRowAndOnlyItsCommandsAct) {
   // The empty slots and the other shifted keys do nothing.
   for (int key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F10}) Press(key);
   // Shift+F6 makes the next month, Shift+F7 opens the year overview (see
-  // OverviewWindowTest).
+  // OverviewWindowTest), Shift+F8 the strength window (StrengthWindowTest).
   for (int key = Qt::Key_F3; key <= Qt::Key_F12; ++key)
-    if (key < Qt::Key_F5 || key > Qt::Key_F7) Press(key, Qt::ShiftModifier);
+    if (key < Qt::Key_F5 || key > Qt::Key_F8) Press(key, Qt::ShiftModifier);
   EXPECT_TRUE(dialogs.Messages.empty());
   EXPECT_TRUE(dialogs.Files.empty());
   EXPECT_TRUE(reports.empty());
@@ -370,7 +370,8 @@ TEST_F(Commands, KeysHaveTheirCaptionsHintsAndStatusMessages) {
   QStringList file;
   for (QAction* a : ui.FileMenu->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, (QStringList{"ロード(&L)", "セーブ(&S)", "上書き保存(&W)", "次月(&N)",
-                               "最近使ったファイル(&R)", "-", "EXCEL出力(&E)", "年間推移(&Y)...", "-",
+                               "最近使ったファイル(&R)", "-", "EXCEL出力(&E)", "年間推移(&Y)...",
+                               "強度試験(&T)...", "-",
                                "印刷プレビュー(&V)", "印刷(&P)", "-", "終了(&X)"}));
   EXPECT_EQ(ui.ClearAction->text(), "クリア(&A)");
   EXPECT_EQ(ui.AboutAction->text(), "バージョン情報(&A)");

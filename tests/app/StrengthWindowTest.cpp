@@ -63,7 +63,11 @@ class StrengthWindowTest : public MainWindowFixture {
 };
 
 TEST_F(StrengthWindowTest, OpensFromTheMainWindowAndRefusesOutOfRangeEntriesLeavingTheLogAsItWas) {
+  // Shift+F8 on the main window opens it.
   ASSERT_NE(Ui().FunctionKeys->FindButton(QStringLiteral("CellBitBtnStrength")), nullptr);
+  Window();
+  Key(Qt::Key_F8, Qt::ShiftModifier);
+  ASSERT_NE(StrengthWindow(Window()), nullptr);
   TFrmStrength& f = Strength();
   ASSERT_TRUE(f.isVisible());
   EXPECT_EQ(f.windowTitle(), QStringLiteral("強度試験 - （新規）[*]"));

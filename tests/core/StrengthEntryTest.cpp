@@ -65,6 +65,8 @@ TEST(StrengthEntry, DayTimeAndTextsKeepTheirLimits) {
   EXPECT_EQ(w.Log.Tests[0].Day, 30);
   EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "9:05"), "");
   EXPECT_EQ(w.Log.Tests[0].Time, "09:05");
+  EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "１２：３０"), "");
+  EXPECT_EQ(w.Log.Tests[0].Time, "12:30");
   EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "23:59"), "");
   EXPECT_NE(SetStrengthCell(w, 0, C::Time, "24:00"), "");
   EXPECT_NE(SetStrengthCell(w, 0, C::Time, "12:60"), "");
@@ -72,6 +74,8 @@ TEST(StrengthEntry, DayTimeAndTextsKeepTheirLimits) {
   EXPECT_EQ(SetStrengthCell(w, 0, C::Truck, std::string(20, 'x')), "");
   EXPECT_EQ(SetStrengthCell(w, 0, C::Truck, std::string(21, 'x')), "この欄には20文字まで入力できます．");
   EXPECT_EQ(SetStrengthCell(w, 0, C::Remarks, "雨\t天"), "改行やタブは入力できません．");
+  EXPECT_EQ(SetStrengthCell(w, 0, C::Remarks, "雨\x7F"), "改行やタブは入力できません．");
+  EXPECT_EQ(SetStrengthCell(w, 0, C::Remarks, "雨 天"), "");
   EXPECT_EQ(SetStrengthCell(w, 0, C::Result, "30.0"), "この欄は計算で求めるため入力できません．");
   EXPECT_FALSE(ClearStrengthCell(w, 0, C::Slump));
   EXPECT_TRUE(ClearStrengthCell(w, 0, C::Truck));
@@ -105,6 +109,10 @@ TEST(StrengthEntry, TestsAreAddedUpToTheLimitAndOnDaysOfTheMonth) {
   EXPECT_EQ(w.Log.Tests[0].Day, 30);  // June has 30 days
   EXPECT_FALSE(InsertStrengthTest(w, 0, 1));
   EXPECT_EQ(w.Log.Tests.size(), kMaxStrengthTests);
+  TStrengthWork two = Work(1);
+  EXPECT_FALSE(InsertStrengthTest(two, 2, 1));
+  EXPECT_TRUE(InsertStrengthTest(two, 1, 0));
+  EXPECT_EQ(two.Log.Tests[1].Day, 1);
 
   TStrengthWork a = Work(kMaxStrengthTests - 1);
   TStrengthTest t;
@@ -116,6 +124,8 @@ TEST(StrengthEntry, TestsAreAddedUpToTheLimitAndOnDaysOfTheMonth) {
   TStrengthWork b = Work(0);
   t.Day = 31;
   EXPECT_EQ(AppendStrengthTests(b, {t}), "1件目の日（31日）が 6 月にありません．");
+  t.Day = 0;
+  EXPECT_EQ(AppendStrengthTests(b, {t}), "1件目の日（0日）が 6 月にありません．");
   EXPECT_TRUE(b.Log.Tests.empty());
 }
 
@@ -136,6 +146,12 @@ TEST(StrengthMixEntry, FieldsAreCheckedAndAMonthMustHoldTheTestsDays) {
   EXPECT_EQ(log.Month, 8);
   EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Month, "2025-13"), "");
   EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Month, "1899-12"), "");
+  EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Month, "3000-01"), "");
+  EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Month, "2025-00"), "");
+  EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Month, "2025-012"), "");
+  EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Month, "202-12"), "");
+  EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Month, "2999-12"), "");
+  EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Month, "1900-01"), "");
   EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Plant, std::string(40, 'p')), "");
   EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Plant, std::string(41, 'p')), "");
 }
@@ -217,6 +233,7 @@ TEST(StrengthPaste, OneBadCellRefusesTheWholeBlock) {
   EXPECT_EQ(refusal(0, C::S28_1, "30.1\t30.2\t30.3\n31.1\t3O.5\t31.3\n"),
             "2行目 28日2：数値を入力してください．");
   EXPECT_EQ(refusal(0, C::S28_3, "1\t\t\n"), "貼り付ける列が多すぎます（28日3から2 列まで）．");
+  EXPECT_EQ(refusal(0, C::S28_3, "\t\n"), "");
   EXPECT_EQ(refusal(0, C::Remarks, "a\n"), "");
   EXPECT_EQ(refusal(0, C::Result, "1\n"), "計算で求める列には貼り付けられません．");
   EXPECT_EQ(refusal(0, C::Day, ""), "貼り付ける内容がありません．");
@@ -229,5 +246,6 @@ TEST(StrengthPaste, OneBadCellRefusesTheWholeBlock) {
   w = before;
   EXPECT_EQ(refusal(0, C::Day, std::string(kMaxStrengthPasteBytes + 1, '1')),
             "貼り付ける内容が大きすぎます．");
+  EXPECT_EQ(refusal(0, C::Day, std::string(kMaxStrengthPasteBytes, '1')), "1行目 日：1～30の範囲で入力してください．");
   EXPECT_EQ(w, before);
 }
