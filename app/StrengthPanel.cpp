@@ -33,11 +33,8 @@ class TStrengthChartBox : public QWidget {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     TQtCanvas canvas(&p);
+    // Every weight 0: one-pixel lines on screen.
     TCanvasAssist assist(&canvas);
-    // Hairlines for the plots and the lines, one pixel more for the rings.
-    assist.Weights[0] = 0;
-    assist.Weights[1] = 0;
-    assist.Weights[2] = 1;
     const int m = 6;
     DrawStrengthChart(canvas, TRect{m, m, width() - m, height() - m}, assist, log_, figures_);
   }
