@@ -152,3 +152,14 @@ TEST(StrengthCli, ImportRefusalsWriteNothingAndExitWithOneOrTwo) {
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"june.csv", "lab.csv"}));
   EXPECT_EQ(testutil::ReadFile(dir / "june.csv"), "日,スランプ,空気量\n31,18,4.5\n");
 }
+
+TEST(StrengthCli, TheSampleLabCsvImportsIntoTheSampleLogByteForByte) {
+  TempDir dir;
+  const std::string examples = std::string(KESTRIN_SOURCE_DIR) + "/examples";
+  const Result r = Cli(dir, {"strength", "import", examples + "/sample-lab.csv", "-o", dir / "s.kst",
+                             "--plant", "東京第一工場", "--month", "2025-06", "--nominal", "24"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "次の列は取り込みません：「試験者」\n");
+  EXPECT_EQ(testutil::ReadFile(dir / "s.kst"), testutil::ReadFile(examples + "/sample-strength.kst"))
+      << "examples/sample-lab.csv and examples/sample-strength.kst no longer hold the same tests";
+}
