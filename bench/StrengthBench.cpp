@@ -1,13 +1,17 @@
 // The strength log of 200 tests (the most a log holds): kestrin-cli
 // strength stats as a whole process (target < 30 ms), the reading and the
-// figures in-process, and (Qt builds) kestrin-cli strength sheets to PDF.
+// figures in-process, the lab's CSV of 200 rows through kestrin-cli
+// strength import as a whole process (target < 50 ms) and read in-process,
+// and (Qt builds) kestrin-cli strength sheets to PDF.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "BenchProcess.h"
+#include "core/StrengthCsv.h"
 #include "core/StrengthFigures.h"
 #include "core/StrengthFile.h"
 
@@ -70,6 +74,47 @@ void BM_StrengthReadAndFigures(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_StrengthReadAndFigures)->Unit(benchmark::kMillisecond);
+
+// The full log's tests as a lab's CSV (UTF-8, comma-separated, every column).
+std::string FullCsv() {
+  auto opt = [](const std::optional<int32_t>& v, int decimals) {
+    return v ? FormatScaled(*v, decimals) : std::string();
+  };
+  std::string csv = "日,時刻,車番,スランプ,空気量,温度,塩化物,7日1,7日2,7日3,28日1,28日2,28日3,備考\r\n";
+  for (const TStrengthTest& t : FullLog().Tests) {
+    csv += std::to_string(t.Day) + "," + t.Time + "," + t.Truck + "," + FormatScaled(t.Slump, 1) + "," +
+           FormatScaled(t.Air, 1) + "," + opt(t.Temperature, 1) + "," + opt(t.Chloride, 2);
+    for (const std::optional<TSpecimens>* age : {&t.Strength7, &t.Strength28})
+      for (std::size_t k = 0; k < kSpecimens; ++k) csv += "," + (*age ? FormatScaled((**age)[k], 1) : "");
+    csv += ",\"試験室 A\"\r\n";
+  }
+  return csv;
+}
+
+void BM_StrengthCsvImportProcess(benchmark::State& state) {
+  const TLogFile file;
+  const std::string csv = file.Dir + "/lab.csv", out = file.Dir + "/lab.kst";
+  { std::ofstream(csv, std::ios::binary) << FullCsv(); }
+  bench::TimeCliRuns(state,
+                     {"strength", "import", csv, "-o", out, "--plant", "東京第一工場", "--month", "2025-07",
+                      "--nominal", "24"},
+                     "strength import");
+  TStrengthLog log;
+  if (!LoadStrengthFile(out, log) || log.Tests.size() != kMaxStrengthTests) std::abort();
+  ::unlink(csv.c_str());
+  ::unlink(out.c_str());
+}
+BENCHMARK(BM_StrengthCsvImportProcess)->Unit(benchmark::kMillisecond);
+
+void BM_StrengthCsvRead(benchmark::State& state) {
+  const std::string bytes = FullCsv();
+  for (auto _ : state) {
+    TStrengthCsv csv;
+    if (!ReadStrengthCsv(bytes, csv)) std::abort();
+    benchmark::DoNotOptimize(csv);
+  }
+}
+BENCHMARK(BM_StrengthCsvRead)->Unit(benchmark::kMicrosecond);
 
 #ifdef KESTRIN_BENCH_STRENGTH_SHEETS
 void BM_StrengthSheetPdfProcess(benchmark::State& state) {

@@ -114,6 +114,22 @@ TJson StrengthFiguresJson(const TStrengthLog& log, const TStrengthFigures& figur
 // strength stats|sheets (StrengthCommands.cpp; no Qt); `writer` serves sheets.
 void RegisterStrengthCommands(TCommandLine& cli, TStrengthSheetWriter writer = {});
 
+// The options of "strength import" (StrengthImportCommand.cpp; no Qt), as
+// given; each is checked by its validator when it is parsed.
+struct TStrengthImportArgs {
+  std::optional<std::string> Plant, Month, Nominal, Slump, SlumpTolerance, Air, AirTolerance;
+  // True when any of them was given.
+  bool Any() const;
+};
+
+// Adds --plant, --month, --nominal and the mix options to the strength command.
+void AddStrengthImportOptions(CLI::App& command, TStrengthImportArgs& args);
+
+// strength import: reads the lab's CSV at `input` and writes the log to
+// `output` (a .kst name) through SaveStrengthFile, or nothing on a refusal.
+int RunStrengthImport(const std::string& input, const std::string& output, const TStrengthImportArgs& args,
+                      TCliIo& io);
+
 // The printed strength sheet writer (StrengthSheetCommand.cpp; Qt builds only).
 TStrengthSheetWriter StrengthSheetWriter();
 

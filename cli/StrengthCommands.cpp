@@ -1,6 +1,7 @@
 // strength: the strength log (.kst) of one mix and month. "strength stats"
 // prints its figures as JSON (no Qt); "strength sheets" writes its printed
-// sheet as PDF or PNG through the writer Qt builds hand in.
+// sheet as PDF or PNG through the writer Qt builds hand in; "strength
+// import" makes a log from the lab's CSV (StrengthImportCommand.cpp).
 #include <memory>
 #include <ostream>
 
@@ -19,6 +20,8 @@ struct TStrengthArgs {
   std::string input;
   std::string output;
   int dpi = kStrengthDefaultDpi;
+  bool dpiGiven = false;
+  TStrengthImportArgs import;
 };
 
 TJson Tenths(const std::optional<int32_t>& v) { return v ? TJson(*v / 10.0) : TJson(nullptr); }
@@ -67,6 +70,12 @@ TJson StrengthFiguresJson(const TStrengthLog& log, const TStrengthFigures& f) {
 namespace {
 
 int Run(const TStrengthArgs& a, const TStrengthSheetWriter& writer, TCliIo& io) {
+  if (a.action == "import") {
+    if (a.dpiGiven) throw TUsageError("strength import は --dpi を取りません．");
+    return RunStrengthImport(a.input, a.output, a.import, io);
+  }
+  if (a.import.Any())
+    throw TUsageError("--plant，--month，--nominal，--slump，--air などは strength import だけが取ります．");
   const bool sheets = a.action == "sheets";
   if (!sheets && !a.output.empty()) throw TUsageError("strength stats は -o を取りません．");
   if (sheets && a.output.empty())
@@ -106,19 +115,30 @@ void RegisterStrengthCommands(TCommandLine& cli, TStrengthSheetWriter writer) {
   CLI::App& c = cli.Add("strength",
                         "強度試験の記録（.kst）を扱います．stats は試験結果・判定・ロット・月の集計・"
                         "x-Rs-Rm 管理図の管理限界を JSON（UTF-8）で標準出力に書き，sheets は印刷用の"
-                        "「圧縮強度試験（管理表）」を PDF または PNG に書きます．",
+                        "「圧縮強度試験（管理表）」を PDF または PNG に書き，import は試験室の CSV"
+                        "（見出し行つき，UTF-8 または CP932，コンマ・セミコロン・タブ区切り）から"
+                        "強度試験ファイルを作ります（不正な行が一つでもあれば何も書きません）．",
                         [a, writer](TCliIo& io) { return Run(*a, writer, io); });
-  AddArgument(c, a->action, "stats|sheets", "stats：集計を JSON で出力，sheets：管理表を書き出し")
-      ->check(OneOf({"stats", "sheets"}, "stats または sheets を指定してください"));
-  AddArgument(c, a->input, "FILE.kst", "強度試験ファイル");
+  AddArgument(c, a->action, "stats|sheets|import",
+              "stats：集計を JSON で出力，sheets：管理表を書き出し，import：CSV から .kst を作成")
+      ->check(OneOf({"stats", "sheets", "import"}, "stats，sheets または import を指定してください"));
+  AddArgument(c, a->input, "FILE", "強度試験ファイル（.kst；import では試験室の CSV）");
   c.add_option("-o,--output", a->output,
-               "sheets の書き出し先（.pdf または .png；PNG はページごとに -1，-2 … を付けます）")
+               "sheets の書き出し先（.pdf または .png；PNG はページごとに -1，-2 … を付けます），"
+               "import の書き出し先（.kst；あれば置き換えます）")
       ->type_name("OUT");
-  c.add_option("--dpi", a->dpi, "sheets の解像度（既定 600）")
+  c.add_option_function<int>(
+       "--dpi",
+       [a](int v) {
+         a->dpi = v;
+         a->dpiGiven = true;
+       },
+       "sheets の解像度（既定 600）")
       ->type_name("N")
       ->check(IntegerIn(kStrengthMinDpi, kStrengthMaxDpi,
                         "解像度は " + std::to_string(kStrengthMinDpi) + "～" +
                             std::to_string(kStrengthMaxDpi) + " で指定してください"));
+  AddStrengthImportOptions(c, a->import);
 }
 
 }  // namespace kestrin::cli

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the program's readers: the data file (fuzz_load), the settings file
-# (fuzz_settings), the JSON import (fuzz_import) and the strength log
-# (fuzz_strength). Builds the libFuzzer
+# (fuzz_settings), the JSON import (fuzz_import) and the strength log with
+# the lab's CSV (fuzz_strength). Builds the libFuzzer
 # targets with clang in build-fuzz/ (AddressSanitizer +
 # UndefinedBehaviorSanitizer, libraries instrumented for coverage) and runs
 # them for FUZZ_SECONDS seconds in all (default 60): half for the data file,

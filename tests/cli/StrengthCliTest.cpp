@@ -89,3 +89,77 @@ TEST(StrengthCli, FailuresNameTheFileAndUsageErrorsExitWithTwo) {
     EXPECT_NE(r.err.find("使い方: kestrin-cli strength"), std::string::npos) << r.err;
   }
 }
+
+TEST(StrengthCli, ImportWritesTheLogWithTheGivenMixAndNamesTheIgnoredColumns) {
+  TempDir dir;
+  testutil::WriteFile(dir / "lab.csv",
+                      "日,スランプ,空気量,28日1,28日2,28日3,試験者\r\n30,18.5,4.6,30.2,29.8,31.0,山田\r\n");
+  testutil::WriteFile(dir / "old.kst", "an older file");
+  const Result r =
+      Cli(dir, {"strength", "import", dir / "lab.csv", "-o", dir / "old.kst", "--plant", "東京第一",
+                "--month", "2025-06", "--nominal", "24", "--slump", "12", "--air-tolerance", "1.0"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "次の列は取り込みません：「試験者」\n");
+  TStrengthLog log;
+  ASSERT_TRUE(LoadStrengthFile(dir / "old.kst", log));
+  EXPECT_EQ(log.Plant, "東京第一");
+  EXPECT_EQ(log.Month, 6);
+  // Given values and the defaults of the mix for the rest.
+  EXPECT_EQ(log.Mix, (TStrengthMix{240, 120, 25, 45, 10, 20, "普通", "N"}));
+  ASSERT_EQ(log.Tests.size(), 1u);
+  EXPECT_EQ(log.Tests[0].Day, 30);
+  EXPECT_EQ(log.Tests[0].Strength28, (TSpecimens{302, 298, 310}));
+}
+
+TEST(StrengthCli, ImportRefusalsWriteNothingAndExitWithOneOrTwo) {
+  TempDir dir;
+  testutil::WriteFile(dir / "lab.csv", "日,スランプ,空気量,28日1,28日2,28日3\n1,18,4.5,30,3O.5,31\n");
+  testutil::WriteFile(dir / "june.csv", "日,スランプ,空気量\n31,18,4.5\n");
+  const std::vector<std::string> mix = {"--plant", "A", "--month", "2025-06", "--nominal", "24"};
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.end(), mix.begin(), mix.end());
+    return Cli(dir, args);
+  };
+  Result r = run({"strength", "import", dir / "lab.csv", "-o", dir / "out.kst"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "CSV ファイルを取り込めません：" + dir / "lab.csv" +
+                       "\n2行目 28日2：数値ではありません「3O.5」\n");
+  // Day 31 is beyond June given by --month.
+  r = run({"strength", "import", dir / "june.csv", "-o", dir / "out.kst"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("2行目 日：値が範囲外です（1～30）「31」"), std::string::npos) << r.err;
+  r = run({"strength", "import", dir / "missing.csv", "-o", dir / "out.kst"});
+  EXPECT_EQ(r.code, 1);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"strength", "import", dir / "june.csv"},
+        {"strength", "import", dir / "june.csv", "-o", dir / "june.csv"},
+        {"strength", "import", dir / "june.csv", "-o", dir / "out.kst", "--dpi", "100"},
+        {"strength", "import", dir / "june.csv", "-o", dir / "out.kst", "--slump", "30.1"},
+        {"strength", "import", dir / "june.csv", "-o", dir / "out.kst", "--month", "2025-6"},
+        {"strength", "import", dir / "june.csv", "-o", dir / "out.kst", "--plant", "a\nb"},
+        {"strength", "stats", dir / "june.csv", "--nominal", "24"}}) {
+    r = run(args);
+    EXPECT_EQ(r.code, 2) << args.back() << ": " << r.err;
+  }
+  for (const char* flag : {"--plant", "--month", "--nominal"}) {
+    std::vector<std::string> args = {"strength", "import", dir / "june.csv", "-o", dir / "out.kst"};
+    for (std::size_t i = 0; i < mix.size(); i += 2)
+      if (mix[i] != flag) args.insert(args.end(), {mix[i], mix[i + 1]});
+    r = Cli(dir, args);
+    EXPECT_EQ(r.code, 2) << flag;
+    EXPECT_NE(r.err.find(std::string(flag) + " "), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"june.csv", "lab.csv"}));
+  EXPECT_EQ(testutil::ReadFile(dir / "june.csv"), "日,スランプ,空気量\n31,18,4.5\n");
+}
+
+TEST(StrengthCli, TheSampleLabCsvImportsIntoTheSampleLogByteForByte) {
+  TempDir dir;
+  const std::string examples = std::string(KESTRIN_SOURCE_DIR) + "/examples";
+  const Result r = Cli(dir, {"strength", "import", examples + "/sample-lab.csv", "-o", dir / "s.kst",
+                             "--plant", "東京第一工場", "--month", "2025-06", "--nominal", "24"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "次の列は取り込みません：「試験者」\n");
+  EXPECT_EQ(testutil::ReadFile(dir / "s.kst"), testutil::ReadFile(examples + "/sample-strength.kst"))
+      << "examples/sample-lab.csv and examples/sample-strength.kst no longer hold the same tests";
+}

@@ -178,6 +178,17 @@ STRENGTH_SEEDS = {
     "broken-specimens": strength([STRENGTH_TEST.replace("[19.8, 20.3, 20.1]", "[19.8]")]),
 }
 
+# Lab CSV files for the CSV reader of the same target: each separator, both
+# encodings, a byte-order mark, quoted fields with separators, doubled
+# quotes and line breaks.
+CSV_SEEDS = {
+    "lab-comma": ("日,時刻,車番,スランプ,空気量,温度,塩化物,7日1,7日2,7日3,28日1,28日2,28日3,備考\r\n"
+                  '3,10:15,12,18.5,4.6,22.5,0.04,19.8,20.3,20.1,30.2,29.8,31.0,"a,""b"""\r\n').encode("utf-8"),
+    "lab-semicolon": "Day;Slump;Air;S28_1;S28_2;S28_3;x\n1;18;4.5;30;30.5;31;\n".encode("utf-8"),
+    "lab-tab-bom": '\ufeff日\tスランプ\t空気量\tメモ\n1\t18.0\t4.5\t"x\ny"\n'.encode("utf-8"),
+    "lab-cp932": "日,スランプ(cm),空気量（％）,備考\n2,17.5,4.0,養生中\n".encode("cp932"),
+}
+
 
 def write_all(folder, seeds, ext):
     os.makedirs(folder, exist_ok=True)
@@ -191,6 +202,7 @@ def main():
     write_all(OUT_SETTINGS, SETTINGS_SEEDS, ".INI")
     write_all(OUT_IMPORT, IMPORT_SEEDS, ".json")
     write_all(OUT_STRENGTH, STRENGTH_SEEDS, ".kst")
+    write_all(OUT_STRENGTH, CSV_SEEDS, ".csv")
 
 
 if __name__ == "__main__":
