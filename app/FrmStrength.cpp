@@ -53,7 +53,9 @@ TFrmStrength::TFrmStrength(const TSettings* settings, const TMainData* month, TR
       settings_(settings),
       month_(month),
       recent_(recent),
-      csvImport_(AskStrengthCsvImport) {
+      csvImport_([](QWidget* parent, QString& folder, int32_t days) {
+        return AskStrengthCsvImport(parent, folder, days);
+      }) {
   setObjectName(QStringLiteral("FrmStrength"));
   // A window of its own in front of the main window, deleted with it.
   setWindowFlag(Qt::Window);

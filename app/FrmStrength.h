@@ -167,8 +167,9 @@ class TFrmStrength : public QMainWindow {
   // report of the strength sheet.
   std::function<void(bool preview)> reportHandler_;
   std::unique_ptr<TStrengthReport> report_;
-  // The CSV import (tests put in their own tests).
-  std::function<std::optional<std::vector<TStrengthTest>>(QWidget*, QString&)> csvImport_;
+  // The CSV import for a month of `days` days (tests put in their own
+  // tests).
+  std::function<std::optional<std::vector<TStrengthTest>>(QWidget*, QString&, int32_t days)> csvImport_;
 
   TStrengthMixBar* mixBar_ = nullptr;
   QTableView* table_ = nullptr;

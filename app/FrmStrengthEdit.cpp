@@ -8,6 +8,7 @@
 
 #include "FrmStrength.h"
 #include "StrengthTableModel.h"
+#include "core/Numbers.h"
 #include "core/StrengthMixEntry.h"
 #include "core/StrengthPaste.h"
 
@@ -159,7 +160,8 @@ void TFrmStrength::CopyFromMonth() {
 void TFrmStrength::ImportCsv() {
   if (!CommitEditor() || !csvImport_) return;
   QString folder = DialogFolder();
-  const std::optional<std::vector<TStrengthTest>> tests = csvImport_(this, folder);
+  const std::optional<std::vector<TStrengthTest>> tests =
+      csvImport_(this, folder, DaysInMonth(work_.Log.Year, work_.Log.Month));
   if (!tests) return;
   dialogFolder_ = folder;
   const int first = static_cast<int>(work_.Log.Tests.size());

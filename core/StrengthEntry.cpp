@@ -11,20 +11,14 @@ namespace {
 
 constexpr int Index(TStrengthColumn c) { return static_cast<int>(c); }
 
-// Full-width digits, point, minus and colon as ASCII (a time of day as
-// typed with an input method); the rest as typed.
+// A time of day as typed with an input method: full-width digits, colon
+// and blank as ASCII; the rest as typed.
 std::string Narrow(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
     if (i + 2 < text.size() && b(0) == 0xEF && b(1) == 0xBC && b(2) >= 0x90 && b(2) <= 0x99) {
       out += static_cast<char>('0' + (b(2) - 0x90));
-    } else if (i + 2 < text.size() && b(0) == 0xEF && b(1) == 0xBC && b(2) == 0x8E) {
-      out += '.';
-    } else if (i + 2 < text.size() && b(0) == 0xEF && b(1) == 0xBC && b(2) == 0x8D) {
-      out += '-';
-    } else if (i + 2 < text.size() && b(0) == 0xE2 && b(1) == 0x88 && b(2) == 0x92) {
-      out += '-';
     } else if (i + 2 < text.size() && b(0) == 0xEF && b(1) == 0xBC && b(2) == 0x9A) {
       out += ':';
     } else if (i + 2 < text.size() && b(0) == 0xE3 && b(1) == 0x80 && b(2) == 0x80) {

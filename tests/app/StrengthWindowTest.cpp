@@ -234,7 +234,10 @@ TEST_F(StrengthWindowTest, TheHeadingIsCopiedFromTheSlumpMonthAndTheLabsTestsAre
   // the log holds are refused whole.
   std::vector<TStrengthTest> lab(2);
   lab[1].Day = 28;
-  P().CsvImport() = [&lab](QWidget*, QString&) { return std::optional(lab); };
+  P().CsvImport() = [&lab](QWidget*, QString&, int32_t days) {
+    EXPECT_EQ(days, 28);  // February 2025
+    return std::optional(lab);
+  };
   P().MixBar()->ImportButton()->click();
   ASSERT_EQ(f.Log().Tests.size(), 2u);
   EXPECT_EQ(f.Log().Tests[1].Day, 28);

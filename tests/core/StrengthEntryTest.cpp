@@ -65,7 +65,7 @@ TEST(StrengthEntry, DayTimeAndTextsKeepTheirLimits) {
   EXPECT_EQ(w.Log.Tests[0].Day, 30);
   EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "9:05"), "");
   EXPECT_EQ(w.Log.Tests[0].Time, "09:05");
-  EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "１２：３０"), "");
+  EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "　１２：３０"), "");
   EXPECT_EQ(w.Log.Tests[0].Time, "12:30");
   EXPECT_EQ(SetStrengthCell(w, 0, C::Time, "23:59"), "");
   EXPECT_NE(SetStrengthCell(w, 0, C::Time, "24:00"), "");
@@ -154,6 +154,9 @@ TEST(StrengthMixEntry, FieldsAreCheckedAndAMonthMustHoldTheTestsDays) {
   EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Month, "1900-01"), "");
   EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Plant, std::string(40, 'p')), "");
   EXPECT_NE(SetStrengthMixField(log, TStrengthMixField::Plant, std::string(41, 'p')), "");
+  EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Plant, "北\t工場"), "改行やタブは入力できません．");
+  EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Symbol, "N\x7F"), "改行やタブは入力できません．");
+  EXPECT_EQ(SetStrengthMixField(log, TStrengthMixField::Symbol, "N M"), "");
 }
 
 TEST(StrengthMixEntry, DoublesOfTheSlumpMonthRoundAsTheDecimalsTheyWereTypedAs) {
