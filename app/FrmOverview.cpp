@@ -170,8 +170,8 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
     if (strengthView_) {
       if (currentMix_ < 0) return;
       TQtCanvas canvas(&p);
-      DrawStrengthTrendChart(canvas, rect, StrengthTrendPoints(overview_, static_cast<std::size_t>(currentMix_)),
-                             12);
+      DrawStrengthTrendChart(canvas, rect,
+                             StrengthTrendPoints(overview_, static_cast<std::size_t>(currentMix_)), 12);
       return;
     }
     if (currentPlant_ < 0) return;
@@ -254,10 +254,8 @@ void TFrmOverview::ReadInto(const std::string& path) {
   std::string reason;
   if (IsStrengthFileName(path)) {
     TStrengthOverviewMonth m;
-    if (ReadStrengthOverviewMonth(path, m, reason))
-      strength_.push_back(std::move(m));
-    else
-      failures_.push_back({path, reason});
+    if (ReadStrengthOverviewMonth(path, m, reason)) strength_.push_back(std::move(m));
+    else failures_.push_back({path, reason});
     return;
   }
   TOverviewMonth m;
@@ -288,7 +286,8 @@ void TFrmOverview::RemoveSelected() {
     if (kind == rowStrengthMonth && index < overview_.StrengthMonths.size()) {
       gone.insert(overview_.StrengthMonths[index].File);
     } else if (kind == rowMix && index < overview_.StrengthMixes.size()) {
-      for (std::size_t i : overview_.StrengthMixes[index].MonthIndexes) gone.insert(overview_.StrengthMonths[i].File);
+      for (std::size_t i : overview_.StrengthMixes[index].MonthIndexes)
+        gone.insert(overview_.StrengthMonths[i].File);
     }
   }
   if (gone.empty()) return;
@@ -317,8 +316,8 @@ void TFrmOverview::AddFilesClick() {
   r.Parent = this;
   r.Caption = QStringLiteral("年間推移に加えるファイル");
   r.Directory = dialogFolder_;
-  r.NameFilters = {QStringLiteral("月度データ・強度試験データ (*.slt *.kst)"), QString::fromUtf8(kDataFileFilter),
-                   QStringLiteral("強度試験データ (*.kst)")};
+  r.NameFilters = {QStringLiteral("月度データ・強度試験データ (*.slt *.kst)"),
+                   QString::fromUtf8(kDataFileFilter), QStringLiteral("強度試験データ (*.kst)")};
   const QStringList files = Dialogs().Files(r);
   if (files.isEmpty()) return;
   dialogFolder_ = QFileInfo(files.first()).absolutePath();
@@ -395,7 +394,8 @@ void TFrmOverview::Rebuild(const std::set<std::string>& changed) {
   // The chart keeps its mix while that mix is listed.
   currentMix_ = overview_.StrengthMixes.empty() ? -1 : 0;
   for (std::size_t i = 0; i < overview_.StrengthMixes.size() && shownMix; ++i)
-    if (overview_.StrengthMixes[i].Kojo == shownMix->first && overview_.StrengthMixes[i].Nominal == shownMix->second)
+    if (overview_.StrengthMixes[i].Kojo == shownMix->first &&
+        overview_.StrengthMixes[i].Nominal == shownMix->second)
       currentMix_ = static_cast<int>(i);
   if (inPlace) UpdateRows(changed);
   else FillTable();

@@ -45,7 +45,8 @@ void TFrmOverview::ApplyChanges() {
         std::find_if(months_.begin(), months_.end(), [&](const auto& m) { return m.File == f; });
     const auto failure =
         std::find_if(failures_.begin(), failures_.end(), [&](const auto& x) { return x.File == f; });
-    const auto log = std::find_if(strength_.begin(), strength_.end(), [&](const auto& m) { return m.File == f; });
+    const auto log =
+        std::find_if(strength_.begin(), strength_.end(), [&](const auto& m) { return m.File == f; });
     const bool listed = month != months_.end() || failure != failures_.end() || log != strength_.end();
     if (log != strength_.end()) strength_.erase(log);
     if (month != months_.end()) months_.erase(month);
@@ -58,8 +59,8 @@ void TFrmOverview::ApplyChanges() {
     }
     // A new month file in a chosen folder joins, unless the user removed it.
     struct stat st;
-    if (removed_.count(f) || !(IsMonthFileName(f) || IsStrengthFileName(f)) || !listedFolders_.count(FolderOf(f)) ||
-        ::stat(f.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (removed_.count(f) || !(IsMonthFileName(f) || IsStrengthFileName(f)) ||
+        !listedFolders_.count(FolderOf(f)) || ::stat(f.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
       continue;
     ReadInto(f);
     touched.insert(f);

@@ -40,7 +40,8 @@ void TFrmOverview::FillStrengthTable() {
     const TStrengthOverviewMix& mix = overview_.StrengthMixes[k];
     QStringList cells = OverviewStrengthMixCells(overview_, mix);
     cells[0] = QString::fromUtf8(PlantLabelUtf8(mix.Kojo)) + QStringLiteral("　") +
-               QString::fromUtf8(NominalText(mix.Nominal)) + QStringLiteral("（通算 %1 か月）").arg(mix.Months);
+               QString::fromUtf8(NominalText(mix.Nominal)) +
+               QStringLiteral("（通算 %1 か月）").arg(mix.Months);
     auto* top = new QTreeWidgetItem(strengthTable_, cells);
     top->setData(0, kKindRole, rowMix);
     top->setData(0, kIndexRole, static_cast<qlonglong>(k));
@@ -69,7 +70,8 @@ void TFrmOverview::StrengthSelectionChanged() {
   const QList<QTreeWidgetItem*> items = strengthTable_->selectedItems();
   if (items.isEmpty()) return;
   QTreeWidgetItem* item = items.first();
-  if (item->parent() != nullptr && item->data(0, kKindRole).toInt() == rowStrengthMonth) item = item->parent();
+  if (item->parent() != nullptr && item->data(0, kKindRole).toInt() == rowStrengthMonth)
+    item = item->parent();
   if (item->data(0, kKindRole).toInt() == rowMix) SetCurrentMix(item->data(0, kIndexRole).toInt());
 }
 

@@ -157,9 +157,9 @@ void WriteStrengthCsv(const TOverview& o, std::ostream& out) {
   out << "Kind,File,Getsudo,Kojo,Nominal,Tests,Count,Mean,Sigma,Min,Max,RequiredMean,Margin,FailedTests,"
          "FailedLots,Duplicate\r\n";
   auto figures = [&out](const TStrengthSummary& s) {
-    out << s.Count << ',' << CsvScaled(s.Mean, 2) << ',' << CsvScaled(s.Sigma, 2) << ',' << CsvScaled(s.Min, 1)
-        << ',' << CsvScaled(s.Max, 1) << ',' << CsvScaled(s.RequiredMean, 2) << ',' << CsvScaled(s.Margin, 2)
-        << ',';
+    out << s.Count << ',' << CsvScaled(s.Mean, 2) << ',' << CsvScaled(s.Sigma, 2) << ','
+        << CsvScaled(s.Min, 1) << ',' << CsvScaled(s.Max, 1) << ',' << CsvScaled(s.RequiredMean, 2) << ','
+        << CsvScaled(s.Margin, 2) << ',';
   };
   for (const TStrengthOverviewMix& mix : o.StrengthMixes) {
     int64_t tests = 0;
@@ -265,13 +265,16 @@ void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer) {
       "overview",
       "複数の月度データから年間推移（月ごとの行，工場ごとの通算値）を JSON で出力します．"
       "フォルダはその中の .slt ファイルと強度試験の .kst ファイル（--recursive でサブフォルダも）．"
-      "強度試験は工場・呼び強度ごとの行（JSON の Strength と StrengthPooled，CSV は月の行の後の別見出しの表）になります．"
+      "強度試験は工場・呼び強度ごとの行（JSON の Strength と StrengthPooled，CSV "
+      "は月の行の後の別見出しの表）になります．"
       "--csv は月ごとの行を CSV（UTF-8，BOM 付き）で，-o は印刷する年間推移"
       "（工場ごとに A4 横１ページ，月数が多ければ続きのページ）を PDF または PNG（OUT-1.png …）で書きます．"
       "終了コード: すべて読み込めたとき 0，読み込めないファイルがあったとき 1"
       "（読み込めたものは出力します），使い方の誤り 2．",
       [a, writer](TCliIo& io) { return Overview(*a, io, writer); });
-  c.add_option("inputs", a->inputs, "月度データファイル・強度試験ファイルまたはフォルダ")->type_name("FILE.slt|kst...|DIR")->required();
+  c.add_option("inputs", a->inputs, "月度データファイル・強度試験ファイルまたはフォルダ")
+      ->type_name("FILE.slt|kst...|DIR")
+      ->required();
   c.add_flag("--recursive", a->recursive, "フォルダのサブフォルダも読みます");
   c.add_flag("--csv", a->csv, "月ごとの行を CSV（UTF-8，BOM 付き）で書きます");
   c.add_option("-o,--output", a->output, "印刷する年間推移の出力ファイル（拡張子 .pdf で PDF，.png で PNG）")

@@ -151,7 +151,8 @@ bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::stri
 }
 
 TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverviewFailure> failures,
-                       const std::vector<AnsiString>& plantOrder, std::vector<TStrengthOverviewMonth> strength) {
+                       const std::vector<AnsiString>& plantOrder,
+                       std::vector<TStrengthOverviewMonth> strength) {
   TOverview o;
   o.Months = std::move(months);
   o.FailedFiles = std::move(failures);
@@ -334,15 +335,15 @@ bool IsOverviewFileName(const std::string& name) { return IsMonthFileName(name) 
 
 bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
                     std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders) {
-  return ListFiles(folder, recursive, IsMonthFileName, "フォルダに月度データファイル（.slt）がありません．", files,
-                   failures, folders);
+  return ListFiles(folder, recursive, IsMonthFileName, "フォルダに月度データファイル（.slt）がありません．",
+                   files, failures, folders);
 }
 
 bool ListOverviewFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
                        std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders) {
   return ListFiles(folder, recursive, IsOverviewFileName,
-                   "フォルダに月度データファイル（.slt）も強度試験データ（.kst）もありません．", files, failures,
-                   folders);
+                   "フォルダに月度データファイル（.slt）も強度試験データ（.kst）もありません．", files,
+                   failures, folders);
 }
 
 }  // namespace kestrin

@@ -230,7 +230,6 @@ void DrawFailurePage(TCanvas& canvas, const TRect& pageRect, const TOverview& o,
   }
 }
 
-
 // --- The strength pages ----------------------------------------------------
 
 constexpr std::array<TColumn, 13> kStrengthColumns = {{
@@ -309,7 +308,8 @@ void DrawStrengthPage(TCanvas& canvas, const TRect& pageRect, const TOverview& o
   a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
   const QString company = SheetText(settings.CompanyName);
   if (!company.isEmpty()) a.PutTextFit(line(0), kAlignLeft, 0.0, company);
-  QString plant = U8("工場：") + U8(PlantLabelUtf8(mix.Kojo)) + U8("　呼び強度：") + U8(NominalText(mix.Nominal));
+  QString plant =
+      U8("工場：") + U8(PlantLabelUtf8(mix.Kojo)) + U8("　呼び強度：") + U8(NominalText(mix.Nominal));
   if (page.Parts > 1) plant += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
   a.PutTextFit(line(1), kAlignLeft, 0.0, plant);
   a.PutTextFit(line(2), kAlignLeft, 0.0, U8("期間：") + StrengthPeriodText(o, page.Mix));
@@ -332,8 +332,8 @@ void DrawStrengthPage(TCanvas& canvas, const TRect& pageRect, const TOverview& o
     bool duplicates = false;
     for (std::size_t i : mix.MonthIndexes) duplicates |= o.StrengthMonths[i].Duplicate;
     if (duplicates) key += U8("　赤字の月 重複");
-    a.PutTextFit(TRect{l.Chart.Left, l.Chart.Top - h - h / 3, l.Chart.Right, l.Chart.Top - h / 3}, kAlignRight,
-                 0.0, key);
+    a.PutTextFit(TRect{l.Chart.Left, l.Chart.Top - h - h / 3, l.Chart.Right, l.Chart.Top - h / 3},
+                 kAlignRight, 0.0, key);
     DrawStrengthTrendChartDoc(canvas, l.Chart, a, StrengthTrendPoints(o, page.Mix));
     ResetSheetCanvas(canvas);
     DrawTable(a, l.Table, kStrengthColumns, rows, rowH, to == all.size());
@@ -441,8 +441,8 @@ void AddTablePages(std::vector<TOverviewPage>& pages, std::size_t plant, std::si
   }
   std::size_t first = 0;
   for (std::size_t k = 0; k < counts.size(); ++k) {
-    pages.push_back(TOverviewPage{plant, first, counts[k], static_cast<int>(k), static_cast<int>(counts.size()),
-                                  false, strength, mix});
+    pages.push_back(TOverviewPage{plant, first, counts[k], static_cast<int>(k),
+                                  static_cast<int>(counts.size()), false, strength, mix});
     first += counts[k];
   }
 }
