@@ -149,7 +149,8 @@ TEST(OverviewCli, StrengthLogsGiveStrengthRowsInJsonAndCsv) {
   EXPECT_EQ(j["FailedFiles"][0]["File"], dir / "y/bad.kst");
   ASSERT_EQ(j["Plants"].size(), 1u);  // 南 has logs alone
   ASSERT_EQ(j["Strength"].size(), 2u);
-  const auto& m = j["Strength"][0];
+  // "=" sorts before 北 in CP932: =南's rows come first.
+  const auto& m = j["Strength"][1];
   std::vector<std::string> keys;
   for (auto it = m.begin(); it != m.end(); ++it) keys.push_back(it.key());
   EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "Nominal", "Tests", "Count", "Mean",
@@ -167,12 +168,12 @@ TEST(OverviewCli, StrengthLogsGiveStrengthRowsInJsonAndCsv) {
   EXPECT_EQ(m["Margin"], -10.4);
   EXPECT_EQ(m["FailedTests"], 1);
   EXPECT_EQ(m["FailedLots"], 0);
-  EXPECT_EQ(j["Strength"][1]["Tests"], 2);
-  EXPECT_EQ(j["Strength"][1]["Sigma"], nullptr);
+  EXPECT_EQ(j["Strength"][0]["Tests"], 2);
+  EXPECT_EQ(j["Strength"][0]["Sigma"], nullptr);
   ASSERT_EQ(j["StrengthPooled"].size(), 2u);
-  EXPECT_EQ(j["StrengthPooled"][1]["Kojo"], "=南工場");
-  EXPECT_EQ(j["StrengthPooled"][1]["Nominal"], 22.5);
-  EXPECT_EQ(j["StrengthPooled"][1]["Months"], 1);
+  EXPECT_EQ(j["StrengthPooled"][0]["Kojo"], "=南工場");
+  EXPECT_EQ(j["StrengthPooled"][0]["Nominal"], 22.5);
+  EXPECT_EQ(j["StrengthPooled"][0]["Months"], 1);
 
   // CSV: the month block as ever, then the strength block with its own
   // heading; the plant name neutralised.
@@ -184,14 +185,13 @@ TEST(OverviewCli, StrengthLogsGiveStrengthRowsInJsonAndCsv) {
   ASSERT_NE(at, std::string::npos) << r.out;
   EXPECT_LT(r.out.find(dir / "y/bad.kst,,,"), at);  // failures stay in the month block
   EXPECT_EQ(r.out.substr(at + heading.size()),
-            "Month," + dir / "y/n24.kst" +
+            "Month," + dir / "y/s24.kst" + ",2025/06,'=南工場,22.5,2,1,25.00,,25.0,25.0,,,0,0,0\r\n" +
+                "Pooled,,,'=南工場,22.5,2,1,25.00,,25.0,25.0,,,0,0,\r\n" + "Month," + dir / "y/n24.kst" +
                 ",2025/05,北工場,24.0,3,3,25.00,5.00,20.0,30.0,35.40,-10.40,1,0,0\r\n" +
-                "Pooled,,,北工場,24.0,3,3,25.00,5.00,20.0,30.0,35.40,-10.40,1,0,\r\n" + "Month," +
-                dir / "y/s24.kst" + ",2025/06,'=南工場,22.5,2,1,25.00,,25.0,25.0,,,0,0,0\r\n" +
-                "Pooled,,,'=南工場,22.5,2,1,25.00,,25.0,25.0,,,0,0,\r\n");
+                "Pooled,,,北工場,24.0,3,3,25.00,5.00,20.0,30.0,35.40,-10.40,1,0,\r\n");
 
-  // The printed overview: 北's slump page, then its strength page; 南's
-  // strength page alone; then the failure page.
+  // The printed overview: =南's strength page alone, 北's slump page and
+  // then its strength page, then the failure page.
   r = Cli(dir, {"overview", dir / "y", "--dpi", "50", "-o", dir / "p.png"});
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_EQ(r.out, dir / "p-1.png\n" + dir / "p-2.png\n" + dir / "p-3.png\n" + dir / "p-4.png\n");
