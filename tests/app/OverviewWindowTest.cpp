@@ -131,13 +131,15 @@ TEST_F(OverviewWindowTest, StrengthViewShowsTheMixesAndTheirChart) {
   EXPECT_TRUE(probe.StrengthTable()->isVisible());
   EXPECT_FALSE(probe.Table()->isVisible());
   QTreeWidget* t = probe.StrengthTable();
+  // 南 (93 EC) before 北 (96 6B), as CP932 sorts them.
   ASSERT_EQ(t->topLevelItemCount(), 2);
-  EXPECT_TRUE(t->topLevelItem(0)->text(0).startsWith(QStringLiteral("北工場　24（通算 2 か月）")))
-      << t->topLevelItem(0)->text(0).toStdString();
-  EXPECT_EQ(t->topLevelItem(0)->childCount(), 2);
-  EXPECT_EQ(t->topLevelItem(0)->text(3), QStringLiteral("8"));  // pooled results
-  EXPECT_EQ(t->topLevelItem(0)->text(8), QStringLiteral("2"));  // 20.0 failed in each month
-  EXPECT_EQ(t->topLevelItem(0)->child(1)->text(4), QStringLiteral("27.00"));
+  EXPECT_EQ(t->topLevelItem(0)->text(0), QStringLiteral("南工場　30（通算 1 か月）"));
+  QTreeWidgetItem* north = t->topLevelItem(1);
+  EXPECT_EQ(north->text(0), QStringLiteral("北工場　24（通算 2 か月）"));
+  ASSERT_EQ(north->childCount(), 2);
+  EXPECT_EQ(north->text(3), QStringLiteral("8"));  // pooled results
+  EXPECT_EQ(north->text(8), QStringLiteral("2"));  // 20.0 failed in each month
+  EXPECT_EQ(north->child(1)->text(4), QStringLiteral("27.00"));
   EXPECT_EQ(probe.CurrentMix(), 0);
   // The strength chart: the green nominal line, and not the slump chart.
   const QImage strength = probe.Chart()->grab().toImage();
@@ -147,13 +149,17 @@ TEST_F(OverviewWindowTest, StrengthViewShowsTheMixesAndTheirChart) {
     for (int x = 0; x < strength.width(); ++x) green += strength.pixel(x, y) == qRgb(0, 128, 0);
   EXPECT_GT(green, 100);
 
-  // Selecting the other mix shows it; removing it removes its log.
+  // Selecting a log shows its mix; removing a mix removes its logs.
   t->clearSelection();
-  t->topLevelItem(1)->child(0)->setSelected(true);
+  north->child(0)->setSelected(true);
   EXPECT_EQ(probe.CurrentMix(), 1);
+  t->clearSelection();
+  t->topLevelItem(0)->setSelected(true);
+  EXPECT_EQ(probe.CurrentMix(), 0);
   probe.RemoveSelected();
   EXPECT_EQ(f.Overview().StrengthMonths.size(), 2u);
   EXPECT_EQ(probe.CurrentMix(), 0);
+  EXPECT_EQ(probe.StrengthTable()->topLevelItemCount(), 1);
 
   // Logs alone: the strength view, the slump view switched off.
   TFrmOverview g(&settings);
