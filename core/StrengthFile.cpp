@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -139,8 +140,10 @@ TStrengthReadResult ReadBytes(const std::string& path, std::string& text) {
   } closer{fd};
   if (::fstat(fd, &st) != 0) return failErrno("ファイルを開けません", errno);
   if (!S_ISREG(st.st_mode)) return fail("通常のファイルではありません（装置・パイプなど）．");
-  // One byte more than the cap tells a file that grew since the stat.
-  text.resize(kMaxStrengthFileBytes + 1);
+  // Room for the size the stat gave and one byte more, which tells a file
+  // that grew since; it grows up to one byte more than the cap. (Not the
+  // cap at once: the overview reads hundreds of logs of a few kilobytes.)
+  text.resize(static_cast<std::size_t>(st.st_size) + 1);
   std::size_t total = 0;
   while (total < text.size()) {
     const ssize_t n = ::read(fd, text.data() + total, text.size() - total);
@@ -148,6 +151,8 @@ TStrengthReadResult ReadBytes(const std::string& path, std::string& text) {
     if (n < 0) return failErrno("ファイルを読み込めません", errno);
     if (n == 0) break;
     total += static_cast<std::size_t>(n);
+    if (total == text.size() && text.size() <= kMaxStrengthFileBytes)
+      text.resize(std::min(2 * text.size(), kMaxStrengthFileBytes + 1));
   }
   if (total > kMaxStrengthFileBytes) return fail(tooLarge);
   text.resize(total);

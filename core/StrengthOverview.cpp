@@ -29,7 +29,7 @@ AnsiString StrengthPlantKey(const std::string& utf8) {
     out += Utf8ToCp932(rest.substr(0, at)).value_or(AnsiString());
     out += "\x81\x48";  // "？"
     // Past the character that failed: its lead byte and continuation bytes.
-    std::size_t next = at;
+    std::size_t next = at + 1;
     while (next < rest.size() && (static_cast<unsigned char>(rest[next]) & 0xC0) == 0x80) ++next;
     rest.remove_prefix(next);
   }
