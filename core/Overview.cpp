@@ -207,7 +207,7 @@ TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverview
     auto same = [&](std::size_t j) {
       return sameMix(j) && MonthKey(o.StrengthMonths[j].Getsudo) == MonthKey(m.Getsudo);
     };
-    m.Duplicate = (i > 0 && same(i)) || same(i + 1);
+    m.Duplicate = (i > 0 && same(i - 1)) || same(i + 1);
     if (i == 0 || !sameMix(i - 1)) {
       o.Plants[plantOf[m.Kojo]].MixIndexes.push_back(o.StrengthMixes.size());
       o.StrengthMixes.emplace_back();
