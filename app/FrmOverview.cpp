@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -21,6 +22,8 @@
 
 #include "AppFonts.h"
 #include "FrmMain.h"
+#include "FrmOverviewRows.h"
+#include "charts/StrengthTrendChart.h"
 #include "charts/TrendChart.h"
 #include "platform/FolderWatch.h"
 #include "platform/QtCanvas.h"
@@ -34,11 +37,7 @@ namespace kestrin {
 
 namespace {
 
-// Item data: the plant index of a plant row, the month index of a month
-// row, the failure index of a failure row.
-constexpr int kKindRole = Qt::UserRole;
-constexpr int kIndexRole = Qt::UserRole + 1;
-enum TRowKind { rowPlant = 1, rowMonth = 2, rowFailure = 3, rowFailures = 4 };
+using namespace overview_rows;
 
 const QColor kDuplicateColor(0xD0, 0x28, 0x5F);
 
@@ -114,9 +113,23 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   connect(print_, &QPushButton::clicked, this, [this] { PreviewPrintClick(false); });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
+  // The switch スランプ／強度 of the table and the chart.
+  slumpView_ = button("スランプ");
+  strengthViewButton_ = button("強度");
+  slumpView_->setObjectName(QStringLiteral("BtnSlumpView"));
+  strengthViewButton_->setObjectName(QStringLiteral("BtnStrengthView"));
+  for (QPushButton* b : {slumpView_, strengthViewButton_}) b->setCheckable(true);
+  slumpView_->setChecked(true);
+  connect(slumpView_, &QPushButton::clicked, this, [this] { SetStrengthView(false); });
+  connect(strengthViewButton_, &QPushButton::clicked, this, [this] { SetStrengthView(true); });
+
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {addFiles, addFolder, remove_, reload_}) buttons->addWidget(b);
   buttons->addStretch(1);
+  buttons->addWidget(new QLabel(QStringLiteral("表示："), this));
+  buttons->addWidget(slumpView_);
+  buttons->addWidget(strengthViewButton_);
+  buttons->addSpacing(12);
   for (QPushButton* b : {preview_, print_, close}) buttons->addWidget(b);
 
   table_ = new QTreeWidget(this);
@@ -132,20 +145,44 @@ TFrmOverview::TFrmOverview(const TSettings* settings, QWidget* parent)
   table_->header()->setDefaultAlignment(Qt::AlignCenter);
   connect(table_, &QTreeWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
 
+  strengthTable_ = new QTreeWidget(this);
+  strengthTable_->setObjectName(QStringLiteral("OverviewStrengthTable"));
+  QStringList strengthCaptions = OverviewStrengthCaptions();
+  strengthCaptions[0] = QStringLiteral("工場・呼び強度／月度");
+  strengthCaptions << QStringLiteral("ファイル");
+  strengthTable_->setHeaderLabels(strengthCaptions);
+  strengthTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  strengthTable_->setUniformRowHeights(true);
+  strengthTable_->setRootIsDecorated(true);
+  strengthTable_->header()->setStretchLastSection(true);
+  strengthTable_->header()->setDefaultAlignment(Qt::AlignCenter);
+  connect(strengthTable_, &QTreeWidget::itemSelectionChanged, this, [this] { StrengthSelectionChanged(); });
+  tables_ = new QStackedWidget(this);
+  tables_->addWidget(table_);
+  tables_->addWidget(strengthTable_);
+
   chart_ = new TPaintBox(this);
   chart_->setObjectName(QStringLiteral("OverviewChart"));
   chart_->setMinimumHeight(200);
   chart_->Background = QColor(0xF0, 0xF0, 0xF0);
   chart_->OnPaint = [this](QPainter& p, const QRect& r) {
+    const TRect rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    if (strengthView_) {
+      if (currentMix_ < 0) return;
+      TQtCanvas canvas(&p);
+      DrawStrengthTrendChart(canvas, rect,
+                             StrengthTrendPoints(overview_, static_cast<std::size_t>(currentMix_)), 12);
+      return;
+    }
     if (currentPlant_ < 0) return;
     const std::vector<TTrendPoint> points =
         TrendPoints(overview_, static_cast<std::size_t>(currentPlant_));
     TQtCanvas canvas(&p);
-    DrawTrendChart(canvas, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, points, 12);
+    DrawTrendChart(canvas, rect, points, 12);
   };
 
   auto* split = new QSplitter(Qt::Vertical, this);
-  split->addWidget(table_);
+  split->addWidget(tables_);
   split->addWidget(chart_);
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 1);
@@ -180,6 +217,7 @@ TFrmOverview::~TFrmOverview() = default;
 void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
   std::set<std::string> listed;
   for (const TOverviewMonth& m : months_) listed.insert(m.File);
+  for (const TStrengthOverviewMonth& m : strength_) listed.insert(m.File);
   for (const TOverviewFailure& f : failures_) listed.insert(f.File);
   for (const TOverviewFailure& f : folderFailures_) listed.insert(f.File);
   std::vector<std::string> files;
@@ -193,7 +231,7 @@ void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
       std::vector<std::string> found;
       std::vector<TOverviewFailure> unread;
       std::vector<std::string> walked;
-      ListMonthFiles(path, recursive, found, unread, &walked);
+      ListOverviewFiles(path, recursive, found, unread, &walked);
       listedFolders_.insert(walked.begin(), walked.end());
       files.insert(files.end(), found.begin(), found.end());
       for (TOverviewFailure& f : unread)
@@ -213,8 +251,14 @@ void TFrmOverview::AddPaths(const QStringList& paths, bool recursive) {
 }
 
 void TFrmOverview::ReadInto(const std::string& path) {
-  TOverviewMonth m;
   std::string reason;
+  if (IsStrengthFileName(path)) {
+    TStrengthOverviewMonth m;
+    if (ReadStrengthOverviewMonth(path, m, reason)) strength_.push_back(std::move(m));
+    else failures_.push_back({path, reason});
+    return;
+  }
+  TOverviewMonth m;
   if (ReadOverviewMonth(path, m, reason))
     months_.push_back(std::move(m));
   else
@@ -236,9 +280,20 @@ void TFrmOverview::RemoveSelected() {
       for (const TOverviewFailure& f : overview_.FailedFiles) gone.insert(f.File);
     }
   }
+  for (QTreeWidgetItem* item : strengthTable_->selectedItems()) {
+    const int kind = item->data(0, kKindRole).toInt();
+    const auto index = static_cast<std::size_t>(item->data(0, kIndexRole).toLongLong());
+    if (kind == rowStrengthMonth && index < overview_.StrengthMonths.size()) {
+      gone.insert(overview_.StrengthMonths[index].File);
+    } else if (kind == rowMix && index < overview_.StrengthMixes.size()) {
+      for (std::size_t i : overview_.StrengthMixes[index].MonthIndexes)
+        gone.insert(overview_.StrengthMonths[i].File);
+    }
+  }
   if (gone.empty()) return;
   removed_.insert(gone.begin(), gone.end());
   std::erase_if(months_, [&](const TOverviewMonth& m) { return gone.count(m.File) > 0; });
+  std::erase_if(strength_, [&](const TStrengthOverviewMonth& m) { return gone.count(m.File) > 0; });
   std::erase_if(failures_, [&](const TOverviewFailure& f) { return gone.count(f.File) > 0; });
   std::erase_if(folderFailures_, [&](const TOverviewFailure& f) { return gone.count(f.File) > 0; });
   Rebuild();
@@ -246,6 +301,7 @@ void TFrmOverview::RemoveSelected() {
 
 void TFrmOverview::RemoveAll() {
   months_.clear();
+  strength_.clear();
   failures_.clear();
   folderFailures_.clear();
   folders_.clear();
@@ -260,7 +316,8 @@ void TFrmOverview::AddFilesClick() {
   r.Parent = this;
   r.Caption = QStringLiteral("年間推移に加えるファイル");
   r.Directory = dialogFolder_;
-  r.NameFilters = {QString::fromUtf8(kDataFileFilter)};
+  r.NameFilters = {QStringLiteral("月度データ・強度試験データ (*.slt *.kst)"),
+                   QString::fromUtf8(kDataFileFilter), QStringLiteral("強度試験データ (*.kst)")};
   const QStringList files = Dialogs().Files(r);
   if (files.isEmpty()) return;
   dialogFolder_ = QFileInfo(files.first()).absolutePath();
@@ -313,21 +370,43 @@ void TFrmOverview::Rebuild(const std::set<std::string>& changed) {
       currentPlant_ >= 0 && currentPlant_ < static_cast<int>(overview_.Plants.size())
           ? overview_.Plants[static_cast<std::size_t>(currentPlant_)].Kojo
           : AnsiString();
+  std::optional<std::pair<AnsiString, int32_t>> shownMix;
+  if (currentMix_ >= 0 && currentMix_ < static_cast<int>(overview_.StrengthMixes.size())) {
+    const TStrengthOverviewMix& mix = overview_.StrengthMixes[static_cast<std::size_t>(currentMix_)];
+    shownMix.emplace(mix.Kojo, mix.Nominal);
+  }
   std::vector<TOverviewFailure> failures = failures_;
   failures.insert(failures.end(), folderFailures_.begin(), folderFailures_.end());
   // Plants in the order of the settings' plant list, then by name.
   std::vector<AnsiString> order;
   if (settings_) order.assign(settings_->KojoNames.begin(), settings_->KojoNames.end());
-  TOverview next = MakeOverview(months_, std::move(failures), order);
+  TOverview next = MakeOverview(months_, std::move(failures), order, strength_);
   const bool inPlace = !changed.empty() && SameShape(overview_, next);
   overview_ = std::move(next);
   Watch();
-  // The chart keeps its plant while that plant is listed.
+  // The chart keeps its plant while that plant is listed; else the first
+  // plant with month files.
   currentPlant_ = overview_.Plants.empty() ? -1 : 0;
+  for (std::size_t i = overview_.Plants.size(); i-- > 0;)
+    if (!overview_.Plants[i].MonthIndexes.empty()) currentPlant_ = static_cast<int>(i);
   for (std::size_t i = 0; i < overview_.Plants.size(); ++i)
     if (overview_.Plants[i].Kojo == shown) currentPlant_ = static_cast<int>(i);
+  // The chart keeps its mix while that mix is listed.
+  currentMix_ = overview_.StrengthMixes.empty() ? -1 : 0;
+  for (std::size_t i = 0; i < overview_.StrengthMixes.size() && shownMix; ++i)
+    if (overview_.StrengthMixes[i].Kojo == shownMix->first &&
+        overview_.StrengthMixes[i].Nominal == shownMix->second)
+      currentMix_ = static_cast<int>(i);
   if (inPlace) UpdateRows(changed);
   else FillTable();
+  FillStrengthTable();
+  // The view follows what there is: strength logs alone show the strength
+  // view, month files alone the slump view.
+  const bool slumps = !overview_.Months.empty(), logs = !overview_.StrengthMonths.empty();
+  slumpView_->setEnabled(slumps || !logs);
+  strengthViewButton_->setEnabled(logs);
+  if (logs && !slumps) SetStrengthView(true);
+  else if (!logs) SetStrengthView(false);
   const bool any = !overview_.Plants.empty();
   preview_->setEnabled(any);
   print_->setEnabled(any);
@@ -338,9 +417,13 @@ void TFrmOverview::Rebuild(const std::set<std::string>& changed) {
 
 void TFrmOverview::ShowStatus() {
   QString text = QStringLiteral("%1 か月，%2 工場").arg(overview_.Months.size()).arg(overview_.Plants.size());
+  if (!overview_.StrengthMonths.empty())
+    text += QStringLiteral("，強度試験 %1 件（%2 配合）")
+                .arg(overview_.StrengthMonths.size())
+                .arg(overview_.StrengthMixes.size());
   if (!overview_.FailedFiles.empty())
     text += QStringLiteral("，読み込めなかったファイル・フォルダ %1").arg(overview_.FailedFiles.size());
-  if (overview_.Months.empty() && overview_.FailedFiles.empty())
+  if (overview_.Months.empty() && overview_.StrengthMonths.empty() && overview_.FailedFiles.empty())
     text = QStringLiteral("「ファイル追加」または「フォルダ追加」で月度データを選んでください．");
   if (!watchProblem_.isEmpty())
     text += QStringLiteral("　※ディスク上の変更を追えません（") + watchProblem_ +
@@ -357,6 +440,8 @@ void TFrmOverview::FillTable() {
   };
   for (std::size_t p = 0; p < overview_.Plants.size(); ++p) {
     const TOverviewPlant& plant = overview_.Plants[p];
+    // A plant of strength logs alone is in the strength table only.
+    if (plant.MonthIndexes.empty()) continue;
     auto* top = new QTreeWidgetItem(table_, PlantTexts(overview_, plant, Rules()));
     top->setData(0, kKindRole, rowPlant);
     top->setData(0, kIndexRole, static_cast<qlonglong>(p));
@@ -402,9 +487,11 @@ void TFrmOverview::UpdateRows(const std::set<std::string>& changed) {
     for (int c = 0; c < texts.size(); ++c)
       if (item->text(c) != texts[c]) item->setText(c, texts[c]);
   };
+  int row = 0;
   for (std::size_t p = 0; p < overview_.Plants.size(); ++p) {
     const TOverviewPlant& plant = overview_.Plants[p];
-    QTreeWidgetItem* top = table_->topLevelItem(static_cast<int>(p));
+    if (plant.MonthIndexes.empty()) continue;  // not in the month table
+    QTreeWidgetItem* top = table_->topLevelItem(row++);
     bool any = false;
     for (std::size_t k = 0; k < plant.MonthIndexes.size(); ++k) {
       const TOverviewMonth& m = overview_.Months[plant.MonthIndexes[k]];

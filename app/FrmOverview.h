@@ -7,6 +7,11 @@
 // folder joins it. It watches folders, not files, and reads again only
 // the file that changed; where the system cannot watch, the status line
 // says so and 再読込 (F5) reads everything again. Esc closes it.
+//
+// Strength logs (.kst) are read beside the month files: the switch
+// スランプ／強度 shows either the month table and the slump trend chart,
+// or the strength table (a row per plant and mix with its logs below it)
+// and the strength trend chart of the chosen mix.
 #pragma once
 
 #include <QDialog>
@@ -25,6 +30,7 @@
 class QLabel;
 class QTimer;
 class QPushButton;
+class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -69,6 +75,16 @@ class TFrmOverview : public QDialog {
   // The plant the chart shows (index into Overview().Plants; -1 for none).
   int CurrentPlant() const { return currentPlant_; }
   void SetCurrentPlant(int plant);
+  // The mix the strength chart shows (index into Overview().StrengthMixes;
+  // -1 for none).
+  int CurrentMix() const { return currentMix_; }
+  void SetCurrentMix(int mix);
+  // Shows the strength table and chart (true) or the month table and the
+  // slump chart.
+  void SetStrengthView(bool strength);
+  bool StrengthView() const { return strengthView_; }
+  void FillStrengthTable();
+  void StrengthSelectionChanged();
 
   void Rebuild();
   void FillTable();
@@ -98,6 +114,7 @@ class TFrmOverview : public QDialog {
   // report of the printed overview.
   std::function<void(bool preview)> reportHandler_;
   std::vector<TOverviewMonth> months_;
+  std::vector<TStrengthOverviewMonth> strength_;
   std::vector<TOverviewFailure> failures_;
   // What of the chosen folders could not be read (listed again at every
   // refresh).
@@ -119,7 +136,13 @@ class TFrmOverview : public QDialog {
   QTimer* refresh_ = nullptr;
   TOverview overview_;
   int currentPlant_ = -1;
+  int currentMix_ = -1;
+  bool strengthView_ = false;
   QTreeWidget* table_ = nullptr;
+  QTreeWidget* strengthTable_ = nullptr;
+  QStackedWidget* tables_ = nullptr;
+  QPushButton* slumpView_ = nullptr;
+  QPushButton* strengthViewButton_ = nullptr;
   TPaintBox* chart_ = nullptr;
   QLabel* status_ = nullptr;
   QPushButton* preview_ = nullptr;

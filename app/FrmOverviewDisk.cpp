@@ -45,7 +45,10 @@ void TFrmOverview::ApplyChanges() {
         std::find_if(months_.begin(), months_.end(), [&](const auto& m) { return m.File == f; });
     const auto failure =
         std::find_if(failures_.begin(), failures_.end(), [&](const auto& x) { return x.File == f; });
-    const bool listed = month != months_.end() || failure != failures_.end();
+    const auto log =
+        std::find_if(strength_.begin(), strength_.end(), [&](const auto& m) { return m.File == f; });
+    const bool listed = month != months_.end() || failure != failures_.end() || log != strength_.end();
+    if (log != strength_.end()) strength_.erase(log);
     if (month != months_.end()) months_.erase(month);
     if (failure != failures_.end()) failures_.erase(failure);
     if (listed) {
@@ -56,8 +59,8 @@ void TFrmOverview::ApplyChanges() {
     }
     // A new month file in a chosen folder joins, unless the user removed it.
     struct stat st;
-    if (removed_.count(f) || !IsMonthFileName(f) || !listedFolders_.count(FolderOf(f)) ||
-        ::stat(f.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (removed_.count(f) || !(IsMonthFileName(f) || IsStrengthFileName(f)) ||
+        !listedFolders_.count(FolderOf(f)) || ::stat(f.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
       continue;
     ReadInto(f);
     touched.insert(f);
@@ -70,6 +73,7 @@ void TFrmOverview::RefreshFromDisk() {
   lost_ = false;
   auto listed = [this](const std::string& f) {
     return std::any_of(months_.begin(), months_.end(), [&](const auto& m) { return m.File == f; }) ||
+           std::any_of(strength_.begin(), strength_.end(), [&](const auto& m) { return m.File == f; }) ||
            std::any_of(failures_.begin(), failures_.end(), [&](const auto& x) { return x.File == f; });
   };
   // Changed files are read again; files gone from the disk leave the list.
@@ -78,6 +82,8 @@ void TFrmOverview::RefreshFromDisk() {
     if (listed(f)) reread.insert(f);
   changed_.clear();
   std::erase_if(months_, [&](const TOverviewMonth& m) { return reread.count(m.File) || !Exists(m.File); });
+  std::erase_if(strength_,
+                [&](const TStrengthOverviewMonth& m) { return reread.count(m.File) || !Exists(m.File); });
   std::erase_if(failures_,
                 [&](const TOverviewFailure& x) { return reread.count(x.File) || !Exists(x.File); });
   for (const std::string& f : reread)
@@ -91,7 +97,7 @@ void TFrmOverview::RefreshFromDisk() {
     std::vector<std::string> found;
     std::vector<TOverviewFailure> unread;
     std::vector<std::string> walked;
-    ListMonthFiles(folder, recursive, found, unread, &walked);
+    ListOverviewFiles(folder, recursive, found, unread, &walked);
     listedFolders_.insert(walked.begin(), walked.end());
     for (const std::string& f : found)
       if (!removed_.count(f) && !listed(f)) ReadInto(f);
@@ -104,6 +110,7 @@ void TFrmOverview::RefreshFromDisk() {
 
 void TFrmOverview::Reload() {
   for (const TOverviewMonth& m : months_) changed_.insert(m.File);
+  for (const TStrengthOverviewMonth& m : strength_) changed_.insert(m.File);
   for (const TOverviewFailure& f : failures_) changed_.insert(f.File);
   RefreshFromDisk();
 }
@@ -111,6 +118,7 @@ void TFrmOverview::Reload() {
 void TFrmOverview::Watch() {
   std::set<std::string> folders = listedFolders_;
   for (const TOverviewMonth& m : months_) folders.insert(FolderOf(m.File));
+  for (const TStrengthOverviewMonth& m : strength_) folders.insert(FolderOf(m.File));
   for (const TOverviewFailure& x : failures_) folders.insert(FolderOf(x.File));
   std::string error;
   if (watch_->SetFolders(folders, error) || error.empty()) watchProblem_.clear();

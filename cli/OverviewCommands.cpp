@@ -34,6 +34,49 @@ Json Optional(const std::optional<long double>& v) {
 }
 Json Optional(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
 
+// Strength figures in N/mm² (the month figures keep their hundredths).
+Json Tenths(const std::optional<int32_t>& v) { return v ? Json(*v / 10.0) : Json(nullptr); }
+Json Hundredths(const std::optional<int32_t>& v) { return v ? Json(*v / 100.0) : Json(nullptr); }
+
+void AddSummary(Json& row, const TStrengthSummary& s) {
+  row["Count"] = s.Count;
+  row["Mean"] = Hundredths(s.Mean);
+  row["Sigma"] = Hundredths(s.Sigma);
+  row["Min"] = Tenths(s.Min);
+  row["Max"] = Tenths(s.Max);
+  row["RequiredMean"] = Hundredths(s.RequiredMean);
+  row["Margin"] = Hundredths(s.Margin);
+}
+
+Json StrengthJson(const TOverview& o) {
+  Json rows = Json::array();
+  for (const TStrengthOverviewMonth& m : o.StrengthMonths) {
+    Json row{{"File", m.File},
+             {"Getsudo", m.Getsudo},
+             {"Kojo", Cp932ToUtf8Lossy(m.Kojo)},
+             {"Nominal", m.Nominal / 10.0},
+             {"Tests", m.Tests}};
+    AddSummary(row, m.Summary);
+    row["FailedTests"] = m.FailedTests;
+    row["FailedLots"] = m.FailedLots;
+    row["Duplicate"] = m.Duplicate;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+Json StrengthPooledJson(const TOverview& o) {
+  Json rows = Json::array();
+  for (const TStrengthOverviewMix& mix : o.StrengthMixes) {
+    Json row{{"Kojo", Cp932ToUtf8Lossy(mix.Kojo)}, {"Nominal", mix.Nominal / 10.0}, {"Months", mix.Months}};
+    AddSummary(row, mix.Summary);
+    row["FailedTests"] = mix.FailedTests;
+    row["FailedLots"] = mix.FailedLots;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 Json OverviewJson(const TOverview& o, const TControlRuleSet& rules) {
   Json months = Json::array();
   for (const TOverviewMonth& m : o.Months) {
@@ -56,6 +99,8 @@ Json OverviewJson(const TOverview& o, const TControlRuleSet& rules) {
   }
   Json plants = Json::array();
   for (const TOverviewPlant& p : o.Plants) {
+    // A plant of strength logs alone has its rows under "StrengthPooled".
+    if (p.MonthIndexes.empty()) continue;
     plants.push_back(Json{{"Kojo", Cp932ToUtf8Lossy(p.Kojo)},
                           {"Months", p.Months},
                           {"Count", p.Count},
@@ -70,7 +115,14 @@ Json OverviewJson(const TOverview& o, const TControlRuleSet& rules) {
   Json failed = Json::array();
   for (const TOverviewFailure& f : o.FailedFiles)
     failed.push_back(Json{{"File", f.File}, {"Reason", f.Reason}});
-  return Json{{"Months", months}, {"Plants", plants}, {"FailedFiles", failed}};
+  Json json{{"Months", months}, {"Plants", plants}, {"FailedFiles", failed}};
+  // Strength rows only when strength logs were read: the output of month
+  // files alone stays as it always was.
+  if (!o.StrengthMonths.empty()) {
+    json["Strength"] = StrengthJson(o);
+    json["StrengthPooled"] = StrengthPooledJson(o);
+  }
+  return json;
 }
 
 std::string CsvNumber(double v) {
@@ -86,6 +138,44 @@ std::string CsvOptional(const std::optional<T>& v) {
     return std::to_string(*v);
   else
     return CsvNumber(static_cast<double>(*v));
+}
+
+std::string CsvScaled(const std::optional<int32_t>& v, int decimals) {
+  return v ? FormatScaled(*v, decimals) : std::string();
+}
+
+std::string CsvMonth(int32_t getsudo) {
+  char month[16];
+  std::snprintf(month, sizeof month, "%d/%02d", DateYear(getsudo), DateMonth(getsudo));
+  return month;
+}
+
+// The strength block after the month block: a heading line of its own,
+// then per plant and mix its logs ("Month") and the pooled row ("Pooled",
+// without file and month), figures in N/mm² as printed.
+void WriteStrengthCsv(const TOverview& o, std::ostream& out) {
+  out << "Kind,File,Getsudo,Kojo,Nominal,Tests,Count,Mean,Sigma,Min,Max,RequiredMean,Margin,FailedTests,"
+         "FailedLots,Duplicate\r\n";
+  auto figures = [&out](const TStrengthSummary& s) {
+    out << s.Count << ',' << CsvScaled(s.Mean, 2) << ',' << CsvScaled(s.Sigma, 2) << ','
+        << CsvScaled(s.Min, 1) << ',' << CsvScaled(s.Max, 1) << ',' << CsvScaled(s.RequiredMean, 2) << ','
+        << CsvScaled(s.Margin, 2) << ',';
+  };
+  for (const TStrengthOverviewMix& mix : o.StrengthMixes) {
+    int64_t tests = 0;
+    for (std::size_t i : mix.MonthIndexes) {
+      const TStrengthOverviewMonth& m = o.StrengthMonths[i];
+      tests += m.Tests;
+      out << "Month," << CsvField(m.File) << ',' << CsvMonth(m.Getsudo) << ','
+          << CsvField(Cp932ToUtf8Lossy(m.Kojo)) << ',' << FormatScaled(m.Nominal, 1) << ',' << m.Tests << ',';
+      figures(m.Summary);
+      out << m.FailedTests << ',' << m.FailedLots << ',' << (m.Duplicate ? 1 : 0) << "\r\n";
+    }
+    out << "Pooled,,," << CsvField(Cp932ToUtf8Lossy(mix.Kojo)) << ',' << FormatScaled(mix.Nominal, 1) << ','
+        << tests << ',';
+    figures(mix.Summary);
+    out << mix.FailedTests << ',' << mix.FailedLots << ",\r\n";
+  }
 }
 
 void WriteCsv(const TOverview& o, std::ostream& out, const TControlRuleSet& rules) {
@@ -109,6 +199,7 @@ void WriteCsv(const TOverview& o, std::ostream& out, const TControlRuleSet& rule
   // the figures empty.
   for (const TOverviewFailure& f : o.FailedFiles)
     out << CsvField(f.File) << ",,,,,,,,,,,,,,," << CsvField(f.Reason) << "\r\n";
+  if (!o.StrengthMonths.empty()) WriteStrengthCsv(o, out);
 }
 
 int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) {
@@ -132,7 +223,7 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
       continue;
     }
     std::vector<std::string> listed;
-    ListMonthFiles(input, a.recursive, listed, folderFailures);
+    ListOverviewFiles(input, a.recursive, listed, folderFailures);
     files.insert(files.end(), listed.begin(), listed.end());
   }
 
@@ -144,8 +235,8 @@ int Overview(const TOverviewArgs& a, TCliIo& io, const TOverviewWriter& writer) 
   const int code = overview.FailedFiles.empty() ? kExitOk : kExitFailure;
 
   if (!a.output.empty()) {
-    if (overview.Months.empty()) {
-      io.err << "読み込めた月度データがないため，帳票は出力しません．\n";
+    if (overview.Plants.empty()) {
+      io.err << "読み込めた月度データ・強度試験データがないため，帳票は出力しません．\n";
       return kExitFailure;
     }
     std::vector<std::string> written;
@@ -173,13 +264,17 @@ void RegisterOverviewCommands(TCommandLine& cli, TOverviewWriter writer) {
   CLI::App& c = cli.Add(
       "overview",
       "複数の月度データから年間推移（月ごとの行，工場ごとの通算値）を JSON で出力します．"
-      "フォルダはその中の .slt ファイル（--recursive でサブフォルダも）．"
+      "フォルダはその中の .slt ファイルと強度試験の .kst ファイル（--recursive でサブフォルダも）．"
+      "強度試験は工場・呼び強度ごとの行（JSON の Strength と StrengthPooled，CSV "
+      "は月の行の後の別見出しの表）になります．"
       "--csv は月ごとの行を CSV（UTF-8，BOM 付き）で，-o は印刷する年間推移"
       "（工場ごとに A4 横１ページ，月数が多ければ続きのページ）を PDF または PNG（OUT-1.png …）で書きます．"
       "終了コード: すべて読み込めたとき 0，読み込めないファイルがあったとき 1"
       "（読み込めたものは出力します），使い方の誤り 2．",
       [a, writer](TCliIo& io) { return Overview(*a, io, writer); });
-  c.add_option("inputs", a->inputs, "月度データファイルまたはフォルダ")->type_name("FILE.slt...|DIR")->required();
+  c.add_option("inputs", a->inputs, "月度データファイル・強度試験ファイルまたはフォルダ")
+      ->type_name("FILE.slt|kst...|DIR")
+      ->required();
   c.add_flag("--recursive", a->recursive, "フォルダのサブフォルダも読みます");
   c.add_flag("--csv", a->csv, "月ごとの行を CSV（UTF-8，BOM 付き）で書きます");
   c.add_option("-o,--output", a->output, "印刷する年間推移の出力ファイル（拡張子 .pdf で PDF，.png で PNG）")

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <tuple>
 
 #include "ControlRules.h"
@@ -150,10 +151,12 @@ bool ReadOverviewMonth(const std::string& path, TOverviewMonth& month, std::stri
 }
 
 TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverviewFailure> failures,
-                       const std::vector<AnsiString>& plantOrder) {
+                       const std::vector<AnsiString>& plantOrder,
+                       std::vector<TStrengthOverviewMonth> strength) {
   TOverview o;
   o.Months = std::move(months);
   o.FailedFiles = std::move(failures);
+  o.StrengthMonths = std::move(strength);
   // The place of a plant in the settings' list; unlisted plants after all.
   auto rank = [&plantOrder](const AnsiString& kojo) {
     for (std::size_t i = 0; i < plantOrder.size(); ++i)
@@ -166,41 +169,96 @@ TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverview
                      return std::forward_as_tuple(ra, a.Kojo, MonthKey(a.Getsudo), a.File) <
                             std::forward_as_tuple(rb, b.Kojo, MonthKey(b.Getsudo), b.File);
                    });
+  std::stable_sort(o.StrengthMonths.begin(), o.StrengthMonths.end(),
+                   [&rank](const TStrengthOverviewMonth& a, const TStrengthOverviewMonth& b) {
+                     const std::size_t ra = rank(a.Kojo), rb = rank(b.Kojo);
+                     return std::forward_as_tuple(ra, a.Kojo, a.Nominal, MonthKey(a.Getsudo), a.File) <
+                            std::forward_as_tuple(rb, b.Kojo, b.Nominal, MonthKey(b.Getsudo), b.File);
+                   });
+  // Every plant of either list, in the same order as the lists.
+  std::vector<std::pair<std::size_t, AnsiString>> names;
+  for (const TOverviewMonth& m : o.Months) names.emplace_back(rank(m.Kojo), m.Kojo);
+  for (const TStrengthOverviewMonth& m : o.StrengthMonths) names.emplace_back(rank(m.Kojo), m.Kojo);
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  std::map<AnsiString, std::size_t> plantOf;
+  for (const auto& [r, kojo] : names) {
+    plantOf[kojo] = o.Plants.size();
+    o.Plants.emplace_back();
+    o.Plants.back().Kojo = kojo;
+  }
   for (std::size_t i = 0; i < o.Months.size(); ++i) {
     TOverviewMonth& m = o.Months[i];
-    m.Duplicate = false;
     auto same = [&](std::size_t j) {
       return j < o.Months.size() && o.Months[j].Kojo == m.Kojo &&
              MonthKey(o.Months[j].Getsudo) == MonthKey(m.Getsudo);
     };
-    if ((i > 0 && same(i - 1)) || same(i + 1)) m.Duplicate = true;
-    if (o.Plants.empty() || o.Plants.back().Kojo != m.Kojo) {
-      o.Plants.emplace_back();
-      o.Plants.back().Kojo = m.Kojo;
-    }
-    o.Plants.back().MonthIndexes.push_back(i);
+    m.Duplicate = (i > 0 && same(i - 1)) || same(i + 1);
+    o.Plants[plantOf[m.Kojo]].MonthIndexes.push_back(i);
   }
   for (TOverviewPlant& p : o.Plants) Pool(o.Months, p);
+
+  for (std::size_t i = 0; i < o.StrengthMonths.size(); ++i) {
+    TStrengthOverviewMonth& m = o.StrengthMonths[i];
+    auto sameMix = [&](std::size_t j) {
+      return j < o.StrengthMonths.size() && o.StrengthMonths[j].Kojo == m.Kojo &&
+             o.StrengthMonths[j].Nominal == m.Nominal;
+    };
+    auto same = [&](std::size_t j) {
+      return sameMix(j) && MonthKey(o.StrengthMonths[j].Getsudo) == MonthKey(m.Getsudo);
+    };
+    m.Duplicate = (i > 0 && same(i - 1)) || same(i + 1);
+    if (i == 0 || !sameMix(i - 1)) {
+      o.Plants[plantOf[m.Kojo]].MixIndexes.push_back(o.StrengthMixes.size());
+      o.StrengthMixes.emplace_back();
+      o.StrengthMixes.back().Kojo = m.Kojo;
+      o.StrengthMixes.back().Nominal = m.Nominal;
+    }
+    TStrengthOverviewMix& mix = o.StrengthMixes.back();
+    mix.MonthIndexes.push_back(i);
+    ++mix.Months;
+    mix.FailedTests += m.FailedTests;
+    mix.FailedLots += m.FailedLots;
+  }
+  // The pooled summary from the results themselves (see StrengthOverview.h).
+  for (TStrengthOverviewMix& mix : o.StrengthMixes) {
+    std::vector<int32_t> results;
+    for (std::size_t i : mix.MonthIndexes)
+      results.insert(results.end(), o.StrengthMonths[i].Results.begin(), o.StrengthMonths[i].Results.end());
+    mix.Summary = SummarizeStrengthResults(results, mix.Nominal);
+  }
   return o;
 }
 
 TOverview BuildOverview(const std::vector<std::string>& files) {
   std::vector<TOverviewMonth> months;
+  std::vector<TStrengthOverviewMonth> strength;
   std::vector<TOverviewFailure> failures;
   months.reserve(files.size());
   for (const std::string& f : files) {
-    TOverviewMonth m;
     std::string reason;
+    if (IsStrengthFileName(f)) {
+      TStrengthOverviewMonth m;
+      if (ReadStrengthOverviewMonth(f, m, reason)) strength.push_back(std::move(m));
+      else failures.push_back({f, reason});
+      continue;
+    }
+    TOverviewMonth m;
     if (ReadOverviewMonth(f, m, reason))
       months.push_back(std::move(m));
     else
       failures.push_back({f, reason});
   }
-  return MakeOverview(std::move(months), std::move(failures));
+  return MakeOverview(std::move(months), std::move(failures), {}, std::move(strength));
 }
 
-bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
-                    std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders) {
+namespace {
+
+// The folder walk of ListMonthFiles and ListOverviewFiles: the files whose
+// names `wanted` takes; `none` is the failure of a folder without any.
+bool ListFiles(const std::string& folder, bool recursive, bool (*wanted)(const std::string&),
+               const char* none, std::vector<std::string>& files, std::vector<TOverviewFailure>& failures,
+               std::vector<std::string>* folders) {
   files.clear();
   struct stat top;
   if (::stat(folder.c_str(), &top) != 0) {
@@ -255,7 +313,7 @@ bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::
         } else {
           pending.push_back({prefix + name, cur.Depth + 1});
         }
-      } else if (IsMonthFileName(name) && ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+      } else if (wanted(name) && ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
         files.push_back(prefix + name);
       }
       errno = 0;
@@ -266,10 +324,26 @@ bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::
   std::sort(files.begin(), files.end());
   std::sort(found.begin(), found.end(),
             [](const TOverviewFailure& a, const TOverviewFailure& b) { return a.File < b.File; });
-  if (files.empty() && found.empty())
-    found.push_back({folder, "フォルダに月度データファイル（.slt）がありません．"});
+  if (files.empty() && found.empty()) found.push_back({folder, none});
   failures.insert(failures.end(), found.begin(), found.end());
   return !files.empty();
+}
+
+bool IsOverviewFileName(const std::string& name) { return IsMonthFileName(name) || IsStrengthFileName(name); }
+
+}  // namespace
+
+bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
+                    std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders) {
+  return ListFiles(folder, recursive, IsMonthFileName, "フォルダに月度データファイル（.slt）がありません．",
+                   files, failures, folders);
+}
+
+bool ListOverviewFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
+                       std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders) {
+  return ListFiles(folder, recursive, IsOverviewFileName,
+                   "フォルダに月度データファイル（.slt）も強度試験データ（.kst）もありません．", files,
+                   failures, folders);
 }
 
 }  // namespace kestrin

@@ -16,6 +16,7 @@
 #include "Capability.h"
 #include "ControlChart.h"
 #include "Cp932.h"
+#include "StrengthOverview.h"
 
 namespace kestrin {
 
@@ -49,7 +50,8 @@ struct TOverviewMonth {
 std::optional<int32_t> ControlSignalCount(const TOverviewMonth& month, const TControlRuleSet& rules);
 
 // A plant's figures pooled over all entered values of its listed months
-// (duplicates included).
+// (duplicates included). A plant of strength logs alone has no months
+// (Months 0, MonthIndexes empty) and only its mixes.
 struct TOverviewPlant {
   AnsiString Kojo;
   int32_t Months = 0;
@@ -67,6 +69,8 @@ struct TOverviewPlant {
   int32_t Kyoyo = 0;
   // Indexes into TOverview::Months, in month order.
   std::vector<std::size_t> MonthIndexes;
+  // Indexes into TOverview::StrengthMixes, by nominal strength.
+  std::vector<std::size_t> MixIndexes;
 };
 
 struct TOverviewFailure {
@@ -76,23 +80,29 @@ struct TOverviewFailure {
 
 struct TOverview {
   std::vector<TOverviewMonth> Months;  // sorted by plant (see MakeOverview), month, file
-  std::vector<TOverviewPlant> Plants;  // in the order of Months
+  std::vector<TOverviewPlant> Plants;  // every plant of Months and StrengthMonths, in that order
   std::vector<TOverviewFailure> FailedFiles;  // in the order given
+  // The strength logs, sorted by plant (in the order of Plants), nominal
+  // strength, month, file; and the pooled mixes in the same order.
+  std::vector<TStrengthOverviewMonth> StrengthMonths;
+  std::vector<TStrengthOverviewMix> StrengthMixes;
 };
 
 // Reads every file (the order given does not matter) and builds the
-// overview. A file that cannot be read is listed in FailedFiles with the
-// reason and the rest go on. Only regular files are opened (a named pipe
-// would block the reader).
+// overview: strength logs (IsStrengthFileName) as strength rows, every
+// other file as a month file. A file that cannot be read is listed in
+// FailedFiles with the reason and the rest go on. Only regular files are
+// opened (a named pipe would block the reader).
 TOverview BuildOverview(const std::vector<std::string>& files);
 
-// Builds the overview from months already in hand (the window adds and
-// removes files without reading the others again): sorts, flags
-// duplicates and pools. Months and failures are taken over. Plants named
-// in `plantOrder` (the settings' plant list; empty names ignored) come
-// first, in its order; the others follow by name.
+// Builds the overview from months and strength logs already in hand (the
+// window adds and removes files without reading the others again): sorts,
+// flags duplicates and pools. Everything given is taken over. Plants
+// named in `plantOrder` (the settings' plant list; empty names ignored)
+// come first, in its order; the others follow by name.
 TOverview MakeOverview(std::vector<TOverviewMonth> months, std::vector<TOverviewFailure> failures,
-                       const std::vector<AnsiString>& plantOrder = {});
+                       const std::vector<AnsiString>& plantOrder = {},
+                       std::vector<TStrengthOverviewMonth> strength = {});
 
 // Reads one month file into a row; false with `reason` when it cannot be
 // read.
@@ -116,6 +126,12 @@ inline constexpr int kMaxFolderDepth = 64;
 // when given (a window follows them). True when any month file was found.
 bool ListMonthFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
                     std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders = nullptr);
+
+// The files of a folder for the year overview: as ListMonthFiles, with
+// the strength logs (".kst" in any case) beside the month files; a folder
+// with neither is a failure of its own.
+bool ListOverviewFiles(const std::string& folder, bool recursive, std::vector<std::string>& files,
+                       std::vector<TOverviewFailure>& failures, std::vector<std::string>* folders = nullptr);
 
 // The plant name for display: the CP932 name as UTF-8, or "（工場名なし）"
 // for an empty one.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,8 +47,10 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
   } closer{fd};
   if (::fstat(fd, &st) != 0) return failErrno("ファイルを開けません", errno);
   if (!S_ISREG(st.st_mode)) return fail("通常のファイルではありません（装置・パイプなど）．");
-  // One byte more than the cap tells a file that grew since the stat.
-  bytes.resize(maxBytes + 1);
+  // Room for the size the stat gave and one byte more, which tells a file
+  // that grew since; it grows up to one byte more than the cap. (Not the
+  // cap at once: the overview reads hundreds of logs of a few kilobytes.)
+  bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
   std::size_t total = 0;
   while (total < bytes.size()) {
     const ssize_t n = ::read(fd, bytes.data() + total, bytes.size() - total);
@@ -55,6 +58,7 @@ bool ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string&
     if (n < 0) return failErrno("ファイルを読み込めません", errno);
     if (n == 0) break;
     total += static_cast<std::size_t>(n);
+    if (total == bytes.size() && bytes.size() <= maxBytes) bytes.resize(std::min(2 * bytes.size(), maxBytes + 1));
   }
   if (total > maxBytes) return fail(tooLarge);
   bytes.resize(total);

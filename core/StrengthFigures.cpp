@@ -117,6 +117,12 @@ void FillSignals(const std::vector<TStrengthTestFigures>& tests, const TStrength
 
 }  // namespace
 
+TStrengthSummary SummarizeStrengthResults(const std::vector<int32_t>& results, int32_t nominal) {
+  TStrengthSummary s;
+  FillSummary(results, nominal, s);
+  return s;
+}
+
 TStrengthFigures ComputeStrengthFigures(const TStrengthLog& log) {
   TStrengthFigures f;
   const TStrengthMix& mix = log.Mix;

@@ -99,6 +99,11 @@ int32_t RequiredMeanStrength(int32_t nominal, int32_t sigma);
 
 TStrengthFigures ComputeStrengthFigures(const TStrengthLog& log);
 
+// The summary of any list of results (N/mm² × 10) of one nominal strength,
+// as ComputeStrengthFigures makes the month's: the year overview pools a
+// mix's results of several months through it.
+TStrengthSummary SummarizeStrengthResults(const std::vector<int32_t>& results, int32_t nominal);
+
 // "X", "Rs", "Rm".
 const char* StrengthChartName(TStrengthChart chart);
 

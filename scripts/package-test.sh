@@ -89,6 +89,9 @@ thumbnailer=/usr/share/thumbnailers/kestrin.thumbnailer
 cp examples/sample-month.slt "$work/month.dat"
 type=$(gio info -a standard::content-type "$work/month.dat" | sed -n 's/^ *standard::content-type: //p')
 [ "$type" = application/x-kestrin-month ] || fail "an installed month file maps to '$type'"
+cp examples/sample-strength.kst "$work/log.dat"
+strength=$(gio info -a standard::content-type "$work/log.dat" | sed -n 's/^ *standard::content-type: //p')
+[ "$strength" = application/x-kestrin-strength ] || fail "an installed strength log maps to '$strength'"
 thumb_cmd=$(sed -n 's/^Exec=//p' "$thumbnailer")
 thumb_cmd=${thumb_cmd//%i/examples/sample-month.slt}
 thumb_cmd=${thumb_cmd//%o/$work/thumb.png}

@@ -7,6 +7,7 @@
 
 #include "charts/CanvasAssist.h"
 #include "charts/NumberText.h"
+#include "charts/StrengthTrendChart.h"
 #include "charts/TrendChart.h"
 #include "core/Numbers.h"
 #include "sheets/SheetParts.h"
@@ -117,13 +118,14 @@ constexpr int kFirstPageRows = 16;
 // first page: 31.6 rows, one spare for rounding).
 constexpr int kNextPageRows = 31;
 
-// The month table: a caption row and `rows`, each at most `rowH` high;
-// the last of them is shaded as the pooled row when `pooledLast`.
-void DrawTable(TCanvasAssist& a, const TRect& b, const std::vector<TRow>& rows, long double rowH,
-               bool pooledLast) {
+// A table of `columns`: a caption row and `rows`, each at most `rowH`
+// high; the last of them is shaded as the pooled row when `pooledLast`.
+template <std::size_t N>
+void DrawTable(TCanvasAssist& a, const TRect& b, const std::array<TColumn, N>& kColumns,
+               const std::vector<std::array<QString, N>>& rows, long double rowH, bool pooledLast) {
   const int n = static_cast<int>(rows.size()) + 1;
   rowH = std::min(static_cast<long double>(b.Height()) / n, rowH);
-  std::array<int, kColumns.size() + 1> x{};
+  std::array<int, N + 1> x{};
   long double f = 0;
   x[0] = b.Left;
   for (std::size_t k = 0; k < kColumns.size(); ++k) {
@@ -228,7 +230,134 @@ void DrawFailurePage(TCanvas& canvas, const TRect& pageRect, const TOverview& o,
   }
 }
 
+// --- The strength pages ----------------------------------------------------
+
+constexpr std::array<TColumn, 13> kStrengthColumns = {{
+    {"月度", 0.11L},
+    {"呼び強度", 0.07L},
+    {"試験数", 0.06L},
+    {"結果数", 0.06L},
+    {"平均(N/mm²)", 0.09L},
+    {"σ(N/mm²)", 0.08L},
+    {"最小(N/mm²)", 0.08L},
+    {"最大(N/mm²)", 0.08L},
+    {"不合格試験", 0.08L},
+    {"不合格ロット", 0.08L},
+    {"必要平均", 0.08L},
+    {"余裕", 0.07L},
+    {"備考", 0.06L},
+}};
+
+using TStrengthRow = std::array<QString, kStrengthColumns.size()>;
+
+QString Scaled(const std::optional<int32_t>& v, int decimals) {
+  return v ? U8(FormatScaled(*v, decimals)) : kNone;
+}
+
+// The figures of a summary into columns 3 to 7, 10 and 11.
+void SummaryCells(TStrengthRow& r, const TStrengthSummary& s) {
+  r[3] = QString::number(s.Count);
+  r[4] = Scaled(s.Mean, 2);
+  r[5] = Scaled(s.Sigma, 2);
+  r[6] = Scaled(s.Min, 1);
+  r[7] = Scaled(s.Max, 1);
+  r[10] = Scaled(s.RequiredMean, 2);
+  r[11] = Scaled(s.Margin, 2);
+}
+
+TStrengthRow StrengthMonthRow(const TStrengthOverviewMonth& m) {
+  TStrengthRow r;
+  r[0] = MonthText(m.Getsudo);
+  r[1] = U8(NominalText(m.Nominal));
+  r[2] = QString::number(m.Tests);
+  SummaryCells(r, m.Summary);
+  r[8] = QString::number(m.FailedTests);
+  r[9] = QString::number(m.FailedLots);
+  r[12] = m.Duplicate ? U8("※重複") : QString();
+  return r;
+}
+
+TStrengthRow StrengthMixRow(const TOverview& o, const TStrengthOverviewMix& mix) {
+  TStrengthRow r;
+  int64_t tests = 0;
+  for (std::size_t i : mix.MonthIndexes) tests += o.StrengthMonths[i].Tests;
+  r[0] = U8("通算（") + QString::number(mix.Months) + U8("か月）");
+  r[1] = U8(NominalText(mix.Nominal));
+  r[2] = QString::number(tests);
+  SummaryCells(r, mix.Summary);
+  r[8] = QString::number(mix.FailedTests);
+  r[9] = QString::number(mix.FailedLots);
+  return r;
+}
+
+void DrawStrengthPage(TCanvas& canvas, const TRect& pageRect, const TOverview& o, const TOverviewPage& page,
+                      const TSettings& settings) {
+  if (page.Mix >= o.StrengthMixes.size()) return;
+  const TStrengthOverviewMix& mix = o.StrengthMixes[page.Mix];
+  TCanvasAssist a(&canvas);
+  SetSheetWeights(a, pageRect.Height());
+  ResetSheetCanvas(canvas);
+  const TOverviewSheetLayout l = OverviewSheetLayout(pageRect);
+  DrawSheetTitle(a, l.Title, U8("強度試験（年間推移）"));
+
+  const long double third = static_cast<long double>(l.Header.Height()) / 3;
+  auto line = [&](int k) {
+    return TRect{l.Header.Left, l.Header.Top + RoundOff(k * third), l.Header.Right,
+                 l.Header.Top + RoundOff((k + 1) * third)};
+  };
+  a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
+  const QString company = SheetText(settings.CompanyName);
+  if (!company.isEmpty()) a.PutTextFit(line(0), kAlignLeft, 0.0, company);
+  QString plant =
+      U8("工場：") + U8(PlantLabelUtf8(mix.Kojo)) + U8("　呼び強度：") + U8(NominalText(mix.Nominal));
+  if (page.Parts > 1) plant += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
+  a.PutTextFit(line(1), kAlignLeft, 0.0, plant);
+  a.PutTextFit(line(2), kAlignLeft, 0.0, U8("期間：") + StrengthPeriodText(o, page.Mix));
+  const int r = l.Seal.Height() / 3;
+  DrawSealBoxes(a, l.Seal.Left, l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom, RoundOff(0.5L * r),
+                settings);
+
+  std::vector<TStrengthRow> all;
+  for (std::size_t i : mix.MonthIndexes) all.push_back(StrengthMonthRow(o.StrengthMonths[i]));
+  all.push_back(StrengthMixRow(o, mix));
+  const std::size_t from = std::min(page.FirstRow, all.size());
+  const std::size_t to = std::min(from + page.Rows, all.size());
+  const std::vector<TStrengthRow> rows(all.begin() + static_cast<std::ptrdiff_t>(from),
+                                       all.begin() + static_cast<std::ptrdiff_t>(to));
+  const long double rowH = static_cast<long double>(l.Table.Height()) / kFirstPageRows;
+  if (page.Part == 0) {
+    const int h = RoundOff(l.Chart.Height() * 0.06L);
+    a.CreateFont(h, 0, 0, kFaceMincho);
+    QString key = U8("● 月平均　縦線 ±σ　緑実線 呼び強度　緑点線 呼び強度の85％　赤棒 不合格試験数");
+    bool duplicates = false;
+    for (std::size_t i : mix.MonthIndexes) duplicates |= o.StrengthMonths[i].Duplicate;
+    if (duplicates) key += U8("　赤字の月 重複");
+    a.PutTextFit(TRect{l.Chart.Left, l.Chart.Top - h - h / 3, l.Chart.Right, l.Chart.Top - h / 3},
+                 kAlignRight, 0.0, key);
+    DrawStrengthTrendChartDoc(canvas, l.Chart, a, StrengthTrendPoints(o, page.Mix));
+    ResetSheetCanvas(canvas);
+    DrawTable(a, l.Table, kStrengthColumns, rows, rowH, to == all.size());
+  } else {
+    DrawTable(a, TRect{l.Table.Left, FracY(pageRect, 0.21L), l.Table.Right, l.Table.Bottom}, kStrengthColumns,
+              rows, rowH, to == all.size());
+  }
+}
+
 }  // namespace
+
+QStringList OverviewStrengthCaptions() {
+  QStringList l;
+  for (const TColumn& c : kStrengthColumns) l << U8(c.Caption);
+  return l;
+}
+QStringList OverviewStrengthMonthCells(const TStrengthOverviewMonth& month) {
+  const TStrengthRow r = StrengthMonthRow(month);
+  return QStringList(r.begin(), r.end());
+}
+QStringList OverviewStrengthMixCells(const TOverview& overview, const TStrengthOverviewMix& mix) {
+  const TStrengthRow r = StrengthMixRow(overview, mix);
+  return QStringList(r.begin(), r.end());
+}
 
 QStringList OverviewColumnCaptions() {
   QStringList l;
@@ -261,35 +390,74 @@ TOverviewSheetLayout OverviewSheetLayout(const TRect& page) {
   return l;
 }
 
-QString OverviewPeriodText(const TOverview& o, std::size_t plant) {
-  if (plant >= o.Plants.size() || o.Plants[plant].MonthIndexes.empty()) return QString();
-  const auto& idx = o.Plants[plant].MonthIndexes;
-  const int32_t first = o.Months[idx.front()].Getsudo;
-  const int32_t last = o.Months[idx.back()].Getsudo;
+namespace {
+
+QString PeriodText(int32_t first, int32_t last) {
   if ((first & ~0xFF) == (last & ~0xFF)) return MonthText(first);
   return MonthText(first) + U8("～") + MonthText(last);
 }
 
+// The first and last month of the logs of `mixes`.
+QString LogsPeriodText(const TOverview& o, const std::vector<std::size_t>& mixes) {
+  std::optional<int32_t> first, last;
+  for (std::size_t mix : mixes)
+    for (std::size_t i : o.StrengthMixes[mix].MonthIndexes) {
+      const int32_t g = o.StrengthMonths[i].Getsudo;
+      first = first ? std::min(*first, g) : g;
+      last = last ? std::max(*last, g) : g;
+    }
+  return first ? PeriodText(*first, *last) : QString();
+}
+
+}  // namespace
+
+QString OverviewPeriodText(const TOverview& o, std::size_t plant) {
+  if (plant >= o.Plants.size()) return QString();
+  const TOverviewPlant& p = o.Plants[plant];
+  if (p.MonthIndexes.empty()) return LogsPeriodText(o, p.MixIndexes);
+  return PeriodText(o.Months[p.MonthIndexes.front()].Getsudo, o.Months[p.MonthIndexes.back()].Getsudo);
+}
+
+QString StrengthPeriodText(const TOverview& o, std::size_t mix) {
+  if (mix >= o.StrengthMixes.size()) return QString();
+  return LogsPeriodText(o, {mix});
+}
+
+namespace {
+
+// The pages of a table of `rows` rows (the pooled row last), for the
+// plant's month table or a mix's strength table.
+void AddTablePages(std::vector<TOverviewPage>& pages, std::size_t plant, std::size_t rows, bool strength,
+                   std::size_t mix) {
+  std::vector<std::size_t> counts;
+  for (std::size_t left = rows, room = kFirstPageRows - 1; left > 0; room = kNextPageRows - 1) {
+    counts.push_back(std::min(left, room));
+    left -= counts.back();
+  }
+  // The pooled row never stands alone on a page: a month goes with it.
+  if (counts.size() > 1 && counts.back() == 1) {
+    --counts[counts.size() - 2];
+    ++counts.back();
+  }
+  std::size_t first = 0;
+  for (std::size_t k = 0; k < counts.size(); ++k) {
+    pages.push_back(TOverviewPage{plant, first, counts[k], static_cast<int>(k),
+                                  static_cast<int>(counts.size()), false, strength, mix});
+    first += counts[k];
+  }
+}
+
+}  // namespace
+
 std::vector<TOverviewPage> OverviewPages(const TOverview& overview) {
   std::vector<TOverviewPage> pages;
   for (std::size_t plant = 0; plant < overview.Plants.size(); ++plant) {
-    const std::size_t rows = overview.Plants[plant].MonthIndexes.size() + 1;
-    std::vector<std::size_t> counts;
-    for (std::size_t left = rows, room = kFirstPageRows - 1; left > 0; room = kNextPageRows - 1) {
-      counts.push_back(std::min(left, room));
-      left -= counts.back();
-    }
-    // The pooled row never stands alone on a page: a month goes with it.
-    if (counts.size() > 1 && counts.back() == 1) {
-      --counts[counts.size() - 2];
-      ++counts.back();
-    }
-    std::size_t first = 0;
-    for (std::size_t k = 0; k < counts.size(); ++k) {
-      pages.push_back(
-          TOverviewPage{plant, first, counts[k], static_cast<int>(k), static_cast<int>(counts.size())});
-      first += counts[k];
-    }
+    const TOverviewPlant& p = overview.Plants[plant];
+    // The slump pages, then a strength page (or more) per mix; a plant of
+    // one kind of file alone has only that kind's pages.
+    if (!p.MonthIndexes.empty()) AddTablePages(pages, plant, p.MonthIndexes.size() + 1, false, 0);
+    for (std::size_t mix : p.MixIndexes)
+      AddTablePages(pages, plant, overview.StrengthMixes[mix].MonthIndexes.size() + 1, true, mix);
   }
   const std::size_t failed = overview.FailedFiles.size();
   const std::size_t perPage = kNextPageRows - 1;
@@ -307,6 +475,10 @@ void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& 
     return;
   }
   if (page.Plant >= overview.Plants.size()) return;
+  if (page.Strength) {
+    DrawStrengthPage(canvas, pageRect, overview, page, settings);
+    return;
+  }
   TCanvasAssist a(&canvas);
   SetSheetWeights(a, pageRect.Height());
   ResetSheetCanvas(canvas);
@@ -331,11 +503,11 @@ void DrawOverviewSheet(TCanvas& canvas, const TRect& pageRect, const TOverview& 
     DrawTrendChartDoc(canvas, l.Chart, a, points);
     // The chart leaves its own pen, brush and fonts behind.
     ResetSheetCanvas(canvas);
-    DrawTable(a, l.Table, rows, rowH, to == all.size());
+    DrawTable(a, l.Table, kColumns, rows, rowH, to == all.size());
   } else {
     // The table alone, from where the chart stands on the first page.
-    DrawTable(a, TRect{l.Table.Left, FracY(pageRect, 0.21L), l.Table.Right, l.Table.Bottom}, rows, rowH,
-              to == all.size());
+    DrawTable(a, TRect{l.Table.Left, FracY(pageRect, 0.21L), l.Table.Right, l.Table.Bottom}, kColumns, rows,
+              rowH, to == all.size());
   }
 }
 

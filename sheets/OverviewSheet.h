@@ -5,6 +5,12 @@
 // further pages when the plant has more months than fit). Duplicate months
 // are marked in the table and under the chart; what could not be read is
 // listed on the last pages.
+//
+// A plant with strength logs has, after its slump pages (none for a plant
+// of strength logs alone), a page per mix, "強度試験（年間推移）": the
+// same header with the nominal strength, the strength trend chart of the
+// mix's months and its table with the pooled row last (continued as the
+// month table is).
 #pragma once
 
 #include <QString>
@@ -33,6 +39,10 @@ struct TOverviewPage {
   int Part = 0;  // 0 for the plant's first page
   int Parts = 1;
   bool Failures = false;  // a page of the list of failed entries
+  // A page of a mix's strength rows (FirstRow and Rows then count the
+  // mix's rows: its months, then its pooled row).
+  bool Strength = false;
+  std::size_t Mix = 0;  // index into overview.StrengthMixes
 };
 std::vector<TOverviewPage> OverviewPages(const TOverview& overview);
 
@@ -63,7 +73,16 @@ QStringList OverviewMonthCells(const TOverviewMonth& month, const TControlRuleSe
 QStringList OverviewPlantCells(const TOverview& overview, const TOverviewPlant& plant,
                                const TControlRuleSet& rules);
 
-// "2025年4月～2026年3月" (one month alone: "2025年4月").
+// The strength table's captions and the texts of one log's row and of a
+// mix's pooled row, shared by the printed table and the window.
+QStringList OverviewStrengthCaptions();
+QStringList OverviewStrengthMonthCells(const TStrengthOverviewMonth& month);
+QStringList OverviewStrengthMixCells(const TOverview& overview, const TStrengthOverviewMix& mix);
+
+// "2025年4月～2026年3月" (one month alone: "2025年4月"): the plant's month
+// files, or its strength logs when it has no month file.
 QString OverviewPeriodText(const TOverview& overview, std::size_t plant);
+// The same of the logs of one mix.
+QString StrengthPeriodText(const TOverview& overview, std::size_t mix);
 
 }  // namespace kestrin

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <vector>
 
 #include "core/MainData.h"
 #include "core/Overview.h"
@@ -40,14 +41,14 @@ QString SheetPdfName(const QString& plant, int32_t getsudo) {
 }
 
 QString OverviewPdfName(const TOverview& overview) {
-  if (overview.Months.empty()) return QStringLiteral("年間推移.pdf");
-  const auto [first, last] = std::minmax_element(overview.Months.begin(), overview.Months.end(),
-                                                 [](const TOverviewMonth& a, const TOverviewMonth& b) {
-                                                   return (a.Getsudo & ~0xFF) < (b.Getsudo & ~0xFF);
-                                                 });
-  QString period = YearMonth(first->Getsudo);
-  if ((first->Getsudo & ~0xFF) != (last->Getsudo & ~0xFF))
-    period += QLatin1Char('-') + YearMonth(last->Getsudo);
+  // The period of the month files and the strength logs together.
+  std::vector<int32_t> months;
+  for (const TOverviewMonth& m : overview.Months) months.push_back(m.Getsudo & ~0xFF);
+  for (const TStrengthOverviewMonth& m : overview.StrengthMonths) months.push_back(m.Getsudo & ~0xFF);
+  if (months.empty()) return QStringLiteral("年間推移.pdf");
+  const auto [first, last] = std::minmax_element(months.begin(), months.end());
+  QString period = YearMonth(*first);
+  if (*first != *last) period += QLatin1Char('-') + YearMonth(*last);
   return QStringLiteral("年間推移_") + period + QStringLiteral(".pdf");
 }
 

@@ -15,6 +15,11 @@ class TFrmOverviewProbe {
   explicit TFrmOverviewProbe(TFrmOverview& window) : w_(window) {}
 
   QTreeWidget* Table() const { return w_.table_; }
+  QTreeWidget* StrengthTable() const { return w_.strengthTable_; }
+  QPushButton* SlumpViewButton() const { return w_.slumpView_; }
+  QPushButton* StrengthViewButton() const { return w_.strengthViewButton_; }
+  bool StrengthView() const { return w_.StrengthView(); }
+  int CurrentMix() const { return w_.CurrentMix(); }
   TPaintBox* Chart() const { return w_.chart_; }
   QLabel* StatusText() const { return w_.status_; }
   QPushButton* PreviewButton() const { return w_.preview_; }

@@ -13,7 +13,9 @@
 #include "MainWindowFixture.h"
 #include "charts/XChart.h"
 #include "core/DataFile.h"
+#include "core/StrengthFile.h"
 #include "tests/core/MonthBuilder.h"
+#include "tests/core/StrengthBuilder.h"
 #include "widgets/ChartTabs.h"
 #include "widgets/ShiftPager.h"
 
@@ -93,6 +95,85 @@ TEST_F(OverviewWindowTest, OpensFromTheMenuListsPlantsAndFollowsAddsAndRemovals)
   EXPECT_TRUE(f->isVisible());
   EXPECT_EQ(dialogs.Files.size(), 1u);
   EXPECT_EQ(f->Overview().Months.size(), 2u);
+}
+
+// Strength logs beside month files: the switch スランプ／強度 shows the
+// strength table (a row per plant and mix) and the strength chart; a
+// plant of logs alone is not in the month table; logs alone open in the
+// strength view.
+TEST_F(OverviewWindowTest, StrengthViewShowsTheMixesAndTheirChart) {
+  Month(QStringLiteral("a.slt"), "北工場", 4, {1800, 1900});
+  auto saveLog = [this](const char* name, const char* plant, int32_t month, int32_t nominal) {
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    EXPECT_TRUE(SaveStrengthFile(
+        path.toStdString(), testutil::StrengthLogWith(plant, 2025, month, nominal, {300, 200, 250, 330})));
+    return path;
+  };
+  saveLog("n24-04.kst", "北工場", 4, 240);
+  saveLog("n24-05.kst", "北工場", 5, 240);
+  const QString south = saveLog("s30.kst", "南工場", 5, 300);
+  TSettings settings;
+  TFrmOverview f(&settings);
+  const TFrmOverviewProbe probe(f);
+  f.resize(900, 700);
+  f.show();
+  f.AddPaths({dir.path()});
+  ASSERT_EQ(f.Overview().StrengthMonths.size(), 3u);
+  EXPECT_FALSE(probe.StrengthView());
+  EXPECT_EQ(probe.Table()->topLevelItemCount(), 1);  // 南 has logs alone
+  EXPECT_TRUE(probe.StrengthViewButton()->isEnabled());
+  EXPECT_NE(probe.StatusText()->text().indexOf(QStringLiteral("強度試験 3 件（2 配合）")), -1)
+      << probe.StatusText()->text().toStdString();
+
+  const QImage slump = probe.Chart()->grab().toImage();
+  probe.StrengthViewButton()->click();
+  EXPECT_TRUE(probe.StrengthView());
+  EXPECT_TRUE(probe.StrengthTable()->isVisible());
+  EXPECT_FALSE(probe.Table()->isVisible());
+  QTreeWidget* t = probe.StrengthTable();
+  // 南 (93 EC) before 北 (96 6B), as CP932 sorts them.
+  ASSERT_EQ(t->topLevelItemCount(), 2);
+  EXPECT_EQ(t->topLevelItem(0)->text(0), QStringLiteral("南工場　30（通算 1 か月）"));
+  QTreeWidgetItem* north = t->topLevelItem(1);
+  EXPECT_EQ(north->text(0), QStringLiteral("北工場　24（通算 2 か月）"));
+  ASSERT_EQ(north->childCount(), 2);
+  EXPECT_EQ(north->text(3), QStringLiteral("8"));  // pooled results
+  EXPECT_EQ(north->text(8), QStringLiteral("2"));  // 20.0 failed in each month
+  EXPECT_EQ(north->child(1)->text(4), QStringLiteral("27.00"));
+  EXPECT_EQ(probe.CurrentMix(), 0);
+  // The strength chart: the green nominal line, and not the slump chart.
+  const QImage strength = probe.Chart()->grab().toImage();
+  EXPECT_NE(strength, slump);
+  int green = 0;
+  for (int y = 0; y < strength.height(); ++y)
+    for (int x = 0; x < strength.width(); ++x) green += strength.pixel(x, y) == qRgb(0, 128, 0);
+  EXPECT_GT(green, 100);
+
+  // Selecting a log shows its mix; removing a mix removes its logs.
+  t->clearSelection();
+  north->child(0)->setSelected(true);
+  EXPECT_EQ(probe.CurrentMix(), 1);
+  t->clearSelection();
+  t->topLevelItem(0)->setSelected(true);
+  EXPECT_EQ(probe.CurrentMix(), 0);
+  probe.RemoveSelected();
+  EXPECT_EQ(f.Overview().StrengthMonths.size(), 2u);
+  EXPECT_EQ(probe.CurrentMix(), 0);
+  EXPECT_EQ(probe.StrengthTable()->topLevelItemCount(), 1);
+
+  // Logs alone: the strength view, the slump view switched off.
+  TFrmOverview g(&settings);
+  const TFrmOverviewProbe only(g);
+  g.AddPaths({south});
+  EXPECT_TRUE(only.StrengthView());
+  EXPECT_FALSE(only.SlumpViewButton()->isEnabled());
+  EXPECT_TRUE(only.PreviewButton()->isEnabled());
+  // Month files alone: the strength view switched off.
+  g.AddPaths({dir.filePath(QStringLiteral("a.slt"))});
+  EXPECT_TRUE(only.SlumpViewButton()->isEnabled());
+  only.RemoveAll();
+  EXPECT_FALSE(only.StrengthView());
+  EXPECT_FALSE(only.StrengthViewButton()->isEnabled());
 }
 
 TEST_F(OverviewWindowTest, FollowsTheDiskNewFilesInTheFolderChangedAndDeletedFiles) {

@@ -3,7 +3,8 @@
 // and the signal list alone; the file menu, the setup dialog, the about box
 // and the print preview of the example month.
 // With a third argument, also the year overview window of the month files
-// of that folder. Then the strength window with the example strength log.
+// of that folder, and its strength view when the folder has strength logs.
+// Then the strength window with the example strength log.
 //   window_shot OUTDIR [FILE.slt [FOLDER]] [--scale F]
 // Without --scale (and without QT_SCALE_FACTOR set) the pictures are taken
 // at 1x, then again at 1.5x and 2x by a run of this program each (the
@@ -22,6 +23,7 @@
 #include <QTimer>
 
 #include "FrmMainProbe.h"
+#include "FrmOverviewProbe.h"
 #include "app/AboutBox.h"
 #include "app/AppFonts.h"
 #include "app/FrmOverview.h"
@@ -197,6 +199,12 @@ int main(int argc, char** argv) {
     f.AddPaths({args[2]});
     QApplication::processEvents();
     f.grab().save(path(QStringLiteral("overview-window.png")));
+    // The strength view (README: docs/overview-strength.png).
+    if (!f.Overview().StrengthMonths.empty()) {
+      TFrmOverviewProbe(f).StrengthViewButton()->click();
+      QApplication::processEvents();
+      f.grab().save(path(QStringLiteral("overview-strength.png")));
+    }
   }
   {
     // The strength window with the example log.

@@ -10,9 +10,11 @@
 #include <nlohmann/json.hpp>
 
 #include "core/DataFile.h"
+#include "core/StrengthFile.h"
 #include "tests/cli/RunCli.h"
-#include "tests/core/TempDir.h"
 #include "tests/core/MonthBuilder.h"
+#include "tests/core/StrengthBuilder.h"
+#include "tests/core/TempDir.h"
 
 using namespace kestrin;
 using testutil::TempDir;
@@ -56,6 +58,10 @@ TEST(OverviewCli, JsonListsMonthsPlantsAndFailuresWithExitCodeOneOnAnyFailure) {
   EXPECT_NEAR(j["Plants"][1]["AveX"].get<double>(), 2000.0, 1e-9);
   EXPECT_NEAR(j["Plants"][1]["Hensa"].get<double>(), std::sqrt(7.0), 1e-9);
   EXPECT_TRUE(j["FailedFiles"].empty());
+  // Month files alone: no strength keys at all.
+  std::vector<std::string> top;
+  for (auto it = j.begin(); it != j.end(); ++it) top.push_back(it.key());
+  EXPECT_EQ(top, (std::vector<std::string>{"Months", "Plants", "FailedFiles"}));
 
   testutil::WriteFile(dir / "y/broken.slt", "SLUMPTES");
   r = Cli(dir, {"overview", dir / "y", dir / "y/missing.slt"});
@@ -83,7 +89,9 @@ TEST(OverviewCli, JsonListsMonthsPlantsAndFailuresWithExitCodeOneOnAnyFailure) {
   ASSERT_EQ(::mkdir((dir / "empty").c_str(), 0700), 0);
   r = Cli(dir, {"overview", dir / "empty"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("フォルダに月度データファイル（.slt）がありません"), std::string::npos);
+  EXPECT_NE(r.err.find("フォルダに月度データファイル（.slt）も強度試験データ（.kst）もありません"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST(OverviewCli, CsvIsUtf8WithByteOrderMarkAndSafeTexts) {
@@ -118,6 +126,78 @@ TEST(OverviewCli, CsvIsUtf8WithByteOrderMarkAndSafeTexts) {
   ASSERT_EQ(q.code, 0) << q.err;
   EXPECT_NE(q.out.find("\r\n\"" + dir / "c;=6+7.slt" + "\",2025/07,'+SUM(1),"), std::string::npos) << q.out;
   EXPECT_NE(q.out.find(",2025/08,\"北\"\"A\"\",B\",1800,"), std::string::npos) << q.out;
+}
+
+// Strength logs beside month files: their rows after the months', a plant
+// of logs alone not among the month plants, a log that cannot be read
+// listed as a month file is.
+TEST(OverviewCli, StrengthLogsGiveStrengthRowsInJsonAndCsv) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir((dir / "y").c_str(), 0700), 0);
+  SaveMonth(dir / "y/a.slt", "北工場", 5, {1800, 1900});
+  ASSERT_TRUE(SaveStrengthFile(dir / "y/n24.kst",
+                               testutil::StrengthLogWith("北工場", 2025, 5, 240, {300, 200, 250})));
+  ASSERT_TRUE(SaveStrengthFile(dir / "y/s24.kst",
+                               testutil::StrengthLogWith("=南工場", 2025, 6, 225, {250, std::nullopt})));
+  testutil::WriteFile(dir / "y/bad.kst", "[]");
+
+  Result r = Cli(dir, {"overview", dir / "y"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find(dir / "y/bad.kst："), std::string::npos) << r.err;
+  auto j = nlohmann::ordered_json::parse(r.out);
+  ASSERT_EQ(j["FailedFiles"].size(), 1u);
+  EXPECT_EQ(j["FailedFiles"][0]["File"], dir / "y/bad.kst");
+  ASSERT_EQ(j["Plants"].size(), 1u);  // 南 has logs alone
+  ASSERT_EQ(j["Strength"].size(), 2u);
+  // "=" sorts before 北 in CP932: =南's rows come first.
+  const auto& m = j["Strength"][1];
+  std::vector<std::string> keys;
+  for (auto it = m.begin(); it != m.end(); ++it) keys.push_back(it.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"File", "Getsudo", "Kojo", "Nominal", "Tests", "Count", "Mean",
+                                            "Sigma", "Min", "Max", "RequiredMean", "Margin", "FailedTests",
+                                            "FailedLots", "Duplicate"}));
+  // 30.0 20.0 25.0: mean 25.00, σ 5.00, required max(20.4 + 15, 24 + 8.66) = 35.40.
+  EXPECT_EQ(m["File"], dir / "y/n24.kst");
+  EXPECT_EQ(m["Getsudo"], PackDate(2025, 5, 1));
+  EXPECT_EQ(m["Nominal"], 24.0);
+  EXPECT_EQ(m["Count"], 3);
+  EXPECT_EQ(m["Mean"], 25.0);
+  EXPECT_EQ(m["Sigma"], 5.0);
+  EXPECT_EQ(m["Min"], 20.0);
+  EXPECT_EQ(m["RequiredMean"], 35.4);
+  EXPECT_EQ(m["Margin"], -10.4);
+  EXPECT_EQ(m["FailedTests"], 1);
+  EXPECT_EQ(m["FailedLots"], 0);
+  EXPECT_EQ(j["Strength"][0]["Tests"], 2);
+  EXPECT_EQ(j["Strength"][0]["Sigma"], nullptr);
+  ASSERT_EQ(j["StrengthPooled"].size(), 2u);
+  EXPECT_EQ(j["StrengthPooled"][0]["Kojo"], "=南工場");
+  EXPECT_EQ(j["StrengthPooled"][0]["Nominal"], 22.5);
+  EXPECT_EQ(j["StrengthPooled"][0]["Months"], 1);
+
+  // CSV: the month block as ever, then the strength block with its own
+  // heading; the plant name neutralised.
+  r = Cli(dir, {"overview", "--csv", dir / "y"});
+  const std::string heading =
+      "Kind,File,Getsudo,Kojo,Nominal,Tests,Count,Mean,Sigma,Min,Max,RequiredMean,Margin,FailedTests,"
+      "FailedLots,Duplicate\r\n";
+  const std::size_t at = r.out.find(heading);
+  ASSERT_NE(at, std::string::npos) << r.out;
+  EXPECT_LT(r.out.find(dir / "y/bad.kst,,,"), at);  // failures stay in the month block
+  EXPECT_EQ(r.out.substr(at + heading.size()),
+            "Month," + dir / "y/s24.kst" + ",2025/06,'=南工場,22.5,2,1,25.00,,25.0,25.0,,,0,0,0\r\n" +
+                "Pooled,,,'=南工場,22.5,2,1,25.00,,25.0,25.0,,,0,0,\r\n" + "Month," + dir / "y/n24.kst" +
+                ",2025/05,北工場,24.0,3,3,25.00,5.00,20.0,30.0,35.40,-10.40,1,0,0\r\n" +
+                "Pooled,,,北工場,24.0,3,3,25.00,5.00,20.0,30.0,35.40,-10.40,1,0,\r\n");
+
+  // The printed overview: =南's strength page alone, 北's slump page and
+  // then its strength page, then the failure page.
+  // (A build without Qt prints no pages.)
+  r = Cli(dir, {"overview", dir / "y", "--dpi", "50", "-o", dir / "p.png"});
+  if (r.err.find("帳票を出力できません") == std::string::npos) {
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out, dir / "p-1.png\n" + dir / "p-2.png\n" + dir / "p-3.png\n" + dir / "p-4.png\n");
+  }
 }
 
 // kestrin-cli as a user without root's exemption from permissions: as

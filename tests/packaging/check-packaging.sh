@@ -11,8 +11,9 @@
 #   man MANDIR KESTRIN_CLI           manual pages format without warnings and
 #                                    document every command of kestrin-cli --help
 #   mime FILE TYPE SAMPLE            xmllint, update-mime-database into a scratch
-#                                    folder, and SAMPLE (a month file) maps to
-#                                    TYPE by its name in either case and by its
+#                                    folder, and SAMPLE (a month file or a
+#                                    strength log) maps to TYPE by its name
+#                                    (its extension in either case) and by its
 #                                    contents under another name
 #   thumbnailer FILE CLI SAMPLE      the entry's command (with CLI for its
 #                                    program) writes PNGs of 128 and 256 pixels
@@ -91,7 +92,8 @@ desktop)
   grep -q '^Name\[ja\]=.' "$f" || fail "$f: no Japanese Name"
   grep -q '^Comment\[ja\]=.' "$f" || fail "$f: no Japanese Comment"
   grep -q '^Exec=kestrin %f$' "$f" || fail "$f: Exec does not take a file (%f)"
-  grep -q '^MimeType=application/x-kestrin-month;$' "$f" || fail "$f: no MimeType of month files"
+  grep -q '^MimeType=application/x-kestrin-month;application/x-kestrin-strength;$' "$f" ||
+    fail "$f: no MimeType of month files and strength logs"
   echo "desktop-file-validate $f: no messages"
   ;;
 
@@ -129,28 +131,42 @@ mime)
   file=$1 type=$2 sample=$3
   xmllint --noout "$file" || fail "xmllint: $file"
   grep -q "<mime-type type=\"$type\">" "$file" || fail "$file does not define $type"
-  grep -q '<comment xml:lang="ja">.' "$file" || fail "$file: no Japanese comment"
+  # The Japanese comment within this type's element.
+  sed -n "/<mime-type type=\"${type//\//\\/}\">/,/<\/mime-type>/p" "$file" | grep -q '<comment xml:lang="ja">.' ||
+    fail "$file: no Japanese comment of $type"
   data=$(mktemp -d)
   trap 'rm -rf "$data"' EXIT
   mkdir -p "$data/mime/packages" "$data/files"
   cp "$file" "$data/mime/packages/"
   out=$(XDG_DATA_HOME="$data" XDG_DATA_DIRS="$data" update-mime-database "$data/mime" 2>&1) || fail "update-mime-database: $out"
   [ -z "$out" ] || fail "update-mime-database: $out"
-  cp "$sample" "$data/files/200502.slt"
-  cp "$sample" "$data/files/200502.SLT"
+  ext=${sample##*.}
+  cp "$sample" "$data/files/200502.${ext,,}"
+  cp "$sample" "$data/files/200502.${ext^^}"
   cp "$sample" "$data/files/month.dat"
   printf 'not a month' >"$data/files/other.dat"
   typeof() {
     XDG_DATA_HOME="$data" XDG_DATA_DIRS="$data" gio info -a standard::content-type "$1" |
       sed -n 's/^ *standard::content-type: //p'
   }
-  for f in 200502.slt 200502.SLT month.dat; do
+  for f in "200502.${ext,,}" "200502.${ext^^}" month.dat; do
     got=$(typeof "$data/files/$f")
     [ "$got" = "$type" ] || fail "$f maps to '$got', not $type"
     echo "$f: $got"
   done
   got=$(typeof "$data/files/other.dat")
   [ "$got" != "$type" ] || fail "a file without the magic maps to $type"
+  # A strength log's text may stand anywhere in its first 256 bytes (an
+  # editor's indent before it), not further in.
+  if [ "${ext,,}" = kst ]; then
+    { printf '%*s' 200 ''; cat "$sample"; } >"$data/files/indented.dat"
+    { printf '%*s' 300 ''; cat "$sample"; } >"$data/files/deep.dat"
+    got=$(typeof "$data/files/indented.dat")
+    [ "$got" = "$type" ] || fail "a log indented by 200 bytes maps to '$got', not $type"
+    got=$(typeof "$data/files/deep.dat")
+    [ "$got" != "$type" ] || fail "a log indented by 300 bytes maps to $type"
+    echo "indented.dat: $type; deep.dat: $got"
+  fi
   ;;
 
 thumbnailer)
@@ -237,11 +253,20 @@ install)
 
   icon="$prefix/share/icons/hicolor/scalable/apps/kestrin.svg"
   [ -f "$icon" ] || fail "scalable icon not installed"
+  # The strength logs' icon under the name of their MIME type, which the
+  # installed type names.
+  strength_icon=$(sed -n '/x-kestrin-strength">/,/<\/mime-type>/s/.*<icon name="\([^"]*\)".*/\1/p' \
+    "$prefix/share/mime/packages/$appid.xml")
+  [ -n "$strength_icon" ] || fail "the strength logs' MIME type names no icon"
+  [ -f "$prefix/share/icons/hicolor/scalable/mimetypes/$strength_icon.svg" ] ||
+    fail "scalable icon $strength_icon not installed"
   for s in $sizes; do
-    png="$prefix/share/icons/hicolor/${s}x${s}/apps/kestrin.png"
-    [ -f "$png" ] || fail "icon ${s}x${s} not installed"
-    got=$(png_size "$png") || fail "$png is not a PNG"
-    [ "$got" = "${s}x${s}" ] || fail "$png is $got, not ${s}x${s}"
+    for png in "$prefix/share/icons/hicolor/${s}x${s}/apps/kestrin.png" \
+               "$prefix/share/icons/hicolor/${s}x${s}/mimetypes/$strength_icon.png"; do
+      [ -f "$png" ] || fail "icon $png not installed"
+      got=$(png_size "$png") || fail "$png is not a PNG"
+      [ "$got" = "${s}x${s}" ] || fail "$png is $got, not ${s}x${s}"
+    done
   done
 
   if [[ " $programs " == *" kestrin "* ]]; then

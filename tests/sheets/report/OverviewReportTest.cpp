@@ -7,6 +7,7 @@
 #include "sheets/OverviewSheet.h"
 #include "sheets/report/OverviewReport.h"
 #include "sheets/report/ReportPreview.h"
+#include "tests/core/StrengthBuilder.h"
 
 namespace kestrin::test {
 namespace {
@@ -82,6 +83,58 @@ TEST_F(OverviewReportTest, APlantWithManyMonthsGoesOnOverFurtherPages) {
   EXPECT_EQ(pages(14), (std::vector<std::size_t>{15}));
   EXPECT_EQ(pages(15), (std::vector<std::size_t>{14, 2}));
   EXPECT_EQ(pages(120), (std::vector<std::size_t>{15, 30, 30, 30, 16}));
+}
+
+// A plant's strength pages follow its slump pages, one table and chart
+// per mix; a plant of strength logs alone has no slump page; a mix with
+// many months goes on over further pages as a plant's month table does.
+TEST_F(OverviewReportTest, StrengthPagesFollowEachPlantsSlumpPages) {
+  auto log = [](const char* plant, int32_t i, int32_t nominal) {
+    return StrengthOverviewRow(
+        testutil::StrengthLogWith(plant, 2024 + i / 12, i % 12 + 1, nominal, {300, 280}),
+        std::string(plant) + std::to_string(i) + ".kst");
+  };
+  std::vector<TStrengthOverviewMonth> logs{log("北工場", 3, 300), log("北工場", 3, 240),
+                                           log("南工場", 4, 240)};
+  for (int32_t i = 0; i < 15; ++i) logs.push_back(log("西工場", i, 240));
+  const TOverview overview =
+      MakeOverview({Row("北工場", 4, {1800}), Row("東工場", 4, {1800})}, {}, {Sjis("北工場")}, logs);
+  const std::vector<TOverviewPage> pages = OverviewPages(overview);
+  // Plants: 北 (listed first), then by CP932 name: 西 (90 BC), 東 (93 8C), 南 (93 EC).
+  struct TSeen {
+    std::size_t Plant;
+    bool Strength;
+    std::size_t Mix;
+    std::size_t Rows;
+    bool operator==(const TSeen&) const = default;
+  };
+  std::vector<TSeen> seen;
+  for (const TOverviewPage& p : pages) seen.push_back({p.Plant, p.Strength, p.Strength ? p.Mix : 0, p.Rows});
+  EXPECT_EQ(seen, (std::vector<TSeen>{{0, false, 0, 2},
+                                      {0, true, 0, 2},
+                                      {0, true, 1, 2},
+                                      {1, true, 2, 14},
+                                      {1, true, 2, 2},
+                                      {2, false, 0, 2},
+                                      {3, true, 3, 2}}));
+  EXPECT_EQ(overview.StrengthMixes[0].Nominal, 240);
+  EXPECT_EQ(pages[4].FirstRow, 14u);
+  EXPECT_EQ(pages[4].Part, 1);
+
+  // Every page prints (a page of the PDF each).
+  const TSettings settings;
+  TOverviewReport r(&overview, &settings);
+  r.Rep.Ui = report->Rep.Ui;
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setResolution(75);
+  printer->setOutputFileName(PdfPath(QStringLiteral("strength.pdf")));
+  r.Rep.SetPrinter(std::move(printer));
+  ASSERT_TRUE(r.Run(false));
+  EXPECT_EQ(PdfPageCount(PdfPath(QStringLiteral("strength.pdf"))), 7);
+  // The period of a plant of logs alone is that of its logs.
+  EXPECT_EQ(OverviewPeriodText(overview, 1), QStringLiteral("2024年1月～2025年3月"));
+  EXPECT_EQ(StrengthPeriodText(overview, 1), QStringLiteral("2024年4月"));
 }
 
 // The files and folders that could not be read follow the plants, 30 to

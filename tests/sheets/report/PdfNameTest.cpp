@@ -33,6 +33,12 @@ TEST(PdfName, OverviewNamesItsPeriodFromTheFirstToTheLastMonth) {
   o.Months.push_back(o.Months[0]);
   o.Months.back().Getsudo = PackDate(2025, 5, 1);
   EXPECT_EQ(OverviewPdfName(o), QStringLiteral("年間推移_202412-202505.pdf"));
+  // Strength logs count in the period, and name it alone.
+  o.StrengthMonths.resize(1);
+  o.StrengthMonths[0].Getsudo = PackDate(2025, 6, 1);
+  EXPECT_EQ(OverviewPdfName(o), QStringLiteral("年間推移_202412-202506.pdf"));
+  o.Months.clear();
+  EXPECT_EQ(OverviewPdfName(o), QStringLiteral("年間推移_202506.pdf"));
 }
 
 TEST(PdfName, TakenNamesGetTheNextFreeNumberAndADanglingLinkCountsAsTaken) {
