@@ -111,6 +111,12 @@ TEST(StrengthCsvQuoting, QuotedFieldsHoldSeparatorsDoubledQuotesAndLineBreaks) {
   EXPECT_EQ(csv.Tests[0].Remarks, "言う\"これ\"");
   EXPECT_EQ(csv.Tests[1].Truck, "B");
   EXPECT_EQ(csv.Tests[1].Slump, 185);
+  // Blanks after the closing quote: a tab too, unless the tab separates.
+  EXPECT_EQ(Read("日,車番,スランプ,空気量\n1,\"C\"\t ,18,4.5\n").Tests[0].Truck, "C");
+  const TStrengthCsv tabs = Read("日\t車番\tスランプ\t空気量\n1\t\"D\"\t18\t4.5\n");
+  ASSERT_EQ(tabs.Tests.size(), 1u);
+  EXPECT_EQ(tabs.Tests[0].Truck, "D");
+  EXPECT_EQ(tabs.Tests[0].Slump, 180);
 
   TStrengthCsv out;
   EXPECT_EQ(ReadStrengthCsv("日,車番,スランプ,空気量\n1,\"X\r\nY\nZ\",18,4.5\n", out).Message(),
@@ -133,6 +139,11 @@ TEST(StrengthCsvHeadings, AnyOrderEnglishAndDecoratedHeadingsFindTheirColumns) {
   ASSERT_EQ(decorated.Tests.size(), 1u);
   EXPECT_EQ(decorated.Tests[0].Temperature, 225);
   EXPECT_EQ(decorated.Tests[0].Strength28, (TSpecimens{302, 298, 310}));
+  // A specimen column may come first; full-width capitals fold too.
+  const TStrengthCsv first = Read("28日1,28日2,28日3,日,スランプ,ＡＩＲ\n30.2,29.8,31.0,3,18.5,4.6\n");
+  ASSERT_EQ(first.Tests.size(), 1u);
+  EXPECT_EQ(first.Tests[0].Strength28, (TSpecimens{302, 298, 310}));
+  EXPECT_EQ(first.Tests[0].Air, 46);
 }
 
 TEST(StrengthCsvHeadings, OtherColumnsAreIgnoredAndListedInTheirOrder) {
@@ -212,6 +223,8 @@ TEST(StrengthCsvRefusals, EveryBadInputIsRefusedWithItsLineAndColumnAndNothingIs
       {head + "0,,18.0,4.5,,,,\n", "2行目 日：値が範囲外です（1～30）「0」"},
       {head + "1.5,,18.0,4.5,,,,\n", "2行目 日：整数で書いてください「1.5」"},
       {head + ",,18.0,4.5,,,,\n", "2行目 日：値がありません"},
+      {head + "1,,,4.5,,,,\n", "2行目 スランプ：値がありません"},
+      {head + "1,,18.0, ,,,,\n", "2行目 空気量：値がありません"},
       {head + "1,24:00,18.0,4.5,,,,\n", "2行目 時刻：「時:分」（00:00～23:59）で書いてください「24:00」"},
       {head + "1,,18.0,4.5,,,," + std::string(101, 'x') + "\n",
        "2行目 備考：長すぎます（100 文字まで，現在 101 文字）「" + std::string(40, 'x') + "…」"},
@@ -219,6 +232,7 @@ TEST(StrengthCsvRefusals, EveryBadInputIsRefusedWithItsLineAndColumnAndNothingIs
       {"日,空気量,Slump,スランプ\n", "1行目 スランプ：同じ項目の列が 2 つあります（3 列目と 4 列目）．"},
       {"日,スランプ,空気量,7日1,7日3\n",
        "1行目：供試体の列は 3 本そろえてください（7日2 の列がありません）．"},
+      {"28日1,日,スランプ,空気量\n", "1行目：供試体の列は 3 本そろえてください（28日2 の列がありません）．"},
       {head + "1,,\"18.0,4.5,,,,\n", "2行目：引用符（\"）が閉じていません．"},
       {head + "1,,\"18.0\"x,4.5,,,,\n", "2行目：引用符（\"）で囲んだ値の後に文字があります．"},
       {head + "1,,18.0,4.5,,,,\x1B[2J\n",
