@@ -5,6 +5,7 @@
 
 #include "Numbers.h"
 #include "ReadFile.h"
+#include "ShownText.h"
 #include "StrengthLimits.h"
 #include "StrictJson.h"
 
@@ -129,7 +130,10 @@ TJson Specimens(const std::optional<TSpecimens>& s) {
 
 }  // namespace
 
-std::string TStrengthReadResult::Message() const { return Path.empty() ? Reason : Path + ": " + Reason; }
+// The path is escaped: a name with a line break would forge a line.
+std::string TStrengthReadResult::Message() const {
+  return Path.empty() ? Reason : ShownName(Path) + ": " + Reason;
+}
 
 TStrengthReadResult StrengthLogFromText(std::string_view text, TStrengthLog& out) {
   // A byte-order mark left by an editor.

@@ -221,4 +221,6 @@ TEST(StrengthFile, LoadReadsOnlyARegularFileOfAtMostOneMebibyte) {
   const TStrengthReadResult over = LoadStrengthFile(dir / "big.kst", log);
   EXPECT_FALSE(over);
   EXPECT_EQ(over.Message(), dir / "big.kst" + ": ファイルが大きすぎます（1 MiB まで）．");
+  // A name with a line break is shown escaped, on one line.
+  EXPECT_EQ(LoadStrengthFile(dir / "a\nb.kst", log).Message(), dir / "a\\nb.kst" + ": ファイルが見つかりません．");
 }
