@@ -1,7 +1,6 @@
 #include "RecordHistory.h"
 
-#include <QUndoCommand>
-
+#include "StateStep.h"
 #include "core/DataFile.h"
 
 namespace kestrin {
@@ -11,36 +10,6 @@ bool SameStoredRecord(const TMainData& a, const TMainData& b) {
   // A record the file cannot hold has no bytes: compared as different.
   return !x.empty() && x == y;
 }
-
-// One step: the record before and after, and where the change was made.
-class TRecordHistory::TStep : public QUndoCommand {
- public:
-  TStep(TRecordHistory& history, const QString& text, TMainData before, const TRecordPlace& place)
-      : QUndoCommand(text),
-        history_(history),
-        before_(std::move(before)),
-        after_(history.record_),
-        place_(place) {}
-
-  void undo() override { Apply(before_); }
-  void redo() override {
-    // The first redo comes from the push: the change is already made.
-    if (std::exchange(pushed_, false)) return;
-    Apply(after_);
-  }
-
- private:
-  void Apply(const TMainData& state) {
-    history_.record_ = state;
-    if (history_.show_) history_.show_(place_);
-  }
-
-  TRecordHistory& history_;
-  TMainData before_;
-  TMainData after_;
-  TRecordPlace place_;
-  bool pushed_ = true;
-};
 
 TRecordHistory::TRecordHistory(TMainData& record, std::function<void(const TRecordPlace&)> show,
                                QObject* parent)
@@ -65,7 +34,7 @@ bool TRecordHistory::Finish(const QString& text) {
   TMainData before = std::move(*before_);
   before_.reset();
   if (SameStoredRecord(before, record_)) return false;
-  stack_.push(new TStep(*this, text, std::move(before), place_));
+  stack_.push(new TStateStep<TMainData, TRecordPlace>(text, record_, std::move(before), place_, show_));
   return true;
 }
 

@@ -53,8 +53,6 @@ class TRecordHistory : public QObject {
   void MarkSaved() { stack_.setClean(); }
 
  private:
-  class TStep;
-
   TMainData& record_;
   std::function<void(const TRecordPlace&)> show_;
   QUndoStack stack_;

@@ -1,38 +1,10 @@
 #include "StrengthHistory.h"
 
-#include <QUndoCommand>
 #include <utility>
 
+#include "StateStep.h"
+
 namespace kestrin {
-
-class TStrengthHistory::TStep : public QUndoCommand {
- public:
-  TStep(TStrengthHistory& history, const QString& text, TStrengthWork before, const TStrengthPlace& place)
-      : QUndoCommand(text),
-        history_(history),
-        before_(std::move(before)),
-        after_(history.work_),
-        place_(place) {}
-
-  void undo() override { Apply(before_); }
-  void redo() override {
-    // The first redo comes from the push: the change is already made.
-    if (std::exchange(pushed_, false)) return;
-    Apply(after_);
-  }
-
- private:
-  void Apply(const TStrengthWork& state) {
-    history_.work_ = state;
-    if (history_.show_) history_.show_(place_);
-  }
-
-  TStrengthHistory& history_;
-  TStrengthWork before_;
-  TStrengthWork after_;
-  TStrengthPlace place_;
-  bool pushed_ = true;
-};
 
 TStrengthHistory::TStrengthHistory(TStrengthWork& work, std::function<void(const TStrengthPlace&)> show,
                                    QObject* parent)
@@ -48,7 +20,7 @@ bool TStrengthHistory::Change(const QString& text, const TStrengthPlace& place,
     return false;
   }
   if (before == work_) return false;
-  stack_.push(new TStep(*this, text, std::move(before), place));
+  stack_.push(new TStateStep<TStrengthWork, TStrengthPlace>(text, work_, std::move(before), place, show_));
   return true;
 }
 

@@ -43,8 +43,6 @@ class TStrengthHistory : public QObject {
   void MarkSaved() { stack_.setClean(); }
 
  private:
-  class TStep;
-
   TStrengthWork& work_;
   std::function<void(const TStrengthPlace&)> show_;
   QUndoStack stack_;

@@ -103,33 +103,16 @@ void DrawStrengthTrendChart(TCanvas& canvas, const TRect& rect, const std::vecto
   TCanvasAssist assist(&canvas);
   TStrengthTrendEnv env(rect, &canvas, &points);
   env.Assist = &assist;
-  env.FontHeight = fontHeight;
-  env.SetMargins(3 * fontHeight, fontHeight, fontHeight, 3 * fontHeight);
-  Configure(env);
-  env.YLabelGap = fontHeight / 3;
-  env.XLabelGap = fontHeight / 3;
   TStrengthTrendChart series(&env);
-  series.SetColor(kXSeriesColor);
-  env.Draw();
-  series.Draw();
+  DrawTrendLayout(env, series, rect, fontHeight, [&env] { Configure(env); });
 }
 
 void DrawStrengthTrendChartDoc(TCanvas& canvas, const TRect& rect, TCanvasAssist& assist,
                                const std::vector<TTrendPoint>& points) {
   TStrengthTrendEnv env(rect, &canvas, &points);
   env.Assist = &assist;
-  const long double h = rect.Height();
-  env.Unit = std::max(1, RoundOff(h / 400.0L));
-  env.FontHeight = std::max(1, RoundOff(h * 0.045L));
-  env.SetMargins(RoundOff(h * 0.12L), RoundOff(h * 0.03L), RoundOff(h * 0.03L), RoundOff(h * 0.13L));
-  Configure(env);
-  env.OuterColor = clWhite;
-  env.YLabelGap = RoundOff(h * 0.015L);
-  env.XLabelGap = RoundOff(h * 0.012L);
   TStrengthTrendChart series(&env);
-  series.SetColor(kXSeriesColor);
-  env.Draw();
-  series.Draw();
+  DrawTrendLayout(env, series, rect, 0, [&env] { Configure(env); });
 }
 
 }  // namespace kestrin

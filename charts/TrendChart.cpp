@@ -290,39 +290,44 @@ void Configure(TTrendEnv& env) {
 
 }  // namespace
 
+void DrawTrendLayout(TTrendEnv& env, TTrendChart& series, const TRect& rect, int fontHeight,
+                     const std::function<void()>& configure) {
+  if (fontHeight > 0) {
+    env.FontHeight = fontHeight;
+    env.SetMargins(3 * fontHeight, fontHeight, fontHeight, 3 * fontHeight);
+    configure();
+    env.YLabelGap = fontHeight / 3;
+    env.XLabelGap = fontHeight / 3;
+  } else {
+    const long double h = rect.Height();
+    env.Unit = std::max(1, RoundOff(h / 400.0L));
+    env.FontHeight = std::max(1, RoundOff(h * 0.045L));
+    env.SetMargins(RoundOff(h * 0.12L), RoundOff(h * 0.03L), RoundOff(h * 0.03L), RoundOff(h * 0.13L));
+    configure();
+    env.OuterColor = clWhite;
+    env.YLabelGap = RoundOff(h * 0.015L);
+    env.XLabelGap = RoundOff(h * 0.012L);
+  }
+  series.SetColor(kXSeriesColor);
+  env.Draw();
+  series.Draw();
+}
+
 void DrawTrendChart(TCanvas& canvas, const TRect& rect, const std::vector<TTrendPoint>& points,
                     int fontHeight) {
   TCanvasAssist assist(&canvas);
   TTrendEnv env(rect, &canvas, &points);
   env.Assist = &assist;
-  env.FontHeight = fontHeight;
-  env.SetMargins(3 * fontHeight, fontHeight, fontHeight, 3 * fontHeight);
-  Configure(env);
-  env.YLabelGap = fontHeight / 3;
-  env.XLabelGap = fontHeight / 3;
   TTrendChart series(&env);
-  series.SetColor(kXSeriesColor);
-  env.Draw();
-  series.Draw();
+  DrawTrendLayout(env, series, rect, fontHeight, [&env] { Configure(env); });
 }
 
 void DrawTrendChartDoc(TCanvas& canvas, const TRect& rect, TCanvasAssist& assist,
                        const std::vector<TTrendPoint>& points) {
   TTrendEnv env(rect, &canvas, &points);
   env.Assist = &assist;
-  const long double h = rect.Height();
-  env.Unit = std::max(1, RoundOff(h / 400.0L));
-  env.FontHeight = std::max(1, RoundOff(h * 0.045L));
-  env.SetMargins(RoundOff(h * 0.12L), RoundOff(h * 0.03L), RoundOff(h * 0.03L),
-                 RoundOff(h * 0.13L));
-  Configure(env);
-  env.OuterColor = clWhite;
-  env.YLabelGap = RoundOff(h * 0.015L);
-  env.XLabelGap = RoundOff(h * 0.012L);
   TTrendChart series(&env);
-  series.SetColor(kXSeriesColor);
-  env.Draw();
-  series.Draw();
+  DrawTrendLayout(env, series, rect, 0, [&env] { Configure(env); });
 }
 
 }  // namespace kestrin

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -77,6 +78,13 @@ class TTrendChart : public THorLineChart {
  protected:
   TTrendEnv* TrendEnv() const { return static_cast<TTrendEnv*>(Env); }
 };
+
+// Lays out `env` and draws it with `series`: for the window, labels in
+// `fontHeight`-pixel cells; for a sheet page (fontHeight 0), lines, fonts
+// and margins in proportion to the height of `rect`. `configure` sets the
+// data range and the axis style once the margins are set.
+void DrawTrendLayout(TTrendEnv& env, TTrendChart& series, const TRect& rect, int fontHeight,
+                     const std::function<void()>& configure);
 
 // The window's chart filling `rect`; labels in `fontHeight`-pixel cells.
 void DrawTrendChart(TCanvas& canvas, const TRect& rect, const std::vector<TTrendPoint>& points,
