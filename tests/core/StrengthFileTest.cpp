@@ -5,10 +5,13 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "TempDir.h"
+#include "core/ReadFile.h"
 #include "core/StrengthFile.h"
 #include "core/StrictJson.h"
 
@@ -223,4 +226,22 @@ TEST(StrengthFile, LoadReadsOnlyARegularFileOfAtMostOneMebibyte) {
   EXPECT_EQ(over.Message(), dir / "big.kst" + ": ファイルが大きすぎます（1 MiB まで）．");
   // A name with a line break is shown escaped, on one line.
   EXPECT_EQ(LoadStrengthFile(dir / "a\nb.kst", log).Message(), dir / "a\\nb.kst" + ": ファイルが見つかりません．");
+}
+
+// /proc files say size 0 and hold more: the reader grows its buffer as the
+// bytes come and still stops one byte past the limit.
+TEST(ReadRegularFile, AFileLongerThanItsSizeIsReadUpToTheLimit) {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GE(content.size(), 3u);
+  std::string bytes, reason;
+  ASSERT_TRUE(ReadRegularFile("/proc/self/cmdline", kMaxStrengthFileBytes, bytes, reason)) << reason;
+  EXPECT_EQ(bytes, content);
+  EXPECT_TRUE(ReadRegularFile("/proc/self/cmdline", content.size(), bytes, reason)) << reason;
+  EXPECT_FALSE(ReadRegularFile("/proc/self/cmdline", content.size() - 1, bytes, reason));
+  EXPECT_NE(reason.find("大きすぎます"), std::string::npos);
+  // A limit the doubling buffer lands on exactly.
+  std::size_t power = 1;
+  while (2 * power < content.size()) power *= 2;
+  EXPECT_FALSE(ReadRegularFile("/proc/self/cmdline", power, bytes, reason));
 }
