@@ -95,19 +95,26 @@ TRow PlantRow(const TOverview& o, const TOverviewPlant& p, const TControlRuleSet
   return r;
 }
 
-void DrawHeader(TCanvasAssist& a, const TRect& b, const TOverview& o, const TOverviewPage& page,
-                const TSettings& settings) {
-  const long double third = static_cast<long double>(b.Height()) / 3;
+// The header's three lines in `b`: the company, `second` (with "（k／n）"
+// on a page of several) and `third`.
+void DrawHeaderLines(TCanvasAssist& a, const TRect& b, const TOverviewPage& page, const TSettings& settings,
+                     QString second, const QString& third) {
+  const long double lineH = static_cast<long double>(b.Height()) / 3;
   auto row = [&](int k) {
-    return TRect{b.Left, b.Top + RoundOff(k * third), b.Right, b.Top + RoundOff((k + 1) * third)};
+    return TRect{b.Left, b.Top + RoundOff(k * lineH), b.Right, b.Top + RoundOff((k + 1) * lineH)};
   };
-  a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
+  a.CreateFont(RoundOff(0.6L * lineH), 0, 0, kFaceMincho);
   const QString company = SheetText(settings.CompanyName);
   if (!company.isEmpty()) a.PutTextFit(row(0), kAlignLeft, 0.0, company);
-  QString plant = U8("工場：") + U8(PlantLabelUtf8(o.Plants[page.Plant].Kojo));
-  if (page.Parts > 1) plant += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
-  a.PutTextFit(row(1), kAlignLeft, 0.0, plant);
-  a.PutTextFit(row(2), kAlignLeft, 0.0, U8("期間：") + OverviewPeriodText(o, page.Plant));
+  if (page.Parts > 1) second += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
+  a.PutTextFit(row(1), kAlignLeft, 0.0, second);
+  a.PutTextFit(row(2), kAlignLeft, 0.0, third);
+}
+
+void DrawHeader(TCanvasAssist& a, const TRect& b, const TOverview& o, const TOverviewPage& page,
+                const TSettings& settings) {
+  DrawHeaderLines(a, b, page, settings, U8("工場：") + U8(PlantLabelUtf8(o.Plants[page.Plant].Kojo)),
+                  U8("期間：") + OverviewPeriodText(o, page.Plant));
 }
 
 // Rows of the first page's table block (the caption row included): the
@@ -191,19 +198,9 @@ void DrawFailurePage(TCanvas& canvas, const TRect& pageRect, const TOverview& o,
   ResetSheetCanvas(canvas);
   const TOverviewSheetLayout l = OverviewSheetLayout(pageRect);
   DrawSheetTitle(a, l.Title, U8("スランプ試験（年間推移）"));
-  const long double third = static_cast<long double>(l.Header.Height()) / 3;
-  auto line = [&](int k) {
-    return TRect{l.Header.Left, l.Header.Top + RoundOff(k * third), l.Header.Right,
-                 l.Header.Top + RoundOff((k + 1) * third)};
-  };
-  a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
-  const QString company = SheetText(settings.CompanyName);
-  if (!company.isEmpty()) a.PutTextFit(line(0), kAlignLeft, 0.0, company);
-  QString head =
-      U8("読み込めなかったファイル・フォルダ：") + QString::number(o.FailedFiles.size()) + U8("件");
-  if (page.Parts > 1) head += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
-  a.PutTextFit(line(1), kAlignLeft, 0.0, head);
-  a.PutTextFit(line(2), kAlignLeft, 0.0, U8("この年間推移には含まれていません．"));
+  DrawHeaderLines(a, l.Header, page, settings,
+                  U8("読み込めなかったファイル・フォルダ：") + QString::number(o.FailedFiles.size()) + U8("件"),
+                  U8("この年間推移には含まれていません．"));
 
   const TRect b{l.Table.Left, FracY(pageRect, 0.21L), l.Table.Right, l.Table.Bottom};
   const long double rowH = static_cast<long double>(l.Table.Height()) / kFirstPageRows;
@@ -299,20 +296,9 @@ void DrawStrengthPage(TCanvas& canvas, const TRect& pageRect, const TOverview& o
   ResetSheetCanvas(canvas);
   const TOverviewSheetLayout l = OverviewSheetLayout(pageRect);
   DrawSheetTitle(a, l.Title, U8("強度試験（年間推移）"));
-
-  const long double third = static_cast<long double>(l.Header.Height()) / 3;
-  auto line = [&](int k) {
-    return TRect{l.Header.Left, l.Header.Top + RoundOff(k * third), l.Header.Right,
-                 l.Header.Top + RoundOff((k + 1) * third)};
-  };
-  a.CreateFont(RoundOff(0.6L * third), 0, 0, kFaceMincho);
-  const QString company = SheetText(settings.CompanyName);
-  if (!company.isEmpty()) a.PutTextFit(line(0), kAlignLeft, 0.0, company);
-  QString plant =
-      U8("工場：") + U8(PlantLabelUtf8(mix.Kojo)) + U8("　呼び強度：") + U8(NominalText(mix.Nominal));
-  if (page.Parts > 1) plant += QStringLiteral("（%1／%2）").arg(page.Part + 1).arg(page.Parts);
-  a.PutTextFit(line(1), kAlignLeft, 0.0, plant);
-  a.PutTextFit(line(2), kAlignLeft, 0.0, U8("期間：") + StrengthPeriodText(o, page.Mix));
+  DrawHeaderLines(a, l.Header, page, settings,
+                  U8("工場：") + U8(PlantLabelUtf8(mix.Kojo)) + U8("　呼び強度：") + U8(NominalText(mix.Nominal)),
+                  U8("期間：") + StrengthPeriodText(o, page.Mix));
   const int r = l.Seal.Height() / 3;
   DrawSealBoxes(a, l.Seal.Left, l.Seal.Right, l.Seal.Top, l.Seal.Top + r, l.Seal.Bottom, RoundOff(0.5L * r),
                 settings);
